@@ -1,0 +1,95 @@
+#include "volume/dataset_file.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace volume {
+namespace {
+
+constexpr long kHeaderBytes = 6;
+
+uint16_t littleEndian16(const unsigned char* bytes) {
+    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+std::string describeErrno(int error) {
+    return error != 0 ? std::string(" (") + std::strerror(error) + ")" : std::string();
+}
+
+}  // namespace
+
+DatasetFile::~DatasetFile() { close(); }
+
+void DatasetFile::close() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+}
+
+bool DatasetFile::fail(const std::string& problem) {
+    close();
+    error_ = path_ + ": " + problem;
+    return false;
+}
+
+bool DatasetFile::open(const char* path) {
+    close();
+    path_ = path;
+    error_.clear();
+    errno = 0;
+    file_ = std::fopen(path, "rb");
+    if (file_ == nullptr) return fail("cannot open" + describeErrno(errno));
+
+    unsigned char header[kHeaderBytes];
+    errno = 0;
+    const std::size_t got = std::fread(header, 1, sizeof header, file_);
+    if (std::ferror(file_)) return fail("cannot read" + describeErrno(errno));
+    if (got < sizeof header) {
+        return fail("not a dataset: the header needs 6 bytes, the file has " + std::to_string(got));
+    }
+    for (int i = 0; i < 3; ++i) dims_[i] = littleEndian16(header + 2 * i);
+    const std::string dims = std::to_string(dims_[0]) + " x " + std::to_string(dims_[1]) + " x " +
+                             std::to_string(dims_[2]);
+    if (sampleCount() == 0) return fail("not a dataset: a dimension is zero (" + dims + ")");
+
+    // Check the length before anything is allocated, so a damaged header
+    // cannot ask for terabytes. Streams that cannot seek are checked by the
+    // read itself.
+    if (std::fseek(file_, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file_);
+        if (end >= 0) {
+            const unsigned long long have = static_cast<unsigned long long>(end - kHeaderBytes) / 2;
+            if (have < sampleCount()) {
+                return fail("truncated: the header announces " + dims + " = " +
+                            std::to_string(sampleCount()) + " samples, the file holds " +
+                            std::to_string(have));
+            }
+        }
+        if (std::fseek(file_, kHeaderBytes, SEEK_SET) != 0) {
+            return fail("cannot read" + describeErrno(errno));
+        }
+    }
+    return true;
+}
+
+bool DatasetFile::readSamples(uint16_t* out) {
+    if (file_ == nullptr) return false;
+    const std::size_t count = sampleCount();
+    errno = 0;
+    const std::size_t got = std::fread(out, 2, count, file_);
+    if (got < count) {
+        if (std::ferror(file_)) return fail("cannot read" + describeErrno(errno));
+        return fail("truncated: the header announces " + std::to_string(count) +
+                    " samples, the file holds " + std::to_string(got));
+    }
+    // The file is little-endian; swap on a big-endian host.
+    const uint16_t probe = 1;
+    if (*reinterpret_cast<const unsigned char*>(&probe) == 0) {
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = littleEndian16(reinterpret_cast<const unsigned char*>(out + i));
+        }
+    }
+    close();
+    return true;
+}
+
+}  // namespace volume

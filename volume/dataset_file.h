@@ -1,0 +1,45 @@
+// Reader of the dataset file: three little-endian uint16 dimensions, then
+// dimX * dimY * dimZ little-endian uint16 samples, x fastest. Bytes after
+// the last sample are ignored.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace volume {
+
+class DatasetFile {
+public:
+    DatasetFile() = default;
+    DatasetFile(const DatasetFile&) = delete;
+    DatasetFile& operator=(const DatasetFile&) = delete;
+    ~DatasetFile();
+
+    // Opens the file and reads its header. Fails, with error() naming the
+    // file and the problem, when the file cannot be read, the header is
+    // short, a dimension is zero, or the file holds fewer samples than the
+    // header announces.
+    bool open(const char* path);
+    // Reads all samples into `out` (sampleCount() values) in one read.
+    bool readSamples(uint16_t* out);
+
+    uint16_t dimX() const { return dims_[0]; }
+    uint16_t dimY() const { return dims_[1]; }
+    uint16_t dimZ() const { return dims_[2]; }
+    std::size_t sampleCount() const {
+        return static_cast<std::size_t>(dims_[0]) * dims_[1] * dims_[2];
+    }
+    const std::string& error() const { return error_; }
+
+private:
+    bool fail(const std::string& problem);
+    void close();
+
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    uint16_t dims_[3] = {0, 0, 0};
+    std::string error_;
+};
+
+}  // namespace volume
