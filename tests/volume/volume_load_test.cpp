@@ -1,0 +1,142 @@
+// Loading dataset files into a Volume: progress output, planes, mapping of
+// small files, and every kind of bad file.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "tests/common/temp_dir.h"
+#include "tests/volume/dataset_builder.h"
+#include "volume/volume.h"
+
+namespace {
+
+using testing_support::datasetBytes;
+using testing_support::TempDir;
+
+std::string header(unsigned x, unsigned y, unsigned z) {
+    std::string bytes;
+    for (unsigned v : {x, y, z}) {
+        bytes.push_back(static_cast<char>(v & 0xFF));
+        bytes.push_back(static_cast<char>(v >> 8));
+    }
+    return bytes;
+}
+
+TEST(VolumeLoad, PrintsTheProgressLinesWithOneDotPerSlice) {
+    TempDir dir;
+    const std::string path = dir.write("cube.dat", datasetBytes(4, 4, 4, [](int, int, int) { return 7; }));
+    testing::internal::CaptureStdout();
+    volume::Volume volume(path.c_str(), 16);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "loading data\nresampling data\ncalculating gradients " + std::string(16, '.') + "\n");
+    EXPECT_FALSE(volume.isEmpty());
+    EXPECT_EQ(volume.loadError(), "");
+}
+
+TEST(VolumeLoad, SmallFileLandsAtTheTopCornerOfTheGrid) {
+    TempDir dir;
+    const std::string path = dir.write(
+        "two.dat", datasetBytes(2, 2, 2, [](int x, int y, int z) { return 100 + x + 2 * y + 4 * z; }));
+    testing::internal::CaptureStdout();
+    volume::Volume volume(path.c_str(), 8);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(volume.sizeX(), 8);
+    EXPECT_EQ(volume.sizeZ(), 8);
+    EXPECT_EQ(volume.valueMode(), volume::Density);
+    // Storage (x, y, 6 + z) holds file sample (x, y, z); access k = 7 - storage z.
+    // Storage (x, y, 6 + z) holds file sample (x, y, z); access k counts
+    // down from the top, so k = 1 is storage z 6 and k = 0 is never inside.
+    EXPECT_EQ(volume.value(1, 1, 0), 0u);
+    EXPECT_EQ(volume.value(1, 1, 1), 100u + 1 + 2);
+    EXPECT_EQ(volume.value(1, 0, 1), 0u);
+    EXPECT_EQ(volume.value(1, 1, 2), 0u);  // padding below the data
+}
+
+TEST(VolumeLoad, PlanesKeepFileUnitsWhileSizesBecomeTheEdge) {
+    TempDir dir;
+    const std::string path = dir.write("wide.dat", datasetBytes(20, 20, 10, [](int, int, int) { return 1; }));
+    volume::Volume volume(path.c_str(), 8);
+    volume::Plane planes[6];
+    volume.boundingPlanes(planes);
+    EXPECT_TRUE(planes[3].normal.equals({1, 0, 0}));
+    EXPECT_TRUE(planes[3].origin.equals({20, 20, 10}));
+    EXPECT_EQ(planes[3].offset, -20.0f);
+    EXPECT_TRUE(planes[0].axisV.equals({0, 0, 10}));
+    EXPECT_TRUE(planes[0].axisU.equals({0, 10, 0}));
+    int32_t dims[3];
+    volume.dimensions(dims);
+    EXPECT_EQ(dims[0], 8);
+    EXPECT_EQ(dims[2], 8);
+}
+
+TEST(VolumeLoad, TrailingBytesAreIgnored) {
+    TempDir dir;
+    const std::string path =
+        dir.write("tail.dat", datasetBytes(3, 3, 3, [](int, int, int) { return 50; }) + "garbage!");
+    volume::Volume volume(path.c_str(), 3);
+    EXPECT_FALSE(volume.isEmpty());
+    EXPECT_EQ(volume.value(1, 1, 1), 50u);
+}
+
+TEST(VolumeLoad, BadFilesLeaveTheVolumeEmptyWithAMessageNamingFileAndProblem) {
+    TempDir dir;
+    mkdir(dir.file("folder.dat").c_str(), 0755);
+    struct BadFile {
+        const char* name;
+        std::string bytes;  // not written when empty and name is special
+        const char* problem;
+    };
+    const std::string full = datasetBytes(4, 4, 4, [](int, int, int) { return 9; });
+    const BadFile cases[] = {
+        {"missing.dat", "", "cannot open"},
+        {"folder.dat", "", "cannot read"},
+        {"short-header.dat", std::string("\x04\x00\x04", 3), "header needs 6 bytes"},
+        {"empty.dat", std::string(), "header needs 6 bytes"},
+        {"zero-dimension.dat", header(4, 0, 4), "dimension is zero"},
+        {"no-samples.dat", header(4, 4, 4), "truncated"},
+        {"one-sample-short.dat", full.substr(0, full.size() - 2), "truncated"},
+        {"odd-byte-short.dat", full.substr(0, full.size() - 1), "truncated"},
+        {"huge.dat", header(65535, 65535, 65535) + "\x01\x02", "truncated"},
+    };
+    for (const BadFile& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.file(c.name);
+        if (std::string(c.name) != "missing.dat" && std::string(c.name) != "folder.dat") dir.write(c.name, c.bytes);
+        testing::internal::CaptureStdout();
+        volume::Volume volume(path.c_str(), 16);
+        testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(volume.isEmpty());
+        EXPECT_NE(volume.loadError().find(path), std::string::npos) << volume.loadError();
+        EXPECT_NE(volume.loadError().find(c.problem), std::string::npos) << volume.loadError();
+        EXPECT_EQ(volume.sizeX(), 0);
+        EXPECT_EQ(volume.value(1, 1, 1), 0u);
+        EXPECT_TRUE(volume.gradient(1, 1, 1).equals({0, 0, 0}));
+        EXPECT_EQ(volume.createDensityTexture(8, 16), nullptr);
+        EXPECT_EQ(volume.createGradientTexture(16), nullptr);
+    }
+}
+
+TEST(VolumeLoad, ReloadAfterFailureRecovers) {
+    TempDir dir;
+    const std::string good = dir.write("good.dat", datasetBytes(4, 4, 4, [](int, int, int) { return 33; }));
+    volume::Volume volume(dir.file("absent.dat").c_str(), 4);
+    ASSERT_TRUE(volume.isEmpty());
+    volume.setProgressOutput(nullptr);
+    volume.load(good.c_str(), 4);
+    EXPECT_FALSE(volume.isEmpty());
+    EXPECT_EQ(volume.loadError(), "");
+    EXPECT_EQ(volume.value(2, 2, 2), 33u);
+}
+
+TEST(VolumeLoad, ImagesNeedTheGridEdge) {
+    TempDir dir;
+    const std::string path = dir.write("cube.dat", datasetBytes(4, 4, 4, [](int, int, int) { return 16; }));
+    volume::Volume volume(path.c_str(), 4);
+    EXPECT_EQ(volume.createDensityTexture(8, 8), nullptr);
+    EXPECT_EQ(volume.createGradientTexture(5), nullptr);
+    EXPECT_NE(volume.createDensityTexture(8, 4), nullptr);
+}
+
+}  // namespace
