@@ -36,3 +36,10 @@ TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::str
 const char* describeTextReadStatus(TextReadStatus status);
 
 }  // namespace platform
+
+namespace platform {
+
+// Peak resident memory of this process so far, in bytes (0 when unknown).
+std::size_t peakResidentBytes();
+
+}  // namespace platform
