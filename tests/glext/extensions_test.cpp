@@ -1,0 +1,169 @@
+#include "glext/extensions.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "tests/glext/fake_driver.h"
+
+namespace {
+
+using glext::extensionFlags;
+
+TEST(Extensions, TokenRuleOnBothExtensionStrings) {
+    struct Row {
+        const char* list;
+        const char* name;
+        int expected;
+    };
+    const Row rows[] = {
+        {"GL_A GL_B GL_C", "GL_A", 1},                                   // first token
+        {"GL_A GL_B GL_C", "GL_C", 1},                                   // last, no trailing space
+        {" GL_A  GL_B ", "GL_B", 1},                                     // extra spaces
+        {"GL_ARB_shadow_ambient", "GL_ARB_shadow", 0},                   // start of a longer token
+        {"XGL_ARB_shadow", "GL_ARB_shadow", 0},                          // tail of a longer token
+        {"GL_ARB_shadow_ambient GL_ARB_shadow", "GL_ARB_shadow", 1},     // scan goes on
+        {"GL_ARB_shadowX GL_ARB_shadow_ambient GL_ARB_shadow", "GL_ARB_shadow", 1},
+        {"GL_A\tGL_B GL_C\nGL_D", "GL_B", 0},                            // only spaces separate
+        {"GL_A\tGL_B GL_C\nGL_D", "GL_A\tGL_B", 1},
+        {"gl_a", "GL_A", 0},                                             // case matters
+        {"", "GL_A", 0},
+    };
+    FakeDriver driver;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string("list \"") + row.list + "\", name \"" + row.name + "\"");
+        driver.glExtensions = row.list;
+        driver.wglExtensions = row.list;
+        EXPECT_EQ(glext::hasGlExtension(row.name), row.expected);
+        glext::initWglExtensions();  // resolves the string queries
+        EXPECT_EQ(glext::hasWglExtension(row.name), row.expected);
+    }
+}
+
+TEST(Extensions, NamesWithSpacesOrEmptyAreRejectedWithoutAsking) {
+    FakeDriver driver;
+    driver.glExtensions = "GL_A GL_B";
+    driver.wglExtensions = "GL_A GL_B";
+    glext::initWglExtensions();
+    driver.arbCalls = 0;
+    for (const char* name : {"GL_A GL_B", "GL_A ", " GL_B", ""}) {
+        SCOPED_TRACE(std::string("name \"") + name + "\"");
+        EXPECT_EQ(glext::hasGlExtension(name), 0);
+        EXPECT_EQ(glext::hasWglExtension(name), 0);
+    }
+    EXPECT_EQ(driver.glExtensionsReads, 0);
+    EXPECT_EQ(driver.arbCalls, 0);
+}
+
+TEST(Extensions, NullExtensionStringsAnswerNo) {
+    FakeDriver driver;
+    driver.glExtensions = nullptr;
+    driver.wglExtensions = nullptr;
+    glext::initWglExtensions();
+    EXPECT_EQ(glext::hasGlExtension("GL_A"), 0);
+    EXPECT_EQ(glext::hasWglExtension("WGL_A"), 0);
+}
+
+TEST(Extensions, WindowSystemQueryPrefersArbWithTheCurrentContext) {
+    FakeDriver driver;
+    driver.wglExtensions = "WGL_A";
+    glext::initWglExtensions();
+    driver.arbCalls = driver.extCalls = 0;
+    EXPECT_EQ(glext::hasWglExtension("WGL_A"), 1);
+    EXPECT_EQ(glext::hasWglExtension("WGL_A"), 1);
+    EXPECT_EQ(driver.arbCalls, 2);  // asked afresh for every test
+    EXPECT_EQ(driver.extCalls, 0);
+    EXPECT_EQ(driver.dcSeen, FakeDriver::currentDc());
+
+    glext::wglGetExtensionsStringARB = nullptr;
+    EXPECT_EQ(glext::hasWglExtension("WGL_A"), 1);
+    EXPECT_EQ(driver.extCalls, 1);
+
+    glext::wglGetExtensionsStringEXT = nullptr;
+    EXPECT_EQ(glext::hasWglExtension("WGL_A"), 0);
+    EXPECT_EQ(driver.arbCalls + driver.extCalls, 3);
+}
+
+TEST(Extensions, VersionFlagsComeFromTheLeadingMajorMinor) {
+    struct Row {
+        const char* version;
+        int v12, v13, v14;
+    };
+    const Row rows[] = {
+        {"1.1", 0, 0, 0},
+        {"1.2.1", 1, 0, 0},
+        {"1.3.0", 1, 1, 0},
+        {"1.4.0", 1, 1, 1},
+        {"1.5.1", 1, 1, 1},
+        {"1.10", 1, 1, 1},
+        {"2.1.2", 1, 1, 1},
+        {"2.0.0 Vendor 1.1", 1, 1, 1},
+        {"4.5 (Compatibility Profile) Mesa 22.3.6", 1, 1, 1},
+        {"99999999999999999999.0", 1, 1, 1},
+        {"Vendor 1.4", 0, 0, 0},
+        {"1", 0, 0, 0},
+        {"1.", 0, 0, 0},
+        {"", 0, 0, 0},
+    };
+    FakeDriver driver;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string("GL_VERSION \"") + row.version + "\"");
+        extensionFlags.version_1_2 = extensionFlags.version_1_3 = extensionFlags.version_1_4 = 1;
+        driver.version = row.version;
+        glext::queryGlExtensions();
+        EXPECT_EQ(extensionFlags.version_1_2, row.v12);
+        EXPECT_EQ(extensionFlags.version_1_3, row.v13);
+        EXPECT_EQ(extensionFlags.version_1_4, row.v14);
+    }
+}
+
+TEST(Extensions, NullVersionTouchesNoFlag) {
+    FakeDriver driver;
+    driver.version = nullptr;
+    driver.glExtensions = "GL_ARB_multitexture";
+    extensionFlags.version_1_3 = 1;
+    extensionFlags.gl_ARB_imaging = 1;
+    glext::queryGlExtensions();
+    EXPECT_EQ(extensionFlags.version_1_3, 1);
+    EXPECT_EQ(extensionFlags.gl_ARB_imaging, 1);
+    EXPECT_EQ(extensionFlags.gl_ARB_multitexture, 0);
+    EXPECT_EQ(driver.glExtensionsReads, 0);
+}
+
+TEST(Extensions, GlAndWindowSystemFlagsAreDistinct) {
+    FakeDriver driver;
+    driver.glExtensions = "GL_ARB_multisample GL_SGIX_depth_texture";
+    driver.wglExtensions = "WGL_NV_render_texture_rectangle";
+    EXPECT_EQ(glext::initExtensions(), 0);
+    EXPECT_EQ(extensionFlags.gl_ARB_multisample, 1);
+    EXPECT_EQ(extensionFlags.wgl_ARB_multisample, 0);
+    EXPECT_EQ(extensionFlags.gl_SGIX_depth_texture, 1);
+    EXPECT_EQ(extensionFlags.wgl_NV_render_texture_rectangle, 1);
+    EXPECT_EQ(extensionFlags.wgl_ARB_extensions_string, 1);
+    EXPECT_EQ(extensionFlags.wgl_EXT_extensions_string, 1);
+    EXPECT_EQ(driver.glExtensionsReads, 84);  // one fresh read per GL flag
+}
+
+TEST(Extensions, FlagRecordHoldsTheDeclaredGroups) {
+    int counts[4] = {};
+    std::set<std::string> names;
+    for (std::size_t i = 0; i < glext::flagCount(); ++i) {
+        const glext::FlagInfo& flag = glext::flagTable()[i];
+        SCOPED_TRACE(flag.name);
+        ++counts[static_cast<int>(flag.source)];
+        EXPECT_TRUE(names.insert(flag.name).second);
+        const std::string prefix = flag.source == glext::FlagSource::glString    ? "GL_"
+                                   : flag.source == glext::FlagSource::glVersion ? "version_1_"
+                                                                                 : "WGL_";
+        EXPECT_EQ(std::string(flag.name).rfind(prefix, 0), 0u);
+    }
+    EXPECT_EQ(glext::flagCount(), 98u);
+    EXPECT_EQ(sizeof(glext::ExtensionFlags), 98 * sizeof(int32_t));
+    EXPECT_EQ(counts[static_cast<int>(glext::FlagSource::wglString)], 9);
+    EXPECT_EQ(counts[static_cast<int>(glext::FlagSource::wglQuery)], 2);
+    EXPECT_EQ(counts[static_cast<int>(glext::FlagSource::glString)], 84);
+    EXPECT_EQ(counts[static_cast<int>(glext::FlagSource::glVersion)], 3);
+}
+
+}  // namespace
