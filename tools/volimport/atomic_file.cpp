@@ -84,7 +84,9 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
         error = "is a directory";
         return false;
     }
-    std::string pattern = directoryOf(path) + "/." + baseOf(path) + ".tmpXXXXXX";
+    // The temporary name stays short so that it is valid whenever `path` is.
+    const std::string pattern =
+        directoryOf(path) + "/." + baseOf(path).substr(0, 64) + ".tmpXXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());

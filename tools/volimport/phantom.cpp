@@ -11,6 +11,7 @@ constexpr double kCentreZ = -0.12;            // top of the head at z = 0.66
 constexpr double kShellInner = 0.86;          // inner surface, relative radius
 constexpr double kHoleRadius = 0.16;          // around the y axis
 constexpr double kHoleCentreZ = kCentreZ + 0.42;
+constexpr double kNeck[2] = {0.3, 0.35};      // semi-axes in x and y
 
 }  // namespace
 
@@ -30,7 +31,13 @@ void makeHeadPhantom(int dimX, int dimY, int dimZ, SampleGrid& out) {
                 const double b = v / kSemiAxis[1];
                 const double c = (w - kCentreZ) / kSemiAxis[2];
                 const double r = std::sqrt(a * a + b * b + c * c);
-                if (r > 1.0) continue;
+                if (r > 1.0) {
+                    const double nu = u / kNeck[0], nv = v / kNeck[1];
+                    if (w < kCentreZ && nu * nu + nv * nv < 1.0) {
+                        out.samples[i] = kPhantomSoftTissue;
+                    }
+                    continue;
+                }
                 if (r < kShellInner) {
                     out.samples[i] = kPhantomSoftTissue;
                     continue;

@@ -1,6 +1,7 @@
 // A synthetic head for tests: an ellipsoid of soft tissue in air inside a
-// bone shell, with a round hole through the shell on the front (high y) side
-// and the top of the head towards high z. The same dimensions always give
+// bone shell, with a round hole through the shell on the front (high y)
+// side, the top of the head towards high z and a neck of soft tissue down to
+// the first slice. The same dimensions always give
 // the same samples.
 #pragma once
 
