@@ -15,6 +15,10 @@
 namespace volimport {
 namespace {
 
+// 4 GiB of samples: far beyond what the viewer can hold, small enough to
+// fail with a message rather than when memory runs out.
+constexpr double kMaxOutputSamples = 2147483648.0;
+
 int failure(std::FILE* err, const std::string& path, const std::string& problem) {
     std::fprintf(err, "volimport: %s: %s\n", path.c_str(), problem.c_str());
     return 1;
@@ -59,6 +63,17 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
     CubicShape shape;
     if (!cubicShape(scan.grid.dims, scan.spacing, kMaxDatasetDim, shape, error)) {
         return failure(err, input, error);
+    }
+    const double outputSamples =
+        static_cast<double>(shape.dims[0]) * shape.dims[1] * static_cast<double>(shape.dims[2]);
+    if (outputSamples > kMaxOutputSamples) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "the output would be %d x %d x %d = %.0f samples, more than the %.0f "
+                      "allowed",
+                      shape.dims[0], shape.dims[1], shape.dims[2], outputSamples,
+                      kMaxOutputSamples);
+        return failure(err, input, text);
     }
     SampleGrid cubic;
     resampleToCubic(scan.grid, scan.spacing, shape, cubic);

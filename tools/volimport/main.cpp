@@ -1,5 +1,6 @@
 // volimport: turns a CT project archive or a raw volume into a dataset file.
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "tools/volimport/importer.h"
@@ -16,5 +17,10 @@ int main(int argc, char** argv) {
         std::fputs(volimport::usageText(), stdout);
         return 0;
     }
-    return volimport::runImport(options, stdout, stderr);
+    try {
+        return volimport::runImport(options, stdout, stderr);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "volimport: %s: out of memory\n", options.inputPath.c_str());
+        return 1;
+    }
 }

@@ -103,6 +103,11 @@ TEST(Importer, FailuresNameTheFileAndWriteNothing) {
     writeProject(dir.file("short.inv3"), projectPlist(tinyMatrixDict(), tinySpacing()), "abc");
     writeProject(dir.file("good.inv3"), projectPlist(tinyMatrixDict(), tinySpacing()),
                  int16Bytes(tinySamples()));
+    // 1 x 1 x 2 samples: thin.raw 0.01 apart along z and 1000 apart across
+    // (100000 samples along x and y), wide.raw 1 apart along z and 40000
+    // across (each axis fits, the total does not).
+    writeBytes(dir.file("thin.raw"), "ab");
+    writeBytes(dir.file("wide.raw"), "ab");
     const std::vector<std::string> before = dir.entries();
     const struct {
         const char* in;
@@ -116,11 +121,22 @@ TEST(Importer, FailuresNameTheFileAndWriteNothing) {
         {"good.inv3", "taken.dat", false, "taken.dat: already exists; use --force"},
         {"good.inv3", "good.inv3", true, "good.inv3: is the input file"},
         {"good.inv3", "no/such/dir.dat", false, "no/such/dir.dat: cannot create"},
+        {"thin.raw", "o.dat", false, "thin.raw: the output would need 100000 samples along x"},
+        {"wide.raw", "o.dat", false, "wide.raw: the output would be 40000 x 40000 x 2"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.in);
         volimport::Options o = inv3(dir.file(c.in), dir.file(c.out));
         o.force = c.force;
+        if (std::strstr(c.in, ".raw") != nullptr) {
+            o.input = volimport::InputKind::Raw;
+            o.layout.dims[0] = o.layout.dims[1] = 1;
+            o.layout.dims[2] = 2;
+            o.layout.type = volimport::SampleType::UInt8;
+            const bool thin = std::strcmp(c.in, "thin.raw") == 0;
+            o.spacing[0] = o.spacing[1] = thin ? 1000 : 40000;
+            o.spacing[2] = thin ? 0.01 : 1;
+        }
         const ImportRun run(o);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.stdoutText, "");

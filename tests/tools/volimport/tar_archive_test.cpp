@@ -73,6 +73,17 @@ TEST(TarArchive, RefusesDamage) {
         EXPECT_FALSE(list(c.tar, members, error));
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
     }
+    // Every cut either fails or lists only content that lies inside the data.
+    for (std::size_t n = 0; n < good.size(); n += 7) {
+        const std::string cut = good.substr(0, n);
+        std::vector<TarMember> members;
+        std::string error;
+        if (list(cut, members, error)) {
+            for (const TarMember& m : members) EXPECT_LE(m.offset + m.size, n) << n;
+        } else {
+            EXPECT_FALSE(error.empty()) << n;
+        }
+    }
 }
 
 }  // namespace
