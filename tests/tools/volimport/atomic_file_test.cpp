@@ -1,0 +1,75 @@
+#include "tools/volimport/atomic_file.h"
+
+#include <sys/stat.h>
+
+#include "tests/tools/volimport/test_files.h"
+
+namespace {
+
+using testfiles::ScratchDir;
+
+bool write(const std::string& path, const std::string& text, bool overwrite, std::string& error) {
+    return volimport::writeFileAtomically(path, text.data(), text.size(), overwrite, error);
+}
+
+TEST(AtomicFile, CreatesNewFilesWithOrdinaryPermissions) {
+    ScratchDir dir;
+    std::string error;
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(write(dir.file("out.dat"), "content", false, error)) << error;
+    ::umask(mask);
+    EXPECT_EQ(testfiles::readBytes(dir.file("out.dat")), "content");
+    struct stat info;
+    ASSERT_EQ(::stat(dir.file("out.dat").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.dat"});
+}
+
+TEST(AtomicFile, NeverReplacesWithoutOverwriteAndLeavesNoTemporaryFile) {
+    ScratchDir dir;
+    testfiles::writeBytes(dir.file("mine.dat"), "precious");
+    ASSERT_EQ(::symlink("mine.dat", dir.file("link.dat").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", dir.file("dangling.dat").c_str()), 0);
+    ASSERT_EQ(::mkdir(dir.file("folder").c_str(), 0755), 0);
+    const std::vector<std::string> before = dir.entries();
+    const struct {
+        const char* target;
+        bool overwrite;
+        const char* expected;
+    } cases[] = {
+        {"mine.dat", false, "already exists; use --force"},
+        {"link.dat", false, "already exists"},
+        {"dangling.dat", false, "already exists"},
+        {"folder", false, "already exists"},
+        {"folder", true, "is a directory"},
+        {"missing/out.dat", false, "cannot create a temporary file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        std::string error;
+        EXPECT_FALSE(write(dir.file(c.target), "new", c.overwrite, error));
+        EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+        EXPECT_EQ(dir.entries(), before);
+        EXPECT_EQ(testfiles::readBytes(dir.file("mine.dat")), "precious");
+    }
+}
+
+TEST(AtomicFile, ReplacesOnlyWhenAskedAndLeavesNoTemporaryFileOnAFailedRename) {
+    ScratchDir dir;
+    testfiles::writeBytes(dir.file("mine.dat"), "old");
+    std::string error;
+    ASSERT_TRUE(write(dir.file("mine.dat"), "new", true, error)) << error;
+    EXPECT_EQ(testfiles::readBytes(dir.file("mine.dat")), "new");
+
+    // A name one byte over the file system's limit: the temporary file is
+    // written, then placing it fails.
+    const std::string tooLong(256, 'n');
+    for (bool overwrite : {false, true}) {
+        SCOPED_TRACE(overwrite);
+        EXPECT_FALSE(write(dir.file(tooLong), "new", overwrite, error));
+        EXPECT_NE(error.find("File name too long"), std::string::npos) << error;
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"mine.dat"});
+    }
+}
+
+}  // namespace

@@ -1,0 +1,34 @@
+// Linear resampling of an anisotropic volume to cubic voxels. The voxel edge
+// is the smallest input spacing; each axis gets round(dim * spacing / edge)
+// samples (halves round up). Voxels are cell-centred: output sample i of an
+// axis lies at input position (i + 0.5) * edge / spacing - 0.5, clamped to
+// the first and last input sample, so an axis whose spacing already is the
+// edge is copied unchanged.
+#pragma once
+
+#include <string>
+
+#include "tools/volimport/sample_grid.h"
+
+namespace volimport {
+
+struct CubicShape {
+    int dims[3] = {0, 0, 0};
+    double edge = 0.0;  // output voxel size, in the unit of the spacing
+};
+
+// The output shape for `dims` and `spacing`. Fails, with `error`, when a
+// spacing is not a positive finite number, a dimension is not positive, or
+// an output dimension would be 0 or exceed `maxDim`.
+bool cubicShape(const int dims[3], const double spacing[3], int maxDim, CubicShape& out,
+                std::string& error);
+
+// Trilinear resampling of `in` onto `shape`; values are rounded to the
+// nearest integer.
+void resampleToCubic(const SampleGrid& in, const double spacing[3], const CubicShape& shape,
+                     SampleGrid& out);
+
+// Reverses the slice order along z.
+void flipZ(SampleGrid& grid);
+
+}  // namespace volimport

@@ -1,0 +1,254 @@
+#include "tools/volimport/options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace volimport {
+namespace {
+
+constexpr int kMaxOffset = 1 << 20;
+
+// Splits at ',' (or 'x' when `allowX`).
+std::vector<std::string> split(const std::string& text, bool allowX) {
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (c == ',' || (allowX && c == 'x')) {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    return parts;
+}
+
+bool parseLong(const std::string& text, long long min, long long max, long long& out) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < min || v > max) return false;
+    out = v;
+    return true;
+}
+
+bool parsePositive(const std::string& text, double& out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (*end != '\0' || !(v > 0.0) || !std::isfinite(v)) return false;
+    out = v;
+    return true;
+}
+
+bool parseSpacing(const std::string& text, double out[3]) {
+    const std::vector<std::string> parts = split(text, false);
+    if (parts.size() == 1) {
+        if (!parsePositive(parts[0], out[0])) return false;
+        out[1] = out[2] = out[0];
+        return true;
+    }
+    if (parts.size() != 3) return false;
+    for (int a = 0; a < 3; ++a) {
+        if (!parsePositive(parts[a], out[a])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int Options::effectiveOffset() const {
+    if (offsetGiven) return offset;
+    if (input == InputKind::Inv3) return 1024;
+    return layout.type == SampleType::Int16 ? 1024 : 0;
+}
+
+bool parseDims(const std::string& text, int out[3]) {
+    const std::vector<std::string> parts = split(text, true);
+    if (parts.size() != 3) return false;
+    for (int a = 0; a < 3; ++a) {
+        long long v = 0;
+        if (!parseLong(parts[a], 1, 1 << 30, v)) return false;
+        out[a] = static_cast<int>(v);
+    }
+    return true;
+}
+
+bool parseOptions(int argc, const char* const* argv, Options& out, std::string& error) {
+    out = Options();
+    bool seen[16] = {};
+    bool dimsGiven = false, typeGiven = false;
+    bool rawOnly = false;  // an option that only raw input takes was given
+    std::string rawOption;
+    for (int i = 0; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool hasInlineValue = false;
+        const std::size_t eq = arg.find('=');
+        if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg = arg.substr(0, eq);
+            hasInlineValue = true;
+        }
+        static const char* const kNames[] = {"--inv3", "--raw",    "-o",        "--output",
+                                             "--dims", "--type",   "--endian",  "--spacing",
+                                             "--skip", "--offset", "--flip-z", "--force",
+                                             "--help", "-h"};
+        int which = -1;
+        for (int k = 0; k < static_cast<int>(sizeof kNames / sizeof kNames[0]); ++k) {
+            if (arg == kNames[k]) which = k;
+        }
+        if (which < 0) {
+            error = arg.empty() || arg[0] != '-' ? "unexpected argument \"" + arg + "\""
+                                                 : "unknown option " + arg;
+            return false;
+        }
+        if (which == 3) which = 2;    // --output is -o
+        if (which == 13) which = 12;  // -h is --help
+        const bool takesValue = which <= 9;
+        if (!takesValue && hasInlineValue) {
+            error = arg + " takes no value";
+            return false;
+        }
+        if (takesValue && !hasInlineValue) {
+            if (i + 1 >= argc) {
+                error = arg + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        }
+        if (seen[which]) {
+            error = arg + " given twice";
+            return false;
+        }
+        seen[which] = true;
+        if (which >= 4 && which <= 8) {
+            rawOnly = true;
+            rawOption = arg;
+        }
+        switch (which) {
+            case 0:
+            case 1:
+                if (out.input != InputKind::None) {
+                    error = "give one input: --inv3 or --raw";
+                    return false;
+                }
+                out.input = which == 0 ? InputKind::Inv3 : InputKind::Raw;
+                out.inputPath = value;
+                break;
+            case 2: out.outputPath = value; break;
+            case 4:
+                if (!parseDims(value, out.layout.dims)) {
+                    error = "--dims needs three positive integers X,Y,Z, not \"" + value + "\"";
+                    return false;
+                }
+                dimsGiven = true;
+                break;
+            case 5:
+                if (!parseSampleType(value, out.layout.type)) {
+                    error = "--type must be uint8, int16 or uint16, not \"" + value + "\"";
+                    return false;
+                }
+                typeGiven = true;
+                break;
+            case 6:
+                if (value == "little") out.layout.order = ByteOrder::Little;
+                else if (value == "big") out.layout.order = ByteOrder::Big;
+                else {
+                    error = "--endian must be little or big, not \"" + value + "\"";
+                    return false;
+                }
+                break;
+            case 7:
+                if (!parseSpacing(value, out.spacing)) {
+                    error = "--spacing needs one or three positive numbers, not \"" + value + "\"";
+                    return false;
+                }
+                break;
+            case 8: {
+                long long v = 0;
+                if (!parseLong(value, 0, (1LL << 62), v)) {
+                    error = "--skip needs a byte count, not \"" + value + "\"";
+                    return false;
+                }
+                out.skipBytes = static_cast<uint64_t>(v);
+                break;
+            }
+            case 9: {
+                long long v = 0;
+                if (!parseLong(value, -kMaxOffset, kMaxOffset, v)) {
+                    error = "--offset needs an integer within +-" + std::to_string(kMaxOffset) +
+                            ", not \"" + value + "\"";
+                    return false;
+                }
+                out.offset = static_cast<int>(v);
+                out.offsetGiven = true;
+                break;
+            }
+            case 10: out.flipZ = true; break;
+            case 11: out.force = true; break;
+            case 12: out.help = true; break;
+        }
+    }
+    if (out.help) return true;
+    if (out.input == InputKind::None) {
+        error = "no input: give --inv3 FILE or --raw FILE";
+        return false;
+    }
+    if (out.inputPath.empty()) {
+        error = "the input path is empty";
+        return false;
+    }
+    if (out.outputPath.empty()) {
+        error = "no output: give -o FILE";
+        return false;
+    }
+    if (out.input == InputKind::Inv3 && rawOnly) {
+        error = rawOption + " applies to --raw input only";
+        return false;
+    }
+    if (out.input == InputKind::Raw && (!dimsGiven || !typeGiven)) {
+        error = "--raw needs --dims and --type";
+        return false;
+    }
+    return true;
+}
+
+const char* usageText() {
+    return "usage: volimport --inv3 FILE -o OUT [options]\n"
+           "       volimport --raw FILE --dims X,Y,Z --type TYPE -o OUT [options]\n"
+           "\n"
+           "Turns a scan into a dataset file for the viewer: a header of three\n"
+           "little-endian uint16 dimensions, then 12-bit samples as little-endian\n"
+           "uint16, x fastest. The volume is resampled (trilinear) to cubic voxels\n"
+           "of the smallest input spacing; each axis gets round(dim * spacing /\n"
+           "voxel) samples. Every stored value v becomes clamp(v + offset, 0, 4095).\n"
+           "\n"
+           "Input:\n"
+           "  --inv3 FILE        a project archive (gzip-compressed tar with\n"
+           "                     main.plist and the raw CT samples, in Hounsfield\n"
+           "                     units); spacing and layout come from main.plist\n"
+           "  --raw FILE         a raw volume, described by:\n"
+           "    --dims X,Y,Z     samples along x, y, z (x fastest in the file)\n"
+           "    --type TYPE      uint8, int16 or uint16\n"
+           "    --endian ORDER   little (default) or big\n"
+           "    --spacing S      voxel size: S for all axes, or SX,SY,SZ (default 1)\n"
+           "    --skip BYTES     header bytes before the samples (default 0)\n"
+           "\n"
+           "Output:\n"
+           "  -o, --output OUT   the dataset file; written atomically, never over an\n"
+           "                     existing file\n"
+           "  --force            replace OUT when it exists\n"
+           "  --offset N         added to every value before clamping; default 1024\n"
+           "                     for --inv3 and int16 input (Hounsfield units: air\n"
+           "                     becomes 0), 0 for uint8 and uint16 input\n"
+           "  --flip-z           reverse the slice order, for scans stored with the\n"
+           "                     top of the head in the first slice; the viewer\n"
+           "                     expects it in the last\n"
+           "  -h, --help         show this text\n"
+           "\n"
+           "Exit status: 0 on success, 1 when the import fails, 2 on a bad command line.\n";
+}
+
+}  // namespace volimport

@@ -1,0 +1,19 @@
+// Reading a plain raw volume file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tools/volimport/raw_samples.h"
+#include "tools/volimport/scan.h"
+
+namespace volimport {
+
+// Reads `layout` from `path`, after `skipBytes` header bytes, applying
+// `offset`. Fails, with `error` describing the problem (without the path),
+// when the file cannot be read or holds fewer bytes than the layout needs.
+// Extra bytes at the end are counted in `trailingBytes`.
+bool readRawFile(const std::string& path, uint64_t skipBytes, const RawLayout& layout, int offset,
+                 Scan& out, uint64_t& trailingBytes, std::string& error);
+
+}  // namespace volimport
