@@ -1,11 +1,26 @@
-// A scratch directory for one test, removed with everything in it.
+// A scratch directory for one test, removed with everything in it, and
+// small whole-file helpers.
 #pragma once
 
+#include <stdlib.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace testing_support {
+
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 class TempDir {
 public:
@@ -25,8 +40,18 @@ public:
 
     // Writes raw bytes to a file in the directory and returns its path.
     std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(file(name), std::ios::binary) << bytes;
+        writeBytes(file(name), bytes);
         return file(name);
+    }
+
+    // Names of the entries, sorted.
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
 private:

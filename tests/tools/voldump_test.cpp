@@ -2,8 +2,6 @@
 // how it reports a bad dataset.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "tests/common/run_command.h"
@@ -21,11 +19,6 @@ CommandResult runVoldump(const std::string& arguments) {
     return testing_support::runCommand(std::string(VOLDUMP_PATH) + " " + arguments);
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(Voldump, WritesExactlyTheImagesTheViewerUploads) {
     TempDir dir;
     constexpr int kEdge = 16;
@@ -41,14 +34,14 @@ TEST(Voldump, WritesExactlyTheImagesTheViewerUploads) {
     const auto gradient = volume.createGradientTexture(kEdge);
     const auto transfer = volume.createTransferTable(256);
     const std::size_t texels = kEdge * kEdge * kEdge;
-    EXPECT_EQ(readFile(dir.file("out/density.raw")), std::string(reinterpret_cast<char*>(density.get()), texels));
-    EXPECT_EQ(readFile(dir.file("out/gradient.raw")),
+    EXPECT_EQ(testing_support::readBytes(dir.file("out/density.raw")), std::string(reinterpret_cast<char*>(density.get()), texels));
+    EXPECT_EQ(testing_support::readBytes(dir.file("out/gradient.raw")),
               std::string(reinterpret_cast<char*>(gradient.get()), 4 * texels));
-    EXPECT_EQ(readFile(dir.file("out/transfer.raw")), std::string(reinterpret_cast<char*>(transfer.get()), 1024));
+    EXPECT_EQ(testing_support::readBytes(dir.file("out/transfer.raw")), std::string(reinterpret_cast<char*>(transfer.get()), 1024));
     for (const char* png : {"density_x.png", "density_y.png", "density_z.png", "gradient_x.png",
                             "gradient_y.png", "gradient_z.png", "transfer.png"}) {
         SCOPED_TRACE(png);
-        EXPECT_EQ(readFile(dir.file(std::string("out/") + png)).substr(1, 3), "PNG");
+        EXPECT_EQ(testing_support::readBytes(dir.file(std::string("out/") + png)).substr(1, 3), "PNG");
     }
 }
 
@@ -61,11 +54,11 @@ TEST(Voldump, KeepsExistingFilesUnlessForced) {
     EXPECT_NE(refused.status, 0);
     EXPECT_NE(refused.output.find("density.raw"), std::string::npos) << refused.output;
     EXPECT_NE(refused.output.find("--force"), std::string::npos) << refused.output;
-    EXPECT_EQ(readFile(dir.file("out/density.raw")), "mine");
+    EXPECT_EQ(testing_support::readBytes(dir.file("out/density.raw")), "mine");
 
     const CommandResult forced = runVoldump(dataset + " 8 " + dir.file("out") + " --force");
     EXPECT_EQ(forced.status, 0) << forced.output;
-    EXPECT_EQ(readFile(dir.file("out/density.raw")).size(), 512u);
+    EXPECT_EQ(testing_support::readBytes(dir.file("out/density.raw")).size(), 512u);
 }
 
 TEST(Voldump, BadInputGivesAMessageAndFailure) {

@@ -1,16 +1,15 @@
-// Minimal PNG output for previews.
+// Minimal PNG encoding for previews.
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <vector>
 
 namespace voldump {
 
 enum class PngKind { gray, rgb, rgba };
 
-// Writes width x height pixels (rows top first, tightly packed). Fails
-// rather than replacing an existing file unless `overwrite` is set.
-bool writePng(const std::string& path, int width, int height, PngKind kind, const uint8_t* pixels,
-              bool overwrite, std::string& error);
+// Encodes width x height pixels (rows top first, tightly packed) as a PNG
+// file image; false when encoding fails.
+bool encodePng(int width, int height, PngKind kind, const uint8_t* pixels, std::vector<uint8_t>& png);
 
 }  // namespace voldump

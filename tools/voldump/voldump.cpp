@@ -3,14 +3,13 @@
 // (density.raw, gradient.raw, transfer.raw) plus PNG previews: the middle
 // slice across each axis of the density and gradient images, and the
 // transfer table as a strip.
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/file_output.h"
 #include "tools/voldump/png_writer.h"
 #include "volume/volume.h"
 
@@ -58,35 +57,32 @@ bool parse(int argc, char** argv, Options& options) {
     return true;
 }
 
+// Writes each output file whole; existing files are kept unless forced.
 class Writer {
 public:
     explicit Writer(const Options& options) : options_(options) {}
 
     bool raw(const char* name, const uint8_t* bytes, std::size_t count) {
         const std::string path = options_.outDir + "/" + name;
-        std::FILE* file = std::fopen(path.c_str(), options_.force ? "wb" : "wbx");
-        if (file == nullptr) return fail(path + ": cannot create (" + std::strerror(errno) + ")" + hint());
-        const bool ok = std::fwrite(bytes, 1, count, file) == count;
-        if (std::fclose(file) != 0 || !ok) return fail(path + ": write failed");
-        return true;
-    }
-
-    bool png(const char* name, int width, int height, PngKind kind, const std::vector<uint8_t>& pixels) {
         std::string error;
-        const std::string path = options_.outDir + "/" + name;
-        if (!voldump::writePng(path, width, height, kind, pixels.data(), options_.force, error)) {
-            return fail(error + hint());
+        if (!platform::writeFileAtomically(path, bytes, count, options_.force, error)) {
+            if (error == "already exists") error += "; use --force to replace it";
+            std::fprintf(stderr, "voldump: %s: %s\n", path.c_str(), error.c_str());
+            return false;
         }
         return true;
     }
 
-private:
-    bool fail(const std::string& message) {
-        std::fprintf(stderr, "voldump: %s\n", message.c_str());
-        return false;
+    bool png(const char* name, int width, int height, PngKind kind, const std::vector<uint8_t>& pixels) {
+        std::vector<uint8_t> encoded;
+        if (!voldump::encodePng(width, height, kind, pixels.data(), encoded)) {
+            std::fprintf(stderr, "voldump: %s: cannot encode PNG\n", name);
+            return false;
+        }
+        return raw(name, encoded.data(), encoded.size());
     }
-    std::string hint() const { return errno == EEXIST ? "; use --force to replace it" : ""; }
 
+private:
     const Options& options_;
 };
 

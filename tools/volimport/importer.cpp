@@ -1,12 +1,11 @@
 #include "tools/volimport/importer.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "tools/volimport/atomic_file.h"
+#include "platform/file_output.h"
 #include "tools/volimport/cubic_resample.h"
 #include "tools/volimport/dataset_encode.h"
 #include "tools/volimport/inv3_project.h"
@@ -24,21 +23,14 @@ int failure(std::FILE* err, const std::string& path, const std::string& problem)
     return 1;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat sa, sb;
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 }  // namespace
 
 int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResult* result) {
     const std::string& input = options.inputPath;
     const std::string& output = options.outputPath;
     // Fail before the work when the output is taken; the write checks again.
-    struct stat info;
-    if (sameFile(input, output)) return failure(err, output, "is the input file");
-    if (!options.force && ::lstat(output.c_str(), &info) == 0) {
+    if (platform::sameFile(input, output)) return failure(err, output, "is the input file");
+    if (!options.force && platform::pathExists(output)) {
         return failure(err, output, "already exists; use --force to replace it");
     }
 
@@ -83,7 +75,8 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
 
     std::vector<unsigned char> bytes;
     if (!encodeDataset(cubic, bytes)) return failure(err, output, "dimensions do not fit the file");
-    if (!writeFileAtomically(output, bytes.data(), bytes.size(), options.force, error)) {
+    if (!platform::writeFileAtomically(output, bytes.data(), bytes.size(), options.force, error)) {
+        if (error == "already exists") error += "; use --force to replace it";
         return failure(err, output, error);
     }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/volimport/atomic_file.h"
+#include "platform/file_output.h"
 #include "tools/volimport/dataset_encode.h"
 #include "tools/volimport/options.h"
 #include "tools/volimport/phantom.h"
@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
     std::vector<unsigned char> bytes;
     volimport::encodeDataset(grid, bytes);
     std::string error;
-    if (!volimport::writeFileAtomically(output, bytes.data(), bytes.size(), force, error)) {
+    if (!platform::writeFileAtomically(output, bytes.data(), bytes.size(), force, error)) {
+        if (error == "already exists") error += "; use --force to replace it";
         std::fprintf(stderr, "volphantom: %s: %s\n", output.c_str(), error.c_str());
         return 1;
     }

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-namespace volimport {
+namespace platform {
 
 // Writes `size` bytes to a temporary file in the directory of `path`, flushes
 // it to disk and moves it into place. Without `overwrite` an existing `path`
@@ -14,4 +14,10 @@ namespace volimport {
 bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
                          bool overwrite, std::string& error);
 
-}  // namespace volimport
+// True when anything (a file, folder or link, even a dangling one) is at `path`.
+bool pathExists(const std::string& path);
+
+// True when both paths name the same existing file.
+bool sameFile(const std::string& a, const std::string& b);
+
+}  // namespace platform

@@ -1,15 +1,20 @@
-#include "tools/volimport/atomic_file.h"
+// Whole-file atomic writes: new files, refusals and replacements.
+#include "platform/file_output.h"
+
+#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include "tests/tools/volimport/test_files.h"
+#include "tests/common/temp_dir.h"
 
 namespace {
 
-using testfiles::ScratchDir;
+using ScratchDir = testing_support::TempDir;
+using testing_support::readBytes;
+using testing_support::writeBytes;
 
 bool write(const std::string& path, const std::string& text, bool overwrite, std::string& error) {
-    return volimport::writeFileAtomically(path, text.data(), text.size(), overwrite, error);
+    return platform::writeFileAtomically(path, text.data(), text.size(), overwrite, error);
 }
 
 TEST(AtomicFile, CreatesNewFilesWithOrdinaryPermissions) {
@@ -18,7 +23,7 @@ TEST(AtomicFile, CreatesNewFilesWithOrdinaryPermissions) {
     const mode_t mask = ::umask(022);
     ASSERT_TRUE(write(dir.file("out.dat"), "content", false, error)) << error;
     ::umask(mask);
-    EXPECT_EQ(testfiles::readBytes(dir.file("out.dat")), "content");
+    EXPECT_EQ(readBytes(dir.file("out.dat")), "content");
     struct stat info;
     ASSERT_EQ(::stat(dir.file("out.dat").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u);
@@ -27,7 +32,7 @@ TEST(AtomicFile, CreatesNewFilesWithOrdinaryPermissions) {
 
 TEST(AtomicFile, NeverReplacesWithoutOverwriteAndLeavesNoTemporaryFile) {
     ScratchDir dir;
-    testfiles::writeBytes(dir.file("mine.dat"), "precious");
+    writeBytes(dir.file("mine.dat"), "precious");
     ASSERT_EQ(::symlink("mine.dat", dir.file("link.dat").c_str()), 0);
     ASSERT_EQ(::symlink("nowhere", dir.file("dangling.dat").c_str()), 0);
     ASSERT_EQ(::mkdir(dir.file("folder").c_str(), 0755), 0);
@@ -37,7 +42,7 @@ TEST(AtomicFile, NeverReplacesWithoutOverwriteAndLeavesNoTemporaryFile) {
         bool overwrite;
         const char* expected;
     } cases[] = {
-        {"mine.dat", false, "already exists; use --force"},
+        {"mine.dat", false, "already exists"},
         {"link.dat", false, "already exists"},
         {"dangling.dat", false, "already exists"},
         {"folder", false, "already exists"},
@@ -50,16 +55,16 @@ TEST(AtomicFile, NeverReplacesWithoutOverwriteAndLeavesNoTemporaryFile) {
         EXPECT_FALSE(write(dir.file(c.target), "new", c.overwrite, error));
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
         EXPECT_EQ(dir.entries(), before);
-        EXPECT_EQ(testfiles::readBytes(dir.file("mine.dat")), "precious");
+        EXPECT_EQ(readBytes(dir.file("mine.dat")), "precious");
     }
 }
 
 TEST(AtomicFile, ReplacesOnlyWhenAskedAndLeavesNoTemporaryFileOnAFailedRename) {
     ScratchDir dir;
-    testfiles::writeBytes(dir.file("mine.dat"), "old");
+    writeBytes(dir.file("mine.dat"), "old");
     std::string error;
     ASSERT_TRUE(write(dir.file("mine.dat"), "new", true, error)) << error;
-    EXPECT_EQ(testfiles::readBytes(dir.file("mine.dat")), "new");
+    EXPECT_EQ(readBytes(dir.file("mine.dat")), "new");
 
     // A name one byte over the file system's limit: the temporary file is
     // written, then placing it fails.

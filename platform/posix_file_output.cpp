@@ -1,4 +1,5 @@
-#include "tools/volimport/atomic_file.h"
+// Files written whole and atomically, for POSIX hosts.
+#include "platform/file_output.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-namespace volimport {
+namespace platform {
 namespace {
 
 std::string reason(const char* what, int error) {
@@ -52,7 +53,7 @@ bool placeWithoutOverwrite(const std::string& temp, const std::string& path, std
     }
     const int linkError = errno;
     if (linkError == EEXIST) {
-        error = "already exists; use --force to replace it";
+        error = "already exists";
         return false;
     }
     if (linkError != EPERM && linkError != ENOTSUP && linkError != EXDEV && linkError != EMLINK) {
@@ -61,7 +62,7 @@ bool placeWithoutOverwrite(const std::string& temp, const std::string& path, std
     }
     struct stat info;
     if (::lstat(path.c_str(), &info) == 0) {
-        error = "already exists; use --force to replace it";
+        error = "already exists";
         return false;
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
@@ -77,7 +78,7 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
                          bool overwrite, std::string& error) {
     struct stat info;
     if (!overwrite && ::lstat(path.c_str(), &info) == 0) {
-        error = "already exists; use --force to replace it";
+        error = "already exists";
         return false;
     }
     if (overwrite && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
@@ -127,4 +128,15 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
     return ok;
 }
 
-}  // namespace volimport
+bool pathExists(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+}  // namespace platform
