@@ -110,10 +110,10 @@ Font* createFont(int height, int weight, bool italic, bool antialiased, const ch
 const char* fontFile(const Font* font) { return font ? font->file.c_str() : ""; }
 
 bool selectFont(HDC dc, Font* font) {
-    if (!dc || !font)
+    if (!dc)
         return false;
     dc->font = font;
-    return true;
+    return font != nullptr;
 }
 
 void deleteFont(Font* font) {

@@ -56,7 +56,7 @@ Font* createFont(int height, int weight, bool italic, bool antialiased, const ch
 const char* fontFile(const Font* font);
 
 // Selects the font into the device context for getGlyphOutline; returns false
-// when the font or the device context is null.
+// when the device context is null, or the font is (which deselects).
 bool selectFont(HDC dc, Font* font);
 
 // Releases a font; it must no longer be selected anywhere.
