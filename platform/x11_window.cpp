@@ -16,6 +16,11 @@ namespace {
 
 LibraryX11 library;
 
+// NOTE: the connection stays open until the process ends, and a later init
+// reuses it. Closing it makes Mesa unload its driver, and the driver's
+// once-per-process allocations then turn into leaks without a name.
+Display* connection = nullptr;
+
 int handleError(Display*, XErrorEvent* event) {
     library.errorCode = event->error_code;
     return 0;
@@ -35,7 +40,9 @@ unsigned findNumLockMask(Display* display) {
 
 bool x11Init() {
     library = LibraryX11{};
-    library.display = XOpenDisplay(nullptr);
+    if (!connection)
+        connection = XOpenDisplay(nullptr);
+    library.display = connection;
     if (!library.display) {
         const char* name = std::getenv("DISPLAY");
         reportError("X11", "Failed to open display \"%s\"", name ? name : "(DISPLAY is not set)");
@@ -51,7 +58,6 @@ bool x11Init() {
     Bool supported = False;
     XkbSetDetectableAutoRepeat(library.display, True, &supported);
     if (!glxInit()) {
-        XCloseDisplay(library.display);
         library.display = nullptr;
         return false;
     }
@@ -61,7 +67,7 @@ bool x11Init() {
 void x11Terminate() {
     glxTerminate();
     if (library.display)
-        XCloseDisplay(library.display);
+        XSync(library.display, True);  // drop what is still queued
     library = LibraryX11{};
 }
 
