@@ -1,0 +1,275 @@
+// The GLX half of the X11 backend: pixel formats as GLX frame-buffer
+// configurations, contexts, off-screen buffers as GLX pbuffers, and the copy
+// that binds an off-screen image as a texture of another context.
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstring>
+
+#include "platform/x11_platform.h"
+
+namespace platform {
+
+using namespace win;
+
+namespace {
+
+int configAttribute(int format, int name) {
+    int value = 0;
+    glXGetFBConfigAttrib(x11().display, x11().configs[format - 1], name, &value);
+    return value;
+}
+
+bool plainRgba(int format) {
+    // Multisampled and accumulation formats are never what the viewer wants.
+    return (configAttribute(format, GLX_RENDER_TYPE) & GLX_RGBA_BIT) &&
+           configAttribute(format, GLX_SAMPLE_BUFFERS) == 0 &&
+           configAttribute(format, GLX_ACCUM_RED_SIZE) == 0;
+}
+
+bool drawsToPbuffer(int format) {
+    // NOTE: Mesa's software rasteriser under Xvfb kills the process with
+    // BadMatch (X_ShmPutImage) when drawing into a single-buffered RGBA
+    // pbuffer. Only double-buffered configurations are offered; the image
+    // the viewer draws (into the default, back, buffer) is what bind reads.
+    return (configAttribute(format, GLX_DRAWABLE_TYPE) & GLX_PBUFFER_BIT) &&
+           configAttribute(format, GLX_DOUBLEBUFFER);
+}
+
+void restoreCurrent(GLXDrawable draw, GLXDrawable read, GLXContext context) {
+    if (context)
+        glXMakeContextCurrent(x11().display, draw, read, context);
+    else
+        glXMakeContextCurrent(x11().display, None, None, nullptr);
+}
+
+}  // namespace
+
+bool glxInit() {
+    LibraryX11& lib = x11();
+    int errorBase = 0, eventBase = 0, major = 0, minor = 0;
+    if (!glXQueryExtension(lib.display, &errorBase, &eventBase)) {
+        reportError("GLX", "The display has no GLX extension");
+        return false;
+    }
+    if (!glXQueryVersion(lib.display, &major, &minor) || major < 1 || (major == 1 && minor < 3)) {
+        reportError("GLX", "GLX 1.3 is required for off-screen buffers; the display has %d.%d",
+                    major, minor);
+        return false;
+    }
+    int count = 0;
+    GLXFBConfig* configs = glXGetFBConfigs(lib.display, lib.screen, &count);
+    if (!configs || count == 0) {
+        reportError("GLX", "The display offers no frame-buffer configurations");
+        return false;
+    }
+    lib.configs.assign(configs, configs + count);
+    XFree(configs);
+    return true;
+}
+
+void glxTerminate() { x11().configs.clear(); }
+
+int glxFormatCount() { return static_cast<int>(x11().configs.size()); }
+
+bool glxFormatAttribute(int format, int attribute, int& value) {
+    const bool pbuffer = drawsToPbuffer(format);
+    switch (attribute) {
+    case WGL_DRAW_TO_WINDOW_ARB:
+        value = (configAttribute(format, GLX_DRAWABLE_TYPE) & GLX_WINDOW_BIT) &&
+                configAttribute(format, GLX_VISUAL_ID) != 0;
+        return true;
+    case WGL_DRAW_TO_PBUFFER_ARB: value = pbuffer; return true;
+    case WGL_SUPPORT_OPENGL_ARB: value = plainRgba(format); return true;
+    case WGL_DOUBLE_BUFFER_ARB: value = configAttribute(format, GLX_DOUBLEBUFFER); return true;
+    case WGL_PIXEL_TYPE_ARB: value = WGL_TYPE_RGBA_ARB; return true;
+    case WGL_COLOR_BITS_ARB:
+        value = configAttribute(format, GLX_RED_SIZE) + configAttribute(format, GLX_GREEN_SIZE) +
+                configAttribute(format, GLX_BLUE_SIZE);
+        return true;
+    case WGL_RED_BITS_ARB: value = configAttribute(format, GLX_RED_SIZE); return true;
+    case WGL_GREEN_BITS_ARB: value = configAttribute(format, GLX_GREEN_SIZE); return true;
+    case WGL_BLUE_BITS_ARB: value = configAttribute(format, GLX_BLUE_SIZE); return true;
+    case WGL_ALPHA_BITS_ARB: value = configAttribute(format, GLX_ALPHA_SIZE); return true;
+    case WGL_DEPTH_BITS_ARB: value = configAttribute(format, GLX_DEPTH_SIZE); return true;
+    case WGL_STENCIL_BITS_ARB: value = configAttribute(format, GLX_STENCIL_SIZE); return true;
+    // Binding copies the image, so every off-screen format can be bound.
+    case WGL_BIND_TO_TEXTURE_RGB_ARB: value = pbuffer; return true;
+    case WGL_BIND_TO_TEXTURE_RGBA_ARB:
+        value = pbuffer && configAttribute(format, GLX_ALPHA_SIZE) > 0;
+        return true;
+    case WGL_MAX_PBUFFER_WIDTH_ARB:
+        value = pbuffer ? configAttribute(format, GLX_MAX_PBUFFER_WIDTH) : 0;
+        return true;
+    case WGL_MAX_PBUFFER_HEIGHT_ARB:
+        value = pbuffer ? configAttribute(format, GLX_MAX_PBUFFER_HEIGHT) : 0;
+        return true;
+    case WGL_MAX_PBUFFER_PIXELS_ARB:
+        value = pbuffer ? configAttribute(format, GLX_MAX_PBUFFER_PIXELS) : 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool glxFormatFitsWindow(int format, const Window& window) {
+    // NOTE: an X window's visual is fixed when it is created, so only formats
+    // of that visual can be set on it later.
+    return window.x11 &&
+           static_cast<VisualID>(configAttribute(format, GLX_VISUAL_ID)) == window.x11->visual;
+}
+
+XVisualInfo* glxWindowVisual() {
+    const int wanted[] = {WGL_DRAW_TO_WINDOW_ARB, 1, WGL_DOUBLE_BUFFER_ARB, 1,
+                          WGL_COLOR_BITS_ARB, 24, WGL_DEPTH_BITS_ARB, 24, 0, 0};
+    int format = 0;
+    if (chooseFormats(wanted, nullptr, &format, 1) != 1)
+        return nullptr;
+    return glXGetVisualFromFBConfig(x11().display, x11().configs[format - 1]);
+}
+
+bool glxCreateContext(RenderContext& context, DeviceContext&) {
+    auto native = std::make_unique<ContextGLX>();
+    grabErrors();
+    native->handle = glXCreateNewContext(x11().display, x11().configs[context.pixelFormat - 1],
+                                         GLX_RGBA_TYPE, nullptr, True);
+    if (releaseErrors() || !native->handle) {
+        if (native->handle)
+            glXDestroyContext(x11().display, native->handle);
+        reportError("GLX", "Failed to create a context for pixel format %d", context.pixelFormat);
+        return false;
+    }
+    context.glx = native.release();
+    return true;
+}
+
+void glxDestroyContext(RenderContext& context) {
+    if (!context.glx)
+        return;
+    glXDestroyContext(x11().display, context.glx->handle);
+    delete context.glx;
+    context.glx = nullptr;
+}
+
+bool glxMakeCurrent(DeviceContext* dc, RenderContext* context) {
+    Display* display = x11().display;
+    if (!context) {
+        glXMakeContextCurrent(display, None, None, nullptr);
+        return true;
+    }
+    const GLXDrawable drawable =
+        dc->window ? static_cast<GLXDrawable>(dc->window->x11->handle) : dc->pbuffer->glx->handle;
+    grabErrors();
+    const Bool made = glXMakeContextCurrent(display, drawable, drawable, context->glx->handle);
+    if (releaseErrors() || !made) {
+        reportError("GLX", "Failed to make context current");
+        return false;
+    }
+    return true;
+}
+
+bool glxSwapBuffers(DeviceContext& dc) {
+    glXSwapBuffers(x11().display, dc.window->x11->handle);
+    return true;
+}
+
+bool glxCreatePbuffer(Pbuffer& pbuffer) {
+    const int attributes[] = {GLX_PBUFFER_WIDTH, pbuffer.width, GLX_PBUFFER_HEIGHT,
+                              pbuffer.height, GLX_PRESERVED_CONTENTS, True,
+                              GLX_LARGEST_PBUFFER, False, None};
+    auto native = std::make_unique<PbufferGLX>();
+    grabErrors();
+    native->handle = glXCreatePbuffer(x11().display, x11().configs[pbuffer.pixelFormat - 1],
+                                      attributes);
+    if (releaseErrors() || !native->handle) {
+        reportError("GLX", "Failed to create a %d x %d pbuffer", pbuffer.width, pbuffer.height);
+        return false;
+    }
+    pbuffer.glx = native.release();
+    return true;
+}
+
+void glxDestroyPbuffer(Pbuffer& pbuffer) {
+    if (!pbuffer.glx)
+        return;
+    if (pbuffer.glx->reader)
+        glXDestroyContext(x11().display, pbuffer.glx->reader);
+    glXDestroyPbuffer(x11().display, pbuffer.glx->handle);
+    delete pbuffer.glx;
+    pbuffer.glx = nullptr;
+}
+
+// Reads the pbuffer's image with a private context and uploads it into the
+// texture bound to GL_TEXTURE_2D of the current context. The two contexts
+// share nothing, so the pixels travel through system memory: one read and
+// one upload per bind.
+bool glxBindTexImage(Pbuffer& pbuffer) {
+    Display* display = x11().display;
+    PbufferGLX& native = *pbuffer.glx;
+    const bool rgba = pbuffer.textureFormat == WGL_TEXTURE_RGBA_ARB;
+    const GLXContext previous = glXGetCurrentContext();
+    const GLXDrawable previousDraw = glXGetCurrentDrawable();
+    const GLXDrawable previousRead = glXGetCurrentReadDrawable();
+
+    grabErrors();
+    if (!native.reader) {
+        native.reader = glXCreateNewContext(display, x11().configs[pbuffer.pixelFormat - 1],
+                                            GLX_RGBA_TYPE, nullptr, True);
+    }
+    Bool made = native.reader &&
+                glXMakeContextCurrent(display, native.handle, native.handle, native.reader);
+    if (made) {
+        // The viewer draws into the default draw buffer, the back buffer of
+        // this double-buffered pbuffer: that is its front-left image.
+        glReadBuffer(configAttribute(pbuffer.pixelFormat, GLX_DOUBLEBUFFER) ? GL_BACK : GL_FRONT);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        native.staging.resize(static_cast<size_t>(pbuffer.width) * pbuffer.height * 4);
+        glReadPixels(0, 0, pbuffer.width, pbuffer.height, rgba ? GL_RGBA : GL_RGB,
+                     GL_UNSIGNED_BYTE, native.staging.data());
+    }
+    restoreCurrent(previousDraw, previousRead, previous);
+    if (releaseErrors() || !made) {
+        reportError("GLX", "Failed to read the pbuffer's image");
+        return false;
+    }
+
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+    GLint generate = GL_FALSE;
+    if (pbuffer.mipmapTexture) {
+        // A mipmapped image gets every level, as the filter will ask for them.
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &generate);
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+    }
+    GLint width = 0, height = 0, internal = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+    const GLint wanted = rgba ? GL_RGBA8 : GL_RGB8;
+    const GLenum format = rgba ? GL_RGBA : GL_RGB;
+    if (width == pbuffer.width && height == pbuffer.height && internal == wanted) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE,
+                        native.staging.data());
+    } else {
+        glTexImage2D(GL_TEXTURE_2D, 0, wanted, pbuffer.width, pbuffer.height, 0, format,
+                     GL_UNSIGNED_BYTE, native.staging.data());
+    }
+    if (pbuffer.mipmapTexture)
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generate);
+    glPopClientAttrib();
+    return true;
+}
+
+void* glxGetGlProc(const char* name) {
+    return reinterpret_cast<void*>(glXGetProcAddress(reinterpret_cast<const GLubyte*>(name)));
+}
+
+const char* glxGlString(unsigned name) {
+    return reinterpret_cast<const char*>(glGetString(name));
+}
+
+}  // namespace platform

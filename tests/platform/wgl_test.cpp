@@ -1,0 +1,190 @@
+// Pixel formats, contexts, off-screen buffers and the resolver's rules, on
+// the null backend (four pretend formats: two window, two off-screen).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/gl_context.h"
+#include "platform/null_backend.h"
+#include "platform/platform.h"
+
+using namespace platform;
+using namespace platform::win;
+
+namespace {
+
+std::vector<std::string> errors;
+void collect(const char* message) { errors.push_back(message); }
+intptr_t proc(Window* w, unsigned m, uintptr_t wp, intptr_t lp) { return defWindowProc(w, m, wp, lp); }
+
+class WglTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        errors.clear();
+        previousSink = setErrorSink(collect);
+        null::setGlStrings("2.1 Null", "GL_ARB_multitexture GL_ARB_fragment_program");
+        ASSERT_TRUE(init(Backend::null));
+        ASSERT_TRUE(registerClass({"test", CS_OWNDC, proc}));
+        window = createWindow("test", "test", WS_VISIBLE, 0, 0, 400, 400);
+        dc = getDC(window);
+        PIXELFORMATDESCRIPTOR pfd;
+        pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+        pfd.cColorBits = 32;
+        pfd.cDepthBits = 24;
+        format = choosePixelFormat(dc, pfd);
+        ASSERT_TRUE(setPixelFormat(dc, format, pfd));
+        context = wglCreateContext(dc);
+        ASSERT_TRUE(wglMakeCurrent(dc, context));
+    }
+    void TearDown() override {
+        terminate();
+        setErrorSink(previousSink);
+    }
+
+    // The viewer's request for its off-screen buffer format.
+    int pbufferFormat() {
+        const int attributes[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_BIND_TO_TEXTURE_RGBA_ARB, 1,
+                                  WGL_COLOR_BITS_ARB, 24, WGL_ALPHA_BITS_ARB, 8,
+                                  WGL_DEPTH_BITS_ARB, 16, 0, 0};
+        const FLOAT none[] = {0, 0};
+        int found = 0;
+        UINT count = 0;
+        EXPECT_TRUE(wglChoosePixelFormatARB(dc, attributes, none, 1, &found, &count));
+        EXPECT_EQ(count, 1u);
+        return found;
+    }
+
+    ErrorSink previousSink = nullptr;
+    Window* window = nullptr;
+    HDC dc = nullptr;
+    int format = 0;
+    HGLRC context = nullptr;
+};
+
+TEST_F(WglTest, WindowFormatIsTheClosestWindowFormat) {
+    EXPECT_EQ(format, 1);  // 24 depth bits: the first null format
+    EXPECT_EQ(wglGetCurrentDC(), dc);
+    EXPECT_EQ(wglGetCurrentContext(), context);
+}
+
+TEST_F(WglTest, OffScreenFormatPrefersTheFewestSurplusBits) {
+    EXPECT_EQ(pbufferFormat(), 3);  // 16 depth bits beats 24
+    const int impossible[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_DEPTH_BITS_ARB, 32, 0, 0};
+    int found = 0;
+    UINT count = 9;
+    EXPECT_TRUE(wglChoosePixelFormatARB(dc, impossible, nullptr, 1, &found, &count));
+    EXPECT_EQ(count, 0u);
+}
+
+TEST_F(WglTest, ResolverAnswersOwnWglNamesAndNullForTheRest) {
+    struct Case {
+        const char* name;
+        void* expected;
+    };
+    const Case cases[] = {
+        {"wglGetExtensionsStringARB", reinterpret_cast<void*>(&wglGetExtensionsStringARB)},
+        {"wglGetExtensionsStringEXT", reinterpret_cast<void*>(&wglGetExtensionsStringEXT)},
+        {"wglChoosePixelFormatARB", reinterpret_cast<void*>(&wglChoosePixelFormatARB)},
+        {"wglCreatePbufferARB", reinterpret_cast<void*>(&wglCreatePbufferARB)},
+        {"wglGetPbufferDCARB", reinterpret_cast<void*>(&wglGetPbufferDCARB)},
+        {"wglBindTexImageARB", reinterpret_cast<void*>(&wglBindTexImageARB)},
+        {"wglReleaseTexImageARB", reinterpret_cast<void*>(&wglReleaseTexImageARB)},
+        {"wglSwapIntervalEXT", nullptr},
+        {"wglCreateBufferRegionARB", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(getProcAddress(c.name), c.expected);
+    }
+}
+
+TEST_F(WglTest, ResolverAnswersGlNamesOnlyWhenTheContextProvidesThem) {
+    EXPECT_NE(getProcAddress("glActiveTexture"), nullptr);       // core 1.3 <= 2.1
+    EXPECT_NE(getProcAddress("glActiveTextureARB"), nullptr);    // advertised
+    EXPECT_NE(getProcAddress("glProgramStringARB"), nullptr);    // fragment program
+    EXPECT_EQ(getProcAddress("glGenerateMipmap"), nullptr);      // core 3.0 > 2.1
+    EXPECT_EQ(getProcAddress("glCombinerParameterfNV"), nullptr);  // not advertised
+    EXPECT_EQ(getProcAddress("glBegin"), nullptr);               // linked directly
+    EXPECT_EQ(getProcAddress("glNoSuchFunction"), nullptr);
+    EXPECT_EQ(getProcAddress(nullptr), nullptr);
+    wglMakeCurrent(nullptr, nullptr);
+    EXPECT_EQ(getProcAddress("glActiveTexture"), nullptr);
+    EXPECT_EQ(getProcAddress("wglChoosePixelFormatARB"), nullptr);
+    EXPECT_STREQ(windowSystemExtensions(), "");
+}
+
+TEST_F(WglTest, ExtensionStringListsExactlyWhatIsImplemented) {
+    const std::string list = wglGetExtensionsStringARB(dc);
+    EXPECT_EQ(list, windowSystemExtensions());
+    EXPECT_STREQ(wglGetExtensionsStringEXT(), list.c_str());
+    const char* implemented[] = {"WGL_ARB_extensions_string", "WGL_EXT_extensions_string",
+                                 "WGL_ARB_pixel_format", "WGL_ARB_pbuffer",
+                                 "WGL_ARB_render_texture"};
+    size_t length = 0;
+    for (const char* name : implemented) {
+        SCOPED_TRACE(name);
+        EXPECT_NE((" " + list + " ").find(std::string(" ") + name + " "), std::string::npos);
+        length += std::strlen(name) + 1;
+    }
+    EXPECT_EQ(list.size() + 1, length);
+}
+
+TEST_F(WglTest, OffScreenBufferFollowsTheRenderTextureRules) {
+    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB,
+                              WGL_TEXTURE_TARGET_ARB, WGL_TEXTURE_2D_ARB,
+                              WGL_MIPMAP_TEXTURE_ARB, 1, WGL_PBUFFER_LARGEST_ARB, 0, 0, 0};
+    HPBUFFERARB pbuffer = wglCreatePbufferARB(dc, pbufferFormat(), 512, 256, attributes);
+    ASSERT_NE(pbuffer, nullptr);
+    int width = 0, height = 0;
+    EXPECT_TRUE(wglQueryPbufferARB(pbuffer, WGL_PBUFFER_WIDTH_ARB, &width));
+    EXPECT_TRUE(wglQueryPbufferARB(pbuffer, WGL_PBUFFER_HEIGHT_ARB, &height));
+    EXPECT_EQ(width, 512);
+    EXPECT_EQ(height, 256);
+    HDC pdc = wglGetPbufferDCARB(pbuffer);
+    HGLRC pcontext = wglCreateContext(pdc);
+    ASSERT_NE(pcontext, nullptr);
+    EXPECT_FALSE(wglMakeCurrent(dc, pcontext)) << "formats differ";
+    ASSERT_TRUE(wglMakeCurrent(pdc, pcontext));
+    EXPECT_FALSE(wglBindTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB)) << "bound while current";
+    ASSERT_TRUE(wglMakeCurrent(dc, context));
+    EXPECT_FALSE(wglReleaseTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB)) << "not bound";
+    EXPECT_TRUE(wglBindTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB));
+    EXPECT_FALSE(wglBindTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB)) << "already bound";
+    EXPECT_TRUE(wglReleaseTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB));
+    EXPECT_FALSE(wglBindTexImageARB(pbuffer, WGL_BACK_LEFT_ARB));
+    EXPECT_TRUE(wglDestroyPbufferARB(pbuffer));
+    EXPECT_EQ(wglGetPbufferDCARB(pbuffer), nullptr);
+}
+
+TEST_F(WglTest, BadOffScreenRequestsFailWithAMessage) {
+    struct Case {
+        const char* what;
+        int format, width, height;
+        std::vector<int> attributes;
+    };
+    const Case cases[] = {
+        {"window format", 1, 64, 64, {0, 0}},
+        {"zero size", 3, 0, 64, {0, 0}},
+        {"too large", 3, 100000, 64, {0, 0}},
+        {"unknown attribute", 3, 64, 64, {0x1234, 1, 0, 0}},
+        {"texture without target", 3, 64, 64, {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        errors.clear();
+        EXPECT_EQ(wglCreatePbufferARB(dc, c.format, c.width, c.height, c.attributes.data()), nullptr);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].rfind("Null: ", 0), 0u) << errors[0];
+    }
+}
+
+TEST(PlatformWithoutInit, MessageBoxStillWritesToStandardError) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(messageBox(nullptr, "Window Creation Error.", "ERROR", MB_ICONEXCLAMATION), IDOK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Window Creation Error.\n");
+    EXPECT_EQ(getProcAddress("wglChoosePixelFormatARB"), nullptr);
+}
+
+}  // namespace
