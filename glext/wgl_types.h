@@ -1,6 +1,6 @@
 // The window-system types that the WGL entry points take and return. With the
-// Windows headers these are the system's own; elsewhere they are opaque handles
-// of the same shape, so the entry-point pointers keep their published
+// Windows headers these are the system's own; elsewhere they are the platform layer's
+// opaque handles, so the entry-point pointers keep their published
 // signatures on every host. This is the one place that tells the two apart.
 #pragma once
 
@@ -27,14 +27,19 @@ using ::UINT;
 
 #else
 
+// The platform layer stands in for the Windows services here; its handles are
+// the ones its window-system functions take, so the pointers resolved to them
+// have exactly their types.
+#include "platform/gl_context.h"
+
 namespace glext {
-typedef int BOOL;
-typedef float FLOAT;
-typedef unsigned int UINT;
+using platform::BOOL;
+using platform::FLOAT;
+using platform::HDC;
+using platform::HGLRC;
+using platform::HPBUFFERARB;
+using platform::UINT;
 typedef void* HANDLE;
-typedef struct VvHdc* HDC;
-typedef struct VvHglrc* HGLRC;
-typedef struct VvHpbufferArb* HPBUFFERARB;
 }  // namespace glext
 
 #endif
