@@ -1,0 +1,129 @@
+// The frame loop: render the enabled passes off screen, show the image in
+// the window with the frame rate over it, handle at most one message.
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include "app/program_chain.h"
+#include "app/viewer.h"
+#include "app/viewer_state.h"
+#include "glext/entry_points.h"
+
+namespace app {
+
+using namespace platform::win;
+
+namespace {
+
+void drawIsosurfacePass(const Viewer& viewer) {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_BLEND);
+    glAlphaFunc(GL_GEQUAL, viewerState.threshold);
+    glEnable(GL_ALPHA_TEST);
+    // The first draw keeps, per pixel, the nearest slice dense enough ...
+    glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
+                            viewerState.wobble ? kIsosurfaceFirstWobble : kIsosurfaceFirst);
+    glCallList(viewer.sliceLists.backToFront);
+    // ... and the second shades exactly that slice.
+    glDepthFunc(GL_EQUAL);
+    glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
+                            viewerState.wobble ? kIsosurfaceSecondWobble : kIsosurfaceSecond);
+    glDisable(GL_ALPHA_TEST);
+    glCallList(viewer.sliceLists.backToFront);
+}
+
+void drawTransparentPass(const Viewer& viewer) {
+    glDisable(GL_ALPHA_TEST);
+    glDepthFunc(GL_LESS);
+    glEnable(GL_BLEND);
+    glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, viewerState.wobble ? kTransparentWobble : kTransparent);
+    glCallList(viewer.sliceLists.frontToBack);
+}
+
+// Renders the volume into the off-screen buffer. False when its context
+// cannot be made current.
+bool renderVolume(const Viewer& viewer) {
+    if (!platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) return false;
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    // The cursor position turns the volume about its centre, a degree a pixel.
+    glTranslatef(0.5f, 0.3f, 0.6f);
+    glRotatef(static_cast<float>(viewerState.mouseY), 1, 0, 0);
+    glRotatef(static_cast<float>(viewerState.mouseX), 0, 0, 1);
+    glTranslatef(-0.5f, -0.5f, -0.5f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    viewerState.animValue += viewerState.animStep;
+    glext::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
+    if (viewerState.showIsosurface) drawIsosurfacePass(viewer);
+    if (viewerState.showTransparent) drawTransparentPass(viewer);
+    glPopMatrix();
+    return true;
+}
+
+// Shows the off-screen image over the whole window, upright, with the rate.
+void composite(const Viewer& viewer) {
+    platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBindTexture(GL_TEXTURE_2D, viewer.compositeTexture);
+    glext::wglBindTexImageARB(viewer.pbuffer, WGL_FRONT_LEFT_ARB);
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glColor4f(1, 1, 1, 1);
+    glTexCoord2f(0, 1);
+    glVertex3f(0, 0, -10);
+    glTexCoord2f(1, 1);
+    glVertex3f(400, 0, -10);
+    glTexCoord2f(1, 0);
+    glVertex3f(400, 400, -10);
+    glTexCoord2f(0, 0);
+    glVertex3f(0, 400, -10);
+    glEnd();
+    glext::wglReleaseTexImageARB(viewer.pbuffer, WGL_FRONT_LEFT_ARB);
+    glEnable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslatef(20, 30, -10);
+    viewer.font->print("FPS %f", static_cast<double>(viewer.frameTimer->framesPerSecond()));
+    glPopMatrix();
+    platform::swapBuffers(viewer.windowDC);
+}
+
+// Destroys the viewer's objects in the reverse order of their making. GL
+// objects, contexts, the off-screen buffer and the window end with the process.
+void shutDown(Viewer& viewer) {
+    viewer.lightTransform.reset();
+    viewer.font.reset();
+    viewer.lightVector.reset();
+    viewer.volume.reset();
+    viewer.programReader.reset();
+    viewer.frameTimer.reset();
+}
+
+}  // namespace
+
+int runFrameLoop(Viewer& viewer) {
+    int status = kExitNormal;
+    for (;;) {
+        if (!renderVolume(viewer)) {
+            // NOTE: a context that cannot be made current now will not come
+            // back (the display went away); say so once and stop.
+            showCreationError();
+            status = kExitCannotStart;
+            break;
+        }
+        viewer.frameTimer->update();
+        composite(viewer);
+        platform::Message message;
+        if (platform::peekMessage(message, PM_REMOVE)) {
+            if (message.message == WM_QUIT) break;
+            platform::translateMessage(message);
+            platform::dispatchMessage(message);
+        }
+    }
+    shutDown(viewer);
+    return status;
+}
+
+}  // namespace app

@@ -1,0 +1,74 @@
+// Everything the viewer owns for the whole run, and the steps of a run:
+// start-up fills a Viewer, the frame loop draws with it and tears it down.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <memory>
+
+#include "app/slice_geometry.h"
+#include "platform/gl_context.h"
+#include "support/frame_timer.h"
+#include "support/matrix4.h"
+#include "support/program_text.h"
+#include "support/texture_font.h"
+#include "volume/volume.h"
+
+namespace app {
+
+// Exit statuses of the viewer.
+constexpr int kExitNormal = 0;
+constexpr int kExitProgramRejected = 1;  // a shading program was rejected or unreadable
+constexpr int kExitCannotStart = 2;      // no display, window, context, off-screen buffer or dataset
+
+// Names the fixed texture units of the off-screen context.
+enum TextureUnit : GLenum {
+    kDensityUnit = GL_TEXTURE0_ARB,
+    kGradientUnit = GL_TEXTURE1_ARB,
+    kTransferUnit = GL_TEXTURE2_ARB,
+    kDepthUnit = GL_TEXTURE3_ARB,
+};
+
+struct Viewer {
+    int pbufferEdge = 512;
+
+    platform::Window* window = nullptr;
+    platform::HDC windowDC = nullptr;
+    platform::HGLRC windowContext = nullptr;
+    platform::HPBUFFERARB pbuffer = nullptr;
+    platform::HDC pbufferDC = nullptr;
+    platform::HGLRC pbufferContext = nullptr;
+
+    std::unique_ptr<support::FrameTimer> frameTimer;
+    std::unique_ptr<support::ProgramText> programReader;
+    std::unique_ptr<volume::Volume> volume;
+    GLuint densityTexture = 0;
+    GLuint gradientTexture = 0;
+    GLuint transferTexture = 0;
+    GLuint depthTexture = 0;
+    SliceLists sliceLists;
+    std::unique_ptr<support::TransformMatrix> lightTransform;
+    std::unique_ptr<support::Vector3> lightVector;
+    std::unique_ptr<TextureFont> font;
+    // Receives the off-screen image in the window's context each frame.
+    GLuint compositeTexture = 0;
+};
+
+// Shows the start-up failure box ("Window Creation Error.").
+void showCreationError();
+
+// Runs frames until the window is closed, then destroys the viewer's
+// objects. Returns the exit status.
+int runFrameLoop(Viewer& viewer);
+
+// Uploads the density, gradient and transfer images and defines the depth
+// texture, in the current (off-screen) context.
+void uploadVolumeTextures(Viewer& viewer);
+
+// Fixed GL state of the off-screen context (after the program chain) and of
+// the window's context (with its orthographic projection).
+void setOffscreenState();
+void setOffscreenProjection();
+void setWindowState();
+
+}  // namespace app

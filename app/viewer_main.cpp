@@ -1,0 +1,168 @@
+// Start-up: window and its context, extensions, off-screen buffer and its
+// context, shading programs, volume and textures, slices, projections, font.
+#include "app/viewer_main.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/program_chain.h"
+#include "app/viewer.h"
+#include "app/window_procedure.h"
+#include "glext/entry_points.h"
+#include "glext/extensions.h"
+
+namespace app {
+
+using namespace platform::win;
+
+namespace {
+
+constexpr const char* kDatasetFile = "skewed_head.dat";
+constexpr int kGridEdge = 128;
+
+// Stops start-up with a box when a step left nothing to go on with.
+int cannotStart(const std::string& detail) {
+    if (!detail.empty()) std::fprintf(stderr, "volview: %s\n", detail.c_str());
+    showCreationError();
+    return kExitCannotStart;
+}
+
+bool createWindowAndContext(Viewer& viewer) {
+    platform::WindowClass windowClass;
+    windowClass.name = "test";
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+    windowClass.procedure = &windowProcedure;
+    if (!platform::registerClass(windowClass)) {
+        platform::messageBox(nullptr, "Failed To Register The Window Class.", "ERROR", MB_ICONEXCLAMATION);
+    }
+    viewer.window = platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0,
+                                           400, 400);
+    if (viewer.window == nullptr) return false;
+    platform::showWindow(viewer.window, SW_SHOW);
+    viewer.windowDC = platform::getDC(viewer.window);
+
+    platform::PIXELFORMATDESCRIPTOR descriptor;
+    descriptor.nSize = 40;
+    descriptor.nVersion = 1;
+    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    descriptor.iPixelType = PFD_TYPE_RGBA;
+    descriptor.cColorBits = 32;
+    descriptor.cDepthBits = 24;
+    descriptor.iLayerType = PFD_MAIN_PLANE;
+    const int format = platform::choosePixelFormat(viewer.windowDC, descriptor);
+    if (!platform::setPixelFormat(viewer.windowDC, format, descriptor)) return false;
+    viewer.windowContext = platform::wglCreateContext(viewer.windowDC);
+    return viewer.windowContext != nullptr &&
+           platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
+}
+
+// Resolves extensions and checks that every entry point the viewer calls is
+// there: a missing one would be a call through a null pointer.
+bool initEntryPoints() {
+    glext::setProcResolver(&platform::getProcAddress);
+    glext::setCurrentDcQuery(&platform::wglGetCurrentDC);
+    if (glext::initExtensions() != 0) showCreationError();
+    const std::vector<const char*> missing = glext::missingViewerEntryPoints();
+    if (missing.empty()) return true;
+    std::string names;
+    for (const char* name : missing) names += std::string(" ") + name;
+    std::fprintf(stderr, "volview: the driver lacks entry points the viewer needs:%s\n", names.c_str());
+    return false;
+}
+
+bool createOffscreenBuffer(Viewer& viewer) {
+    const int intAttributes[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_BIND_TO_TEXTURE_RGBA_ARB, 1,
+                                 WGL_COLOR_BITS_ARB, 24, WGL_ALPHA_BITS_ARB, 8,
+                                 WGL_DEPTH_BITS_ARB, 16, 0, 0};
+    const float floatAttributes[] = {0, 0};
+    int format = 0;
+    unsigned formatCount = 0;
+    glext::wglChoosePixelFormatARB(viewer.windowDC, intAttributes, floatAttributes, 1, &format, &formatCount);
+    if (formatCount == 0) {
+        std::fprintf(stderr, "volview: no off-screen buffer format with 24 colour, 8 alpha and 16 depth bits "
+                             "that binds as a texture\n");
+        return false;
+    }
+    const int pbufferAttributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB, WGL_TEXTURE_TARGET_ARB,
+                                     WGL_TEXTURE_2D_ARB, WGL_MIPMAP_TEXTURE_ARB, 1, WGL_PBUFFER_LARGEST_ARB, 0,
+                                     0, 0};
+    viewer.pbuffer = glext::wglCreatePbufferARB(viewer.windowDC, format, viewer.pbufferEdge, viewer.pbufferEdge,
+                                                pbufferAttributes);
+    viewer.pbufferDC = glext::wglGetPbufferDCARB(viewer.pbuffer);
+    viewer.pbufferContext = platform::wglCreateContext(viewer.pbufferDC);
+    if (!platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) {
+        std::fprintf(stderr, "volview: cannot draw into a %d x %d off-screen buffer\n", viewer.pbufferEdge,
+                     viewer.pbufferEdge);
+        return false;
+    }
+    return true;
+}
+
+// The texture that receives the off-screen image: plain linear filtering,
+// so the image needs no mipmaps of its own.
+GLuint createCompositeTexture() {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    return name;
+}
+
+}  // namespace
+
+void showCreationError() {
+    platform::messageBox(nullptr, "Window Creation Error.", "ERROR", MB_ICONEXCLAMATION);
+}
+
+int ViewerMain(void*, void*, const char*, int, int pbufferEdge) {
+    Viewer viewer;
+    viewer.pbufferEdge = pbufferEdge;
+    if (!platform::init()) return cannotStart(std::string("no display: ") + platform::lastError());
+    if (!createWindowAndContext(viewer)) return cannotStart("cannot create the window or its GL context");
+    if (!initEntryPoints()) return cannotStart("");
+    if (!createOffscreenBuffer(viewer)) return cannotStart("");
+
+    viewer.frameTimer = std::make_unique<support::FrameTimer>();
+    viewer.programReader = std::make_unique<support::ProgramText>();
+    const ChainResult chain = loadProgramChain(*viewer.programReader);
+    if (!chain.ok) {
+        platform::messageBox(nullptr, "Error.", chain.caption.c_str(), MB_ICONEXCLAMATION);
+        viewer.programReader.reset();
+        viewer.frameTimer.reset();
+        return kExitProgramRejected;
+    }
+    setOffscreenState();
+
+    std::fputs("loading model\n", stdout);
+    std::fflush(stdout);
+    viewer.volume = std::make_unique<volume::Volume>(kDatasetFile, kGridEdge);
+    if (viewer.volume->isEmpty()) {
+        // Never upload an empty or partial volume.
+        platform::messageBox(nullptr, viewer.volume->loadError().c_str(), "ERROR", MB_ICONEXCLAMATION);
+        return kExitCannotStart;
+    }
+    uploadVolumeTextures(viewer);
+    std::fputs("finishing initialisation\n", stdout);
+    std::fflush(stdout);
+
+    viewer.lightTransform = std::make_unique<support::TransformMatrix>();
+    viewer.lightVector = std::make_unique<support::Vector3>(computeLightVector());
+    viewer.sliceLists = recordSliceLists(*viewer.lightVector);
+    setOffscreenProjection();
+
+    if (!platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext)) {
+        return cannotStart("cannot make the window's GL context current");
+    }
+    setWindowState();
+    viewer.font = std::make_unique<TextureFont>(-12, 400, viewer.windowDC);
+    viewer.compositeTexture = createCompositeTexture();
+    return runFrameLoop(viewer);
+}
+
+}  // namespace app

@@ -1,0 +1,12 @@
+// The viewer's application body: start-up, frame loop and shutdown.
+#pragma once
+
+namespace app {
+
+// Runs the viewer with an off-screen buffer of pbufferEdge x pbufferEdge
+// pixels and returns the process exit status. The handles and the command
+// line are kept for the shape of a Windows entry point and not read.
+int ViewerMain(void* instance, void* previousInstance, const char* commandLine, int showCommand,
+               int pbufferEdge);
+
+}  // namespace app

@@ -1,0 +1,7 @@
+#include "app/viewer_state.h"
+
+namespace app {
+
+ViewerState viewerState;
+
+}  // namespace app
