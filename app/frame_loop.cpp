@@ -103,18 +103,23 @@ void shutDown(Viewer& viewer) {
 
 }  // namespace
 
+bool drawFrame(Viewer& viewer) {
+    if (!renderVolume(viewer)) return false;
+    viewer.frameTimer->update();
+    composite(viewer);
+    return true;
+}
+
 int runFrameLoop(Viewer& viewer) {
     int status = kExitNormal;
     for (;;) {
-        if (!renderVolume(viewer)) {
+        if (!drawFrame(viewer)) {
             // NOTE: a context that cannot be made current now will not come
             // back (the display went away); say so once and stop.
             showCreationError();
             status = kExitCannotStart;
             break;
         }
-        viewer.frameTimer->update();
-        composite(viewer);
         platform::Message message;
         if (platform::peekMessage(message, PM_REMOVE)) {
             if (message.message == WM_QUIT) break;

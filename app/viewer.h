@@ -57,6 +57,15 @@ struct Viewer {
 // Shows the start-up failure box ("Window Creation Error.").
 void showCreationError();
 
+// Start-up: fills the viewer, from the window to the font. Returns
+// kStarted, or the exit status to end the run with.
+constexpr int kStarted = -1;
+int startViewer(Viewer& viewer);
+
+// Renders one frame and shows it in the window; false when the off-screen
+// context cannot be made current.
+bool drawFrame(Viewer& viewer);
+
 // Runs frames until the window is closed, then destroys the viewer's
 // objects. Returns the exit status.
 int runFrameLoop(Viewer& viewer);

@@ -123,6 +123,11 @@ void showCreationError() {
 int ViewerMain(void*, void*, const char*, int, int pbufferEdge) {
     Viewer viewer;
     viewer.pbufferEdge = pbufferEdge;
+    const int status = startViewer(viewer);
+    return status == kStarted ? runFrameLoop(viewer) : status;
+}
+
+int startViewer(Viewer& viewer) {
     if (!platform::init()) return cannotStart(std::string("no display: ") + platform::lastError());
     if (!createWindowAndContext(viewer)) return cannotStart("cannot create the window or its GL context");
     if (!initEntryPoints()) return cannotStart("");
@@ -162,7 +167,7 @@ int ViewerMain(void*, void*, const char*, int, int pbufferEdge) {
     setWindowState();
     viewer.font = std::make_unique<TextureFont>(-12, 400, viewer.windowDC);
     viewer.compositeTexture = createCompositeTexture();
-    return runFrameLoop(viewer);
+    return kStarted;
 }
 
 }  // namespace app
