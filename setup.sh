@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine for volview and runs it or its tests.
-#   ./setup.sh run    install what is missing, build, prepare the default data, run the main job
+#   ./setup.sh run    install what is missing, build, prepare the default data, run the viewer
 #   ./setup.sh test   install what is missing, build (plain and sanitizer), run every test
 # Idempotent: quiet when nothing is missing, rebuilds only what changed.
 set -euo pipefail
@@ -15,7 +15,7 @@ PACKAGES=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
   zlib1g-dev libpng-dev
-  xvfb xdotool x11-apps x11-utils
+  xvfb xdotool x11-apps x11-utils imagemagick python3 python3-xlib
   invesalius-examples
 )
 
@@ -56,9 +56,7 @@ case "$MODE" in
   run)
     build build
     prepare_data build
-    # Until the viewer runs, show the images it will upload.
-    build/tools/voldump build/run/skewed_head.dat 128 build/dump --force
-    echo "setup: previews of the default dataset are in $ROOT/build/dump/*.png"
+    exec tools/scripts/run_viewer.sh build/run
     ;;
   test)
     build build

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# run_viewer.sh RUN_DIR [EXECUTABLE]
+# Runs the viewer in RUN_DIR. On a desktop it simply runs. Without a display
+# it starts a private Xvfb, lets the viewer render a few seconds with the
+# head turned to face the camera, saves a screenshot of the window as
+# RUN_DIR/../volview.png, closes the window through its close box and
+# prints where the picture is.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+run_dir=$(cd "$1" && pwd)
+exe=${2:-volview}
+cd "$run_dir"
+if [ -n "${DISPLAY:-}" ]; then
+  exec "./$exe"
+fi
+
+# Xvfb writes the display number it chose once it accepts connections.
+numberFile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$numberFile" 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -f "$numberFile"' EXIT
+for _ in $(seq 50); do [ -s "$numberFile" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -1 "$numberFile")
+
+"./$exe" &
+viewer=$!
+for _ in $(seq 50); do
+  window=$(xdotool search --name '^test$' 2>/dev/null | head -1) && [ -n "$window" ] && break
+  sleep 0.2
+done
+if [ -z "${window:-}" ]; then
+  wait "$viewer"
+  exit $?
+fi
+# One pixel of pointer movement is one degree of turn: (0, 90) faces the camera.
+xdotool mousemove --window "$window" 0 90
+sleep 5
+picture=$(dirname "$run_dir")/volview.png
+import -window "$window" "$picture"
+"$here/close_window.py" test
+status=0
+wait "$viewer" || status=$?
+echo "run_viewer: the viewer ended with status $status; a screenshot is in $picture"
+exit "$status"
