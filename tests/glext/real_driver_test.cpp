@@ -1,0 +1,51 @@
+// Extension access on the real driver, through the platform layer's
+// resolver: everything the viewer calls must resolve.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "glext/entry_points.h"
+#include "glext/extensions.h"
+#include "platform/gl_context.h"
+#include "platform/platform.h"
+
+namespace {
+
+using namespace platform::win;
+
+intptr_t passThrough(platform::Window* w, unsigned m, uintptr_t wp, intptr_t lp) {
+    return platform::defWindowProc(w, m, wp, lp);
+}
+
+TEST(RealDriver, EveryEntryPointTheViewerCallsResolves) {
+    ASSERT_TRUE(platform::init(platform::Backend::x11)) << platform::lastError();
+    ASSERT_TRUE(platform::registerClass({"test", CS_OWNDC, passThrough}));
+    platform::Window* window =
+        platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 400, 400);
+    ASSERT_NE(window, nullptr);
+    platform::HDC dc = platform::getDC(window);
+    platform::PIXELFORMATDESCRIPTOR pfd;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    pfd.cColorBits = 32;
+    pfd.cDepthBits = 24;
+    ASSERT_TRUE(platform::setPixelFormat(dc, platform::choosePixelFormat(dc, pfd), pfd));
+    ASSERT_TRUE(platform::wglMakeCurrent(dc, platform::wglCreateContext(dc)));
+
+    glext::resetExtensionState();
+    glext::setProcResolver(&platform::getProcAddress);
+    glext::setCurrentDcQuery(&platform::wglGetCurrentDC);
+    EXPECT_EQ(glext::initExtensions(), 0);
+    std::string missing;
+    for (const char* name : glext::missingViewerEntryPoints()) missing += std::string(" ") + name;
+    EXPECT_EQ(missing, "");
+    EXPECT_EQ(glext::extensionFlags.gl_ARB_fragment_program, 1);
+    EXPECT_EQ(glext::extensionFlags.gl_ARB_vertex_program, 1);
+    EXPECT_EQ(glext::extensionFlags.gl_ARB_multitexture, 1);
+    EXPECT_EQ(glext::extensionFlags.wgl_ARB_pbuffer, 1);
+    EXPECT_EQ(glext::extensionFlags.wgl_ARB_render_texture, 1);
+    // An entry point the driver lacks stays null rather than a stub.
+    EXPECT_EQ(platform::getProcAddress("glNoSuchEntryPointEXT"), nullptr);
+    platform::terminate();
+}
+
+}  // namespace
