@@ -1,4 +1,4 @@
-// viewer_bench [--edge 512|256] [--frames N] [--dir RUN_DIR]
+// viewer_bench [--edge 512|256] [--frames N] [--dir RUN_DIR] [--only COMBINATION]
 // Starts the viewer as volview (or volview256) does, in RUN_DIR, and prints
 // as JSON: the time from start to the first frame on screen, and frames per
 // second for each combination of passes. Needs a display (Xvfb will do).
@@ -38,7 +38,9 @@ constexpr Combination kCombinations[] = {
 int main(int argc, char** argv) {
     int edge = 512;
     int frames = 20;
+    const char* only = nullptr;  // time one combination alone
     for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
         if (!std::strcmp(argv[i], "--edge")) edge = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--frames")) frames = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--dir") && chdir(argv[i + 1]) != 0) {
@@ -65,6 +67,7 @@ int main(int argc, char** argv) {
     app::viewerState.mouseY = 90;
     std::string results;
     for (const Combination& c : kCombinations) {
+        if (only != nullptr && std::strcmp(only, c.name) != 0) continue;
         app::viewerState.showIsosurface = c.isosurface;
         app::viewerState.showTransparent = c.transparent;
         app::viewerState.wobble = c.wobble;
