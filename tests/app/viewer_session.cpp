@@ -203,8 +203,11 @@ void ViewerSession::click(int button, int repeat, int delayMs) {
 }
 
 bool ViewerSession::requestClose() {
+    // By window id: another window called "test" on the same display (a
+    // second viewer) must not receive this viewer's close request.
     return testing_support::runCommand("timeout 10 /usr/bin/python3 " VOLVIEW_SOURCE_DIR
-                                       "/tools/scripts/close_window.py test")
+                                       "/tools/scripts/close_window.py " +
+                                       std::to_string(window_))
                .status == 0;
 }
 

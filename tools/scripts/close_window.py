@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""close_window.py TITLE: asks the window called TITLE to close, as a window
-manager's close box does (a WM_DELETE_WINDOW message), and exits 0 when such
-a window was found."""
+"""close_window.py TITLE|ID: asks the window called TITLE (the first found),
+or the window with that numeric ID, to close, as a window manager's close box
+does (a WM_DELETE_WINDOW message), and exits 0 when such a window was found."""
 import sys
 
 from Xlib import X, display, protocol
@@ -19,10 +19,13 @@ def find(window, title):
 
 def main():
     if len(sys.argv) != 2:
-        sys.stderr.write("usage: close_window.py TITLE\n")
+        sys.stderr.write("usage: close_window.py TITLE|ID\n")
         return 2
     screen = display.Display()
-    window = find(screen.screen().root, sys.argv[1])
+    if sys.argv[1].isdigit():
+        window = screen.create_resource_object("window", int(sys.argv[1]))
+    else:
+        window = find(screen.screen().root, sys.argv[1])
     if window is None:
         sys.stderr.write("close_window.py: no window called %r\n" % sys.argv[1])
         return 1
