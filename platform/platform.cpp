@@ -26,9 +26,11 @@ struct State {
     MessageQueue queue;
 };
 
+// Never destroyed: windows that nobody destroys end with the process, and
+// exit must not free their records while the backend's parts stay allocated.
 State& state() {
-    static State instance;
-    return instance;
+    static State* instance = new State;
+    return *instance;
 }
 
 void defaultSink(const char* message) { std::fprintf(stderr, "volview: %s\n", message); }
