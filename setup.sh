@@ -80,7 +80,7 @@ case "$MODE" in
     (cd build-asan && ctest --output-on-failure -j2)
     echo "== fuzzing (libFuzzer, address and undefined-behaviour sanitizers)"
     build_fuzzers build-fuzz
-    tests/fuzz/run_fuzzers.sh build-fuzz "${VOLVIEW_FUZZ_SECONDS:-45}"
+    tests/fuzz/run_fuzzers.sh build-fuzz "${VOLVIEW_FUZZ_SECONDS:-40}"
     ;;
   *)
     echo "usage: $0 run|test" >&2
