@@ -11,6 +11,7 @@ MODE=${1:-run}
 # Debian packages the build, the tests and the default dataset need.
 PACKAGES=(
   build-essential cmake pkg-config
+  clang libclang-rt-14-dev
   libgtest-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
@@ -41,6 +42,16 @@ build() {  # build DIR [cmake options...]
   test "${PIPESTATUS[0]}" -eq 0
 }
 
+# The fuzz targets: clang with libFuzzer, in a folder of their own.
+build_fuzzers() {  # build_fuzzers DIR
+  if [ ! -f "$1/CMakeCache.txt" ]; then
+    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVOLVIEW_FUZZ=ON -DVOLVIEW_TESTS=OFF >/dev/null
+  fi
+  cmake --build "$1" -j"$(nproc)" --target fuzzers -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate|^-- ' || true
+  test "${PIPESTATUS[0]}" -eq 0
+}
+
 CRANIUM=/usr/share/doc/invesalius-examples/examples/Cranium.inv3
 
 # The default dataset: the CT example turned into the viewer's file layout.
@@ -67,6 +78,9 @@ case "$MODE" in
     (cd build && ctest --output-on-failure -j2)
     echo "== tests (address and undefined-behaviour sanitizers)"
     (cd build-asan && ctest --output-on-failure -j2)
+    echo "== fuzzing (libFuzzer, address and undefined-behaviour sanitizers)"
+    build_fuzzers build-fuzz
+    tests/fuzz/run_fuzzers.sh build-fuzz "${VOLVIEW_FUZZ_SECONDS:-40}"
     ;;
   *)
     echo "usage: $0 run|test" >&2

@@ -19,7 +19,8 @@ namespace app {
 // Exit statuses of the viewer.
 constexpr int kExitNormal = 0;
 constexpr int kExitProgramRejected = 1;  // a shading program was rejected or unreadable
-constexpr int kExitCannotStart = 2;      // no display, window, context, off-screen buffer or dataset
+constexpr int kExitCannotStart = 2;      // no display, window, context, off-screen buffer, dataset or font
+constexpr int kExitDisplayLost = 3;      // the display went away during the run
 
 // Names the fixed texture units of the off-screen context.
 enum TextureUnit : GLenum {

@@ -6,6 +6,7 @@
 #include <GL/glext.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/program_chain.h"
@@ -114,6 +115,20 @@ GLuint createCompositeTexture() {
     return name;
 }
 
+// The server went away mid-run: nothing more can be shown, so no box; the
+// platform layer has already said what happened on standard error.
+void endForLostDisplay() { std::exit(kExitDisplayLost); }
+
+// The overlay needs one scalable font. fontconfig offers some other
+// installed face when "Arial" and its metric twins are missing; with no
+// font at all the overlay would raise a box for every glyph, so stop here.
+bool overlayFontAvailable() {
+    platform::Font* probe = platform::createFont(12, 400, false, true, "Arial");
+    if (probe == nullptr) return false;
+    platform::deleteFont(probe);
+    return true;
+}
+
 }  // namespace
 
 void showCreationError() {
@@ -129,6 +144,7 @@ int ViewerMain(void*, void*, const char*, int, int pbufferEdge) {
 
 int startViewer(Viewer& viewer) {
     if (!platform::init()) return cannotStart(std::string("no display: ") + platform::lastError());
+    platform::setConnectionLostHandler(&endForLostDisplay);
     if (!createWindowAndContext(viewer)) return cannotStart("cannot create the window or its GL context");
     if (!initEntryPoints()) return cannotStart("");
     if (!createOffscreenBuffer(viewer)) return cannotStart("");
@@ -165,6 +181,9 @@ int startViewer(Viewer& viewer) {
         return cannotStart("cannot make the window's GL context current");
     }
     setWindowState();
+    if (!overlayFontAvailable()) {
+        return cannotStart(std::string("no font for the frame-rate text: ") + platform::lastError());
+    }
     viewer.font = std::make_unique<TextureFont>(-12, 400, viewer.windowDC);
     viewer.compositeTexture = createCompositeTexture();
     return kStarted;

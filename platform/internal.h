@@ -109,6 +109,10 @@ const BackendOps* backend();
 MessageQueue& queue();
 
 // Reports an error through the sink: "<prefix>: <formatted text>".
+// Reports a broken connection and ends the process (see
+// setConnectionLostHandler); never returns.
+[[noreturn]] void connectionLost(const char* detail);
+
 void reportError(const char* prefix, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
 

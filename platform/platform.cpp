@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -18,15 +19,18 @@ struct State {
     const BackendOps* ops = nullptr;
     Backend chosen = Backend::automatic;
     ErrorSink sink = nullptr;
+    ConnectionLostHandler connectionLost = nullptr;
     std::string lastError;
     std::map<std::string, WindowClass> classes;
     std::vector<std::unique_ptr<Window>> windows;
     MessageQueue queue;
 };
 
+// Never destroyed: windows that nobody destroys end with the process, and
+// exit must not free their records while the backend's parts stay allocated.
 State& state() {
-    static State instance;
-    return instance;
+    static State* instance = new State;
+    return *instance;
 }
 
 void defaultSink(const char* message) { std::fprintf(stderr, "volview: %s\n", message); }
@@ -53,6 +57,14 @@ void reportError(const char* prefix, const char* format, ...) {
     va_end(args);
     state().lastError = text;
     (state().sink ? state().sink : defaultSink)(text);
+}
+
+void setConnectionLostHandler(ConnectionLostHandler handler) { state().connectionLost = handler; }
+
+void connectionLost(const char* detail) {
+    reportError("Platform", "Lost the connection to the window system: %s", detail);
+    if (state().connectionLost) state().connectionLost();
+    std::exit(1);
 }
 
 ErrorSink setErrorSink(ErrorSink sink) {

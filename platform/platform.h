@@ -87,6 +87,13 @@ ErrorSink setErrorSink(ErrorSink sink);
 // The last error reported through the sink, "" when none since init.
 const char* lastError();
 
+// What to do when the connection to the window system breaks during the run
+// (the display went away). The layer reports the error through the sink,
+// then calls the handler, which must end the process; without a handler the
+// process ends with status 1.
+using ConnectionLostHandler = void (*)();
+void setConnectionLostHandler(ConnectionLostHandler handler);
+
 // ---- Windows and messages ----------------------------------------------
 
 struct Window;  // a top-level window with a client area

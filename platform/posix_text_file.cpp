@@ -2,6 +2,8 @@
 // translation that the Windows runtime does in _read is done here.
 #include "platform/runtime.h"
 
+#include "platform/file_input.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,26 +13,6 @@ namespace platform {
 namespace {
 
 constexpr char kCtrlZ = 0x1A;
-
-// Appends `count` raw bytes to `text` with text-mode translation. A CR at the
-// end of a chunk is held in `pendingCR` until the next byte is known.
-// Returns false once a Ctrl-Z ends the text.
-bool appendTranslated(const char* raw, std::size_t count, bool& pendingCR, std::string& text) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const char c = raw[i];
-        if (pendingCR) {
-            pendingCR = false;
-            if (c != '\n') text.push_back('\r');
-        }
-        if (c == kCtrlZ) return false;
-        if (c == '\r') {
-            pendingCR = true;
-            continue;
-        }
-        text.push_back(c);
-    }
-    return true;
-}
 
 class FileHandle {
 public:
@@ -48,29 +30,56 @@ private:
 
 }  // namespace
 
+bool TextModeDecoder::append(const char* raw, std::size_t count, std::string& text) {
+    if (ended_) return false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const char c = raw[i];
+        if (pendingCR_) {
+            pendingCR_ = false;
+            if (c != '\n') text.push_back('\r');
+        }
+        if (c == kCtrlZ) {
+            ended_ = true;
+            return false;
+        }
+        if (c == '\r') {
+            pendingCR_ = true;
+            continue;
+        }
+        text.push_back(c);
+    }
+    return true;
+}
+
+void TextModeDecoder::finish(std::string& text) {
+    if (pendingCR_) text.push_back('\r');  // a lone CR at the very end stays
+    pendingCR_ = false;
+}
+
+std::string translateTextMode(const char* raw, std::size_t count) {
+    std::string text;
+    TextModeDecoder decoder;
+    decoder.append(raw, count, text);
+    decoder.finish(text);
+    return text;
+}
+
 TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::string& text,
                             int& errorNumber) {
     text.clear();
     errorNumber = 0;
-    FileHandle file(open(path, O_RDONLY | O_CLOEXEC));
+    InputFileStatus openStatus = InputFileStatus::ok;
+    FileHandle file(openRegularFileDescriptor(path, openStatus, errorNumber));
     if (file.get() < 0) {
-        errorNumber = errno;
-        return TextReadStatus::cannotOpen;
-    }
-    struct stat info {};
-    if (fstat(file.get(), &info) != 0) {
-        errorNumber = errno;
-        return TextReadStatus::cannotOpen;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        // NOTE: a directory opens fine on POSIX and fails only at read(); a
-        // device or pipe may never end. Only regular files are program texts.
-        errorNumber = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        return TextReadStatus::cannotOpen;
+        switch (openStatus) {
+            case InputFileStatus::directory: return TextReadStatus::directory;
+            case InputFileStatus::notRegularFile: return TextReadStatus::notRegularFile;
+            default: return TextReadStatus::cannotOpen;
+        }
     }
 
     char chunk[64 * 1024];
-    bool pendingCR = false;
+    TextModeDecoder decoder;
     for (;;) {
         const ssize_t got = read(file.get(), chunk, sizeof chunk);
         if (got < 0) {
@@ -80,18 +89,15 @@ TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::str
             return TextReadStatus::readError;
         }
         if (got == 0) break;
-        const bool goOn = appendTranslated(chunk, static_cast<std::size_t>(got), pendingCR, text);
+        const bool goOn = decoder.append(chunk, static_cast<std::size_t>(got), text);
         if (text.size() > maxTextBytes) {
             text.clear();
             text.shrink_to_fit();
             return TextReadStatus::tooLarge;
         }
-        if (!goOn) {
-            pendingCR = false;
-            break;
-        }
+        if (!goOn) break;
     }
-    if (pendingCR) text.push_back('\r');  // a lone CR at the very end stays
+    decoder.finish(text);
     if (text.size() > maxTextBytes) {
         text.clear();
         return TextReadStatus::tooLarge;
@@ -103,6 +109,9 @@ const char* describeTextReadStatus(TextReadStatus status) {
     switch (status) {
         case TextReadStatus::ok: return "read";
         case TextReadStatus::cannotOpen: return "cannot open";
+        case TextReadStatus::directory: return describeInputFileStatus(InputFileStatus::directory);
+        case TextReadStatus::notRegularFile:
+            return describeInputFileStatus(InputFileStatus::notRegularFile);
         case TextReadStatus::readError: return "read error";
         case TextReadStatus::tooLarge: return "too large";
     }

@@ -19,10 +19,31 @@ WallClockReading readWallClock();
 
 enum class TextReadStatus {
     ok,
-    cannotOpen,   // missing, unreadable or not a regular file
-    readError,    // opened, but reading failed part-way
-    tooLarge,     // the text is longer than the caller's limit
+    cannotOpen,      // missing or unreadable
+    directory,       // a folder, not a file
+    notRegularFile,  // a device, a pipe or a socket: never read
+    readError,       // opened, but reading failed part-way
+    tooLarge,        // the text is longer than the caller's limit
 };
+
+// The text-mode translation of raw file bytes, fed in chunks of any size:
+// each CR LF pair becomes one LF, a lone CR stays, and a Ctrl-Z byte (0x1A)
+// ends the text. The result does not depend on where the chunks split.
+class TextModeDecoder {
+public:
+    // Appends the translation of `count` raw bytes to `text`. Returns false
+    // once a Ctrl-Z has ended the text; bytes given after that are ignored.
+    bool append(const char* raw, std::size_t count, std::string& text);
+    // Ends the input: a CR held back at the end of the last chunk is kept.
+    void finish(std::string& text);
+
+private:
+    bool pendingCR_ = false;
+    bool ended_ = false;
+};
+
+// The whole translation of one buffer.
+std::string translateTextMode(const char* raw, std::size_t count);
 
 // Reads the named file whole, as text mode delivers it: each CR LF pair
 // becomes one LF and a Ctrl-Z byte (0x1A) ends the text. At most maxTextBytes

@@ -16,8 +16,11 @@ using namespace win;
 namespace {
 
 RenderContext* current = nullptr;
-std::vector<std::unique_ptr<RenderContext>> contexts;
-std::vector<std::unique_ptr<Pbuffer>> pbuffers;
+// Contexts and buffers that nobody deletes end with the process, as on
+// Windows: the lists are never destroyed, so that exit does not free the
+// layer's half of each while the backend's half stays allocated.
+std::vector<std::unique_ptr<RenderContext>>& contexts = *new std::vector<std::unique_ptr<RenderContext>>;
+std::vector<std::unique_ptr<Pbuffer>>& pbuffers = *new std::vector<std::unique_ptr<Pbuffer>>;
 
 // The window-system extensions this layer implements, in one string.
 constexpr const char* extensionString =

@@ -3,6 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -26,6 +27,15 @@ int handleError(Display*, XErrorEvent* event) {
     return 0;
 }
 
+// Xlib calls this when the server goes away (killed, or its socket closed);
+// nothing can be drawn or read any more. It must not return.
+int handleConnectionLoss(Display* display) {
+    char detail[160];
+    std::snprintf(detail, sizeof detail, "the X server of display \"%s\" went away",
+                  display ? DisplayString(display) : "");
+    connectionLost(detail);
+}
+
 unsigned findNumLockMask(Display* display) {
     unsigned mask = 0;
     XModifierKeymap* map = XGetModifierMapping(display);
@@ -40,6 +50,7 @@ unsigned findNumLockMask(Display* display) {
 
 bool x11Init() {
     library = LibraryX11{};
+    XSetIOErrorHandler(handleConnectionLoss);
     if (!connection)
         connection = XOpenDisplay(nullptr);
     library.display = connection;

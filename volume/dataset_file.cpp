@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/file_input.h"
+
 namespace volume {
 namespace {
 
@@ -35,9 +37,14 @@ bool DatasetFile::open(const char* path) {
     close();
     path_ = path;
     error_.clear();
-    errno = 0;
-    file_ = std::fopen(path, "rb");
-    if (file_ == nullptr) return fail("cannot open" + describeErrno(errno));
+    // Only regular files: a device or a pipe has no length to check the
+    // header against and may never end.
+    platform::InputFileStatus status = platform::InputFileStatus::ok;
+    int openError = 0;
+    file_ = platform::openRegularFile(path, status, openError);
+    if (file_ == nullptr) {
+        return fail(std::string(platform::describeInputFileStatus(status)) + describeErrno(openError));
+    }
 
     unsigned char header[kHeaderBytes];
     errno = 0;
@@ -52,22 +59,17 @@ bool DatasetFile::open(const char* path) {
     if (sampleCount() == 0) return fail("not a dataset: a dimension is zero (" + dims + ")");
 
     // Check the length before anything is allocated, so a damaged header
-    // cannot ask for terabytes. Streams that cannot seek are checked by the
-    // read itself.
-    if (std::fseek(file_, 0, SEEK_END) == 0) {
-        const long end = std::ftell(file_);
-        if (end >= 0) {
-            const unsigned long long have = static_cast<unsigned long long>(end - kHeaderBytes) / 2;
-            if (have < sampleCount()) {
-                return fail("truncated: the header announces " + dims + " = " +
-                            std::to_string(sampleCount()) + " samples, the file holds " +
-                            std::to_string(have));
-            }
-        }
-        if (std::fseek(file_, kHeaderBytes, SEEK_SET) != 0) {
-            return fail("cannot read" + describeErrno(errno));
-        }
+    // cannot ask for terabytes.
+    errno = 0;
+    if (std::fseek(file_, 0, SEEK_END) != 0) return fail("cannot read" + describeErrno(errno));
+    const long end = std::ftell(file_);
+    if (end < kHeaderBytes) return fail("cannot read" + describeErrno(errno));
+    const unsigned long long have = static_cast<unsigned long long>(end - kHeaderBytes) / 2;
+    if (have < sampleCount()) {
+        return fail("truncated: the header announces " + dims + " = " + std::to_string(sampleCount()) +
+                    " samples, the file holds " + std::to_string(have));
     }
+    if (std::fseek(file_, kHeaderBytes, SEEK_SET) != 0) return fail("cannot read" + describeErrno(errno));
     return true;
 }
 

@@ -17,9 +17,10 @@ public:
     ~DatasetFile();
 
     // Opens the file and reads its header. Fails, with error() naming the
-    // file and the problem, when the file cannot be read, the header is
-    // short, a dimension is zero, or the file holds fewer samples than the
-    // header announces.
+    // file and the problem, when the file cannot be read or is not a regular
+    // file (a directory, a device, a pipe), the header is short, a dimension
+    // is zero, or the file holds fewer samples than the header announces.
+    // Nothing is allocated for the samples before that check.
     bool open(const char* path);
     // Reads all samples into `out` (sampleCount() values) in one read.
     bool readSamples(uint16_t* out);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/common/temp_dir.h"
+#include "tests/common/unprivileged.h"
 
 namespace {
 
@@ -73,6 +74,7 @@ TEST(ProgramText, SharedBufferAndOwnDestination) {
 TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
     TempDir dir;
     mkdir(dir.file("folder").c_str(), 0755);
+    mkfifo(dir.file("pipe").c_str(), 0600);  // no writer: opening it must not wait
     const std::string tooLarge = dir.write("large.txt", std::string(ProgramText::kSharedBufferSize, 'a'));
     // Exactly one byte under the limit still fits, terminator included.
     const std::string fits = dir.write("fits.txt", std::string(ProgramText::kSharedBufferSize - 1, 'b'));
@@ -82,7 +84,9 @@ TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
     };
     const Row rows[] = {
         {dir.file("missing.txt"), "cannot open"},
-        {dir.file("folder"), "cannot open"},
+        {dir.file("folder"), "is a directory"},
+        {"/dev/zero", "is not a regular file"},
+        {dir.file("pipe"), "is not a regular file"},
         {tooLarge, "too large"},
     };
     for (const Row& row : rows) {
@@ -99,6 +103,19 @@ TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
     EXPECT_STREQ(reader.text(), "");  // nothing loaded yet
     ASSERT_TRUE(reader.load(fits.c_str()));
     EXPECT_EQ(std::strlen(reader.text()), ProgramText::kSharedBufferSize - 1);
+}
+
+TEST(ProgramText, UnreadableFileSaysPermissionDenied) {
+    TempDir dir;
+    chmod(dir.path().c_str(), 0755);
+    const std::string path = dir.write("locked.txt", "!!ARBfp1.0\nEND\n");
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    const testing_support::UnprivilegedResult run = testing_support::runUnprivileged([&path] {
+        ProgramText reader;
+        return reader.load(path.c_str()) ? std::string("loaded") : reader.errorMessage();
+    });
+    ASSERT_TRUE(run.ran) << "could not run as an unprivileged user";
+    EXPECT_EQ(run.output, path + ": cannot open (Permission denied)");
 }
 
 }  // namespace

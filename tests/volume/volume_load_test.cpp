@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
+#include "platform/runtime.h"
 #include "tests/common/temp_dir.h"
+#include "tests/common/unprivileged.h"
 #include "tests/volume/dataset_builder.h"
 #include "volume/volume.h"
 
@@ -91,7 +94,7 @@ TEST(VolumeLoad, BadFilesLeaveTheVolumeEmptyWithAMessageNamingFileAndProblem) {
     const std::string full = datasetBytes(4, 4, 4, [](int, int, int) { return 9; });
     const BadFile cases[] = {
         {"missing.dat", "", "cannot open"},
-        {"folder.dat", "", "cannot read"},
+        {"folder.dat", "", "is a directory"},
         {"short-header.dat", std::string("\x04\x00\x04", 3), "header needs 6 bytes"},
         {"empty.dat", std::string(), "header needs 6 bytes"},
         {"zero-dimension.dat", header(4, 0, 4), "dimension is zero"},
@@ -116,6 +119,57 @@ TEST(VolumeLoad, BadFilesLeaveTheVolumeEmptyWithAMessageNamingFileAndProblem) {
         EXPECT_EQ(volume.createDensityTexture(8, 16), nullptr);
         EXPECT_EQ(volume.createGradientTexture(16), nullptr);
     }
+}
+
+// A damaged file fails the same way wherever it was cut: in the header or
+// anywhere in the samples.
+TEST(VolumeLoad, FileCutAtEveryByteFails) {
+    TempDir dir;
+    const std::string full = datasetBytes(3, 2, 2, [](int x, int y, int z) { return 1 + x + 3 * y + 6 * z; });
+    volume::Volume volume("", 4);
+    volume.setProgressOutput(nullptr);
+    for (std::size_t length = 0; length < full.size(); ++length) {
+        SCOPED_TRACE("first " + std::to_string(length) + " bytes");
+        const std::string path = dir.write("cut.dat", full.substr(0, length));
+        volume.load(path.c_str(), 4);
+        EXPECT_TRUE(volume.isEmpty());
+        EXPECT_EQ(volume.loadError().rfind(path + ": ", 0), 0u) << volume.loadError();
+        const char* problem = length < 6 ? "the header needs 6 bytes" : "truncated: the header announces 3 x 2 x 2";
+        EXPECT_NE(volume.loadError().find(problem), std::string::npos) << volume.loadError();
+    }
+    volume.load(dir.write("whole.dat", full).c_str(), 4);
+    EXPECT_FALSE(volume.isEmpty()) << volume.loadError();
+}
+
+// Devices and pipes have no length to check a header against, and some never
+// end: they are refused before a byte is read, in bounded time and memory.
+TEST(VolumeLoad, DevicesAndPipesAreRefusedUnread) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("pipe.dat").c_str(), 0600), 0);  // no writer: opening it must not wait
+    const std::size_t peakBefore = platform::peakResidentBytes();
+    for (const std::string& path : {std::string("/dev/zero"), std::string("/dev/urandom"), std::string("/dev/null"),
+                                   dir.file("pipe.dat")}) {
+        SCOPED_TRACE(path);
+        volume::Volume volume(path.c_str(), 16);
+        EXPECT_TRUE(volume.isEmpty());
+        EXPECT_EQ(volume.loadError(), path + ": is not a regular file (a device or a pipe)");
+    }
+    EXPECT_LT(platform::peakResidentBytes() - peakBefore, std::size_t(64) << 20);
+}
+
+TEST(VolumeLoad, UnreadableFileSaysPermissionDenied) {
+    TempDir dir;
+    chmod(dir.path().c_str(), 0755);
+    const std::string path = dir.write("locked.dat", datasetBytes(2, 2, 2, [](int, int, int) { return 7; }));
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    const testing_support::UnprivilegedResult run = testing_support::runUnprivileged([&path] {
+        volume::Volume volume("", 4);
+        volume.setProgressOutput(nullptr);
+        volume.load(path.c_str(), 4);
+        return volume.isEmpty() ? volume.loadError() : std::string("loaded");
+    });
+    ASSERT_TRUE(run.ran) << "could not run as an unprivileged user";
+    EXPECT_EQ(run.output, path + ": cannot open (Permission denied)");
 }
 
 TEST(VolumeLoad, ReloadAfterFailureRecovers) {

@@ -64,13 +64,18 @@ bool threeNumbers(const PlistValue& array, const std::string& key, bool integers
 bool readInv3Project(const std::string& path, int offset, Scan& out, std::string& error) {
     std::vector<unsigned char> archive;
     if (!readGzipFile(path, archive, error)) return false;
+    return readInv3Archive(archive.data(), archive.size(), offset, out, error);
+}
+
+bool readInv3Archive(const unsigned char* archive, std::size_t size, int offset, Scan& out,
+                     std::string& error) {
     std::vector<TarMember> members;
-    if (!listTarMembers(archive.data(), archive.size(), members, error)) return false;
+    if (!listTarMembers(archive, size, members, error)) return false;
 
     const TarMember* description = findUnique(members, kDescription, error);
     if (description == nullptr) return false;
     PlistValue root;
-    if (!parsePlist(reinterpret_cast<const char*>(archive.data() + description->offset),
+    if (!parsePlist(reinterpret_cast<const char*>(archive + description->offset),
                     description->size, root, error)) {
         error = std::string(kDescription) + ": " + error;
         return false;
@@ -130,7 +135,7 @@ bool readInv3Project(const std::string& path, int offset, Scan& out, std::string
                 std::to_string(needed) + (samples->size < needed ? " (file too short)" : "");
         return false;
     }
-    decodeSamples(archive.data() + samples->offset, layout, offset, out.grid, out.clamped);
+    decodeSamples(archive + samples->offset, layout, offset, out.grid, out.clamped);
     out.type = layout.type;
     out.source = samples->name;
     return true;

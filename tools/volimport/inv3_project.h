@@ -4,6 +4,7 @@
 // "spacing" array gives the voxel size in x, y, z. Samples are little-endian.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "tools/volimport/scan.h"
@@ -13,5 +14,9 @@ namespace volimport {
 // Fails, with `error` describing the problem (without the archive path, but
 // naming the member at fault), on any damage or missing piece.
 bool readInv3Project(const std::string& path, int offset, Scan& out, std::string& error);
+
+// The same for the archive once decompressed: `size` bytes of tar.
+bool readInv3Archive(const unsigned char* archive, std::size_t size, int offset, Scan& out,
+                     std::string& error);
 
 }  // namespace volimport

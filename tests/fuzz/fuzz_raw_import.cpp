@@ -1,0 +1,70 @@
+// Raw-volume imports of any content. The input holds a command line, one
+// argument a line, then a NUL byte, then the raw file. The options are
+// parsed as volimport parses them; when they describe a raw import, the raw
+// file is read and the import runs to its end, output included.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/fuzz/fuzz_scratch.h"
+#include "tools/volimport/cubic_resample.h"
+#include "tools/volimport/importer.h"
+#include "tools/volimport/options.h"
+
+namespace {
+
+// Imports whose output would exceed this many samples stop after the shape
+// check; the resampling itself is linear in the output.
+constexpr double kMaxFuzzOutput = 1 << 18;
+
+std::FILE* nullOutput() {
+    static std::FILE* sink = std::fopen("/dev/null", "w");
+    return sink;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    static const fuzzing::ScratchFile rawFile(".raw");
+    static const fuzzing::ScratchFile outFile(".dat");
+    const char* begin = reinterpret_cast<const char*>(data);
+    const char* nul = static_cast<const char*>(std::memchr(begin, '\0', size));
+    const char* end = nul != nullptr ? nul : begin + size;
+    std::vector<std::string> arguments;
+    for (const char* line = begin; line < end;) {
+        const char* newline = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+        const char* stop = newline != nullptr ? newline : end;
+        arguments.emplace_back(line, stop);
+        line = stop + 1;
+    }
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+
+    volimport::Options options;
+    std::string error;
+    if (!volimport::parseOptions(static_cast<int>(argv.size()), argv.data(), options, error)) {
+        FUZZ_CHECK(!error.empty());
+        return 0;
+    }
+    if (options.help || options.input != volimport::InputKind::Raw) return 0;
+    FUZZ_CHECK(options.layout.dims[0] > 0 && options.layout.dims[1] > 0 && options.layout.dims[2] > 0);
+    FUZZ_CHECK(options.spacing[0] > 0 && options.spacing[1] > 0 && options.spacing[2] > 0);
+
+    volimport::CubicShape shape;
+    if (!volimport::cubicShape(options.layout.dims, options.spacing, 65535, shape, error)) return 0;
+    if (static_cast<double>(shape.dims[0]) * shape.dims[1] * shape.dims[2] > kMaxFuzzOutput) return 0;
+
+    const std::size_t rawSize = nul != nullptr ? size - static_cast<std::size_t>(nul + 1 - begin) : 0;
+    options.inputPath = rawFile.write(nul != nullptr ? nul + 1 : begin, rawSize);
+    options.outputPath = outFile.path();
+    options.force = true;
+    volimport::ImportResult result;
+    if (volimport::runImport(options, nullOutput(), nullOutput(), &result) == 0) {
+        for (int a = 0; a < 3; ++a) FUZZ_CHECK(result.dims[a] == shape.dims[a]);
+        FUZZ_CHECK(result.minValue <= result.maxValue && result.maxValue <= 4095);
+    }
+    return 0;
+}

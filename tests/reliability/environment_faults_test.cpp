@@ -1,0 +1,108 @@
+// The viewer's surroundings failing: the display going away in the middle of
+// the run, a display that is not there, no font for the overlay.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/common/temp_dir.h"
+#include "tests/reliability/viewer_process.h"
+
+namespace {
+
+using testing_support::TempDir;
+using testing_support::ViewerRun;
+
+constexpr int kExitCannotStart = 2;
+constexpr int kExitDisplayLost = 3;
+
+TEST(EnvironmentFaults, DisplayGoingAwayMidRunEndsPromptly) {
+    for (const char* executable : {"volview256", "volview"}) {
+        SCOPED_TRACE(executable);
+        testing_support::PrivateXServer server;
+        ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+        TempDir dir;
+        testing_support::prepareRunDirectory(dir.path());
+        testing_support::ViewerRunOptions options;
+        options.executable = executable;
+        options.environment = {"DISPLAY=" + server.display()};
+        // Let it render a moment, then take the server away under it.
+        options.whenStarted = [&server](pid_t) {
+            usleep(500 * 1000);
+            server.kill();
+        };
+        options.deadlineSeconds = 60;
+        const ViewerRun run = testing_support::runViewer(dir.path(), options);
+        EXPECT_TRUE(run.exited && run.status == kExitDisplayLost) << run.describe();
+        EXPECT_FALSE(run.sanitizerReport()) << run.err;
+        EXPECT_NE(run.err.find("Lost the connection to the window system: the X server of display \"" +
+                               server.display() + "\" went away"),
+                  std::string::npos)
+            << run.err;
+    }
+}
+
+TEST(EnvironmentFaults, DisplayThatIsNotThere) {
+    TempDir dir;
+    testing_support::prepareRunDirectory(dir.path());
+    testing_support::ViewerRunOptions options;
+    options.environment = {"DISPLAY=:4711"};
+    options.deadlineSeconds = 30;
+    const ViewerRun run = testing_support::runViewer(dir.path(), options);
+    EXPECT_TRUE(run.exited && run.status == kExitCannotStart) << run.describe();
+    EXPECT_NE(run.err.find("no display: X11: Failed to open display \":4711\""), std::string::npos) << run.err;
+    EXPECT_FALSE(run.openedFile("fragmentprog.txt"));
+    EXPECT_FALSE(run.sanitizerReport()) << run.err;
+}
+
+// A fontconfig configuration naming only the given font folders.
+std::string fontConfiguration(const TempDir& dir, const std::vector<std::string>& folders) {
+    std::string text = "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig>\n";
+    for (const std::string& folder : folders) text += "  <dir>" + folder + "</dir>\n";
+    text += "  <cachedir>" + dir.file("cache") + "</cachedir>\n</fontconfig>\n";
+    return dir.write("fonts.conf", text);
+}
+
+// Without the Liberation fonts, fontconfig offers another installed face for
+// "Arial" and the viewer runs as usual.
+TEST(EnvironmentFaults, WithoutLiberationFontsAnotherFaceIsUsed) {
+    TempDir fonts;
+    std::vector<std::string> folders;
+    for (const char* folder : {"/usr/share/fonts/X11/Type1", "/usr/share/fonts/type1", "/usr/share/fonts/truetype/dejavu",
+                               "/usr/share/fonts/opentype"}) {
+        struct stat info {};
+        if (stat(folder, &info) == 0 && S_ISDIR(info.st_mode)) folders.push_back(folder);
+    }
+    if (folders.empty()) GTEST_SKIP() << "no scalable fonts besides Liberation are installed";
+    TempDir dir;
+    testing_support::prepareRunDirectory(dir.path());
+    testing_support::ViewerRunOptions options;
+    options.environment = {"FONTCONFIG_FILE=" + fontConfiguration(fonts, folders)};
+    options.closeWhenStarted = true;
+    const ViewerRun run = testing_support::runViewer(dir.path(), options);
+    EXPECT_TRUE(run.exited && run.status == 0) << run.describe();
+    EXPECT_TRUE(run.boxes.empty()) << run.describe();
+    EXPECT_FALSE(run.sanitizerReport()) << run.err;
+}
+
+// With no font at all: one box and a message, not a box for every glyph.
+TEST(EnvironmentFaults, NoFontAtAllStopsWithOneMessage) {
+    TempDir fonts;
+    TempDir dir;
+    testing_support::prepareRunDirectory(dir.path());
+    testing_support::ViewerRunOptions options;
+    options.environment = {"FONTCONFIG_FILE=" + fontConfiguration(fonts, {})};
+    options.deadlineSeconds = 90;
+    const ViewerRun run = testing_support::runViewer(dir.path(), options);
+    EXPECT_TRUE(run.exited && run.status == kExitCannotStart) << run.describe();
+    EXPECT_EQ(run.boxes, std::vector<std::string>{"ERROR"}) << run.describe();
+    EXPECT_NE(run.err.find("volview: no font for the frame-rate text: Fontconfig: No installed font matches \"Arial\""),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(run.sanitizerReport()) << run.err;
+}
+
+}  // namespace
