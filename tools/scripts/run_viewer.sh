@@ -16,7 +16,7 @@ fi
 
 # Xvfb writes the display number it chose once it accepts connections.
 numberFile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$numberFile" 2>/dev/null &
+Xvfb -displayfd 3 -noreset -screen 0 640x480x24 -nolisten tcp 3>"$numberFile" 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -f "$numberFile"' EXIT
 for _ in $(seq 50); do [ -s "$numberFile" ] && break; sleep 0.1; done
