@@ -64,11 +64,12 @@ done
 export DISPLAY=:$number
 viewer=
 counter=
+# Stops whatever is still running; never changes the script's own status.
 cleanup() {
-  [ -n "$viewer" ] && kill -9 "$viewer" 2>/dev/null
-  [ -n "$counter" ] && kill "$counter" 2>/dev/null
-  kill "$xvfb" 2>/dev/null
-  wait 2>/dev/null
+  if [ -n "$viewer" ]; then kill -9 "$viewer" 2>/dev/null || true; fi
+  if [ -n "$counter" ]; then kill "$counter" 2>/dev/null || true; fi
+  kill "$xvfb" 2>/dev/null || true
+  wait 2>/dev/null || true
 }
 trap 'status=$?; cleanup; exit $status' EXIT
 
