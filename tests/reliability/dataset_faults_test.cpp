@@ -17,25 +17,17 @@
 
 namespace {
 
+using testing_support::datasetHeader;
 using testing_support::TempDir;
 using testing_support::ViewerRun;
 
 constexpr int kExitCannotStart = 2;
 constexpr const char* kDataset = "skewed_head.dat";
 
-std::string header(unsigned x, unsigned y, unsigned z) {
-    std::string bytes;
-    for (unsigned v : {x, y, z}) {
-        bytes.push_back(static_cast<char>(v & 0xFF));
-        bytes.push_back(static_cast<char>(v >> 8));
-    }
-    return bytes;
-}
-
 // A file whose length matches a header of 2048 x 2048 x 1024 samples (8 GiB,
 // sparse: it takes no disk), so that only the allocation can fail.
 void writeHugeSparseDataset(const std::string& path) {
-    testing_support::writeBytes(path, header(2048, 2048, 1024));
+    testing_support::writeBytes(path, datasetHeader(2048, 2048, 1024));
     ASSERT_EQ(truncate(path.c_str(), 6 + 2 * (off_t(2048) * 2048 * 1024)), 0);
 }
 
@@ -62,7 +54,7 @@ TEST(DatasetFaults, EachBadDatasetEndsTheRunWithItsProblem) {
     };
     const Row rows[] = {
         {"a header announcing 65535 x 65535 x 65535",
-         [](const std::string& p) { testing_support::writeBytes(p, header(65535, 65535, 65535) + "\x01\x02\x03\x04"); },
+         [](const std::string& p) { testing_support::writeBytes(p, datasetHeader(65535, 65535, 65535) + "\x01\x02\x03\x04"); },
          "truncated: the header announces 65535 x 65535 x 65535 = 281462092005375 samples, the file holds 2", false},
         {"cut in the header", [&](const std::string& p) { testing_support::writeBytes(p, ball.substr(0, 3)); },
          "not a dataset: the header needs 6 bytes, the file has 3", false},

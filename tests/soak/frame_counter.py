@@ -14,15 +14,9 @@ import time
 from Xlib import X, display, error
 from Xlib.ext import damage
 
-
-def find(window, title):
-    if window.get_wm_name() == title:
-        return window
-    for child in window.query_tree().children:
-        found = find(child, title)
-        if found is not None:
-            return found
-    return None
+# The window search is the close script's own.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "scripts"))
+from close_window import find  # noqa: E402
 
 
 def publish(path, frames):

@@ -16,16 +16,8 @@
 namespace {
 
 using testing_support::datasetBytes;
+using testing_support::datasetHeader;
 using testing_support::TempDir;
-
-std::string header(unsigned x, unsigned y, unsigned z) {
-    std::string bytes;
-    for (unsigned v : {x, y, z}) {
-        bytes.push_back(static_cast<char>(v & 0xFF));
-        bytes.push_back(static_cast<char>(v >> 8));
-    }
-    return bytes;
-}
 
 TEST(VolumeLoad, PrintsTheProgressLinesWithOneDotPerSlice) {
     TempDir dir;
@@ -97,11 +89,11 @@ TEST(VolumeLoad, BadFilesLeaveTheVolumeEmptyWithAMessageNamingFileAndProblem) {
         {"folder.dat", "", "is a directory"},
         {"short-header.dat", std::string("\x04\x00\x04", 3), "header needs 6 bytes"},
         {"empty.dat", std::string(), "header needs 6 bytes"},
-        {"zero-dimension.dat", header(4, 0, 4), "dimension is zero"},
-        {"no-samples.dat", header(4, 4, 4), "truncated"},
+        {"zero-dimension.dat", datasetHeader(4, 0, 4), "dimension is zero"},
+        {"no-samples.dat", datasetHeader(4, 4, 4), "truncated"},
         {"one-sample-short.dat", full.substr(0, full.size() - 2), "truncated"},
         {"odd-byte-short.dat", full.substr(0, full.size() - 1), "truncated"},
-        {"huge.dat", header(65535, 65535, 65535) + "\x01\x02", "truncated"},
+        {"huge.dat", datasetHeader(65535, 65535, 65535) + "\x01\x02", "truncated"},
     };
     for (const BadFile& c : cases) {
         SCOPED_TRACE(c.name);
