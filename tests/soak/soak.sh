@@ -160,10 +160,16 @@ storm_round() {
     xdotool mousemove --window "$window" $((RANDOM % 400)) $((RANDOM % 400))
     messages=$((messages + 1))
   done
-  click_at $((RANDOM % 400)) $((RANDOM % 400)) 1
-  click_at $((RANDOM % 400)) $((RANDOM % 400)) 3
-  xdotool mousemove --window "$window" $((RANDOM % 400)) $((RANDOM % 400)) click --repeat 2 --delay 40 $((RANDOM % 2 * 2 + 1))
-  messages=$((messages + 5))
+  # Every press moves the threshold, so the presses come in pairs that
+  # cancel (a left and a right single click, a left and a right double
+  # click), all inside the smallest window size: the threshold ends each
+  # round where it began and the walk below starts from a known value.
+  click_at $((RANDOM % 300)) $((RANDOM % 300)) 1
+  click_at $((RANDOM % 300)) $((RANDOM % 300)) 3
+  for button in 1 3; do
+    xdotool mousemove --window "$window" $((RANDOM % 300)) $((RANDOM % 300)) click --repeat 2 --delay 40 "$button"
+    messages=$((messages + 5))
+  done
   if [ $((RANDOM % 3)) -eq 0 ]; then
     xdotool windowsize "$window" $((300 + RANDOM % 300)) $((300 + RANDOM % 300))
     messages=$((messages + 2))
