@@ -4,6 +4,7 @@
 #include <GL/glext.h>
 
 #include "app/program_chain.h"
+#include "app/slice_bounds.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "glext/entry_points.h"
@@ -20,6 +21,11 @@ void drawIsosurfacePass(const Viewer& viewer) {
     glDisable(GL_BLEND);
     glAlphaFunc(GL_GEQUAL, viewerState.threshold);
     glEnable(GL_ALPHA_TEST);
+    // Both draws share the bounds, so the second meets the first's depths.
+    setSliceBounds(viewer.densityBounds
+                       ? viewer.densityBounds->boxAtLeast(lowestIsosurfaceTexel(viewerState.threshold))
+                       : wholeVolume(),
+                   viewerState.wobble);
     // The first draw keeps, per pixel, the nearest slice dense enough ...
     glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
                             viewerState.wobble ? kIsosurfaceFirstWobble : kIsosurfaceFirst);
@@ -36,6 +42,7 @@ void drawTransparentPass(const Viewer& viewer) {
     glDisable(GL_ALPHA_TEST);
     glDepthFunc(GL_LESS);
     glEnable(GL_BLEND);
+    setSliceBounds(viewer.transparentBounds, viewerState.wobble);
     glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, viewerState.wobble ? kTransparentWobble : kTransparent);
     glCallList(viewer.sliceLists.frontToBack);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/slice_geometry.h"
+#include "volume/density_bounds.h"
 #include "platform/gl_context.h"
 #include "support/frame_timer.h"
 #include "support/matrix4.h"
@@ -47,6 +48,10 @@ struct Viewer {
     GLuint gradientTexture = 0;
     GLuint transferTexture = 0;
     GLuint depthTexture = 0;
+    // Where the density texture reaches a level, for the isosurface's slice
+    // bounds; the transparent pass's bounds follow from the fixed table.
+    std::unique_ptr<volume::DensityBounds> densityBounds;
+    volume::TextureBox transparentBounds;
     SliceLists sliceLists;
     std::unique_ptr<support::TransformMatrix> lightTransform;
     std::unique_ptr<support::Vector3> lightVector;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/slice_bounds.h"
 #include "app/viewer.h"
 #include "glext/entry_points.h"
 
@@ -39,6 +40,7 @@ void uploadVolumeTextures(Viewer& viewer) {
         setVolumeSampling();
         glext::glTexImage3D(GL_TEXTURE_3D, 0, GL_ALPHA8, kGridEdge, kGridEdge, kGridEdge, 0, GL_ALPHA,
                             GL_UNSIGNED_BYTE, image.get());
+        if (image) viewer.densityBounds = std::make_unique<volume::DensityBounds>(image.get(), kGridEdge);
     }
     std::fputs("loading gradient texture\n", stdout);
     {
@@ -57,6 +59,12 @@ void uploadVolumeTextures(Viewer& viewer) {
         glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glTexImage1D(GL_TEXTURE_1D, 0, GL_RGBA8, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, table.get());
+        viewer.transparentBounds = wholeVolume();
+        if (table && viewer.densityBounds) {
+            const int level = lowestTransparentTexel(table.get(), 256);
+            if (level < 0) viewer.transparentBounds.empty = true;
+            else viewer.transparentBounds = viewer.densityBounds->boxAtLeast(static_cast<uint8_t>(level));
+        }
     }
     // Defined for the programs' use; never written. Unit 3 stays active.
     glext::glActiveTexture(GL_TEXTURE3);
