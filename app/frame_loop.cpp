@@ -15,17 +15,22 @@ using namespace platform::win;
 
 namespace {
 
-void drawIsosurfacePass(const Viewer& viewer) {
+float wobbleReach() { return viewerState.wobble ? kWobbleReach : 0.0f; }
+
+void drawIsosurfacePass(Viewer& viewer, const float modelview[16]) {
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glDisable(GL_BLEND);
     glAlphaFunc(GL_GEQUAL, viewerState.threshold);
     glEnable(GL_ALPHA_TEST);
     // Both draws share the bounds, so the second meets the first's depths.
-    setSliceBounds(viewer.densityBounds
-                       ? viewer.densityBounds->boxAtLeast(lowestIsosurfaceTexel(viewerState.threshold))
-                       : wholeVolume(),
-                   viewerState.wobble);
+    const int level = lowestIsosurfaceTexel(viewerState.threshold);
+    if (level != viewer.isosurfaceLevel) {
+        viewer.isosurfaceBoxes =
+            viewer.densityBounds ? viewer.densityBounds->boxesAtLeast(static_cast<uint8_t>(level)) : wholeVolume();
+        viewer.isosurfaceLevel = level;
+    }
+    loadSliceRects(sliceRects(viewer.isosurfaceBoxes, modelview, wobbleReach()));
     // The first draw keeps, per pixel, the nearest slice dense enough ...
     glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
                             viewerState.wobble ? kIsosurfaceFirstWobble : kIsosurfaceFirst);
@@ -38,18 +43,18 @@ void drawIsosurfacePass(const Viewer& viewer) {
     glCallList(viewer.sliceLists.backToFront);
 }
 
-void drawTransparentPass(const Viewer& viewer) {
+void drawTransparentPass(const Viewer& viewer, const float modelview[16]) {
     glDisable(GL_ALPHA_TEST);
     glDepthFunc(GL_LESS);
     glEnable(GL_BLEND);
-    setSliceBounds(viewer.transparentBounds, viewerState.wobble);
+    loadSliceRects(sliceRects(viewer.transparentBoxes, modelview, wobbleReach()));
     glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, viewerState.wobble ? kTransparentWobble : kTransparent);
     glCallList(viewer.sliceLists.frontToBack);
 }
 
 // Renders the volume into the off-screen buffer. False when its context
 // cannot be made current.
-bool renderVolume(const Viewer& viewer) {
+bool renderVolume(Viewer& viewer) {
     if (!platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) return false;
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
@@ -58,11 +63,13 @@ bool renderVolume(const Viewer& viewer) {
     glRotatef(static_cast<float>(viewerState.mouseY), 1, 0, 0);
     glRotatef(static_cast<float>(viewerState.mouseX), 0, 0, 1);
     glTranslatef(-0.5f, -0.5f, -0.5f);
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
     glext::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
-    if (viewerState.showIsosurface) drawIsosurfacePass(viewer);
-    if (viewerState.showTransparent) drawTransparentPass(viewer);
+    if (viewerState.showIsosurface) drawIsosurfacePass(viewer, modelview);
+    if (viewerState.showTransparent) drawTransparentPass(viewer, modelview);
     glPopMatrix();
     return true;
 }

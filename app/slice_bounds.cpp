@@ -3,18 +3,12 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "glext/entry_points.h"
 
 namespace app {
-namespace {
-
-// How far the wobble programs move a sample across x and y (0.025), with
-// slack.
-constexpr float kWobbleReach = 0.03f;
-
-}  // namespace
 
 uint8_t lowestIsosurfaceTexel(float threshold) {
     // Filtering never gives more than the largest of the texels it reads,
@@ -36,26 +30,73 @@ int lowestTransparentTexel(const uint8_t* table, int entries) {
     return -1;
 }
 
-volume::TextureBox wholeVolume() {
-    volume::TextureBox box;
+std::vector<volume::TextureBox> wholeVolume() {
     // A little beyond the unit cube, where the programs discard.
+    volume::TextureBox box;
     box.low = {-0.01f, -0.01f, -0.01f};
     box.high = {1.01f, 1.01f, 1.01f};
-    return box;
+    return {box};
 }
 
-void setSliceBounds(const volume::TextureBox& box, bool wobble) {
-    if (box.empty) {
-        // A point far outside the volume: every slice collapses.
-        glext::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, 0, 4.0f, 4.0f, 4.0f, 0.0f);
-        glext::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, 1, 0.0f, 0.0f, 0.0f, 0.0f);
-        return;
+SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16], float wobbleReach) {
+    // Column-major: element (row r, column c) is modelview[4c + r]. The
+    // inverse of a rigid map turns texture space back into slice space.
+    const auto rotation = [modelview](int r, int c) { return modelview[4 * c + r]; };
+    const float shift[3] = {modelview[12], modelview[13], modelview[14]};
+    SliceRects rects;
+    for (const volume::TextureBox& box : boxes) {
+        float centre[3], half[3];
+        for (int a = 0; a < 3; ++a) {
+            const float reach = a < 2 ? wobbleReach : 0.0f;
+            centre[a] = 0.5f * (box.low[a] + box.high[a]) - shift[a];
+            half[a] = 0.5f * (box.high[a] - box.low[a]) + reach;
+        }
+        // The box's bounds in slice space: the centre turned back, and the
+        // half extents through the absolute rotation.
+        float low[3], high[3];
+        for (int r = 0; r < 3; ++r) {
+            float middle = 0.0f, extent = 0.0f;
+            for (int a = 0; a < 3; ++a) {
+                middle += rotation(a, r) * centre[a];
+                extent += std::fabs(rotation(a, r)) * half[a];
+            }
+            low[r] = middle - extent;
+            high[r] = middle + extent;
+        }
+        // Slice i lies at w = 1 - i/150: the slices within [low w, high w],
+        // one more each way for rounding.
+        const int first = std::max(0, static_cast<int>(std::ceil((1.0f - high[2]) * 150.0f)) - 1);
+        const int last = std::min(kSliceCount - 1, static_cast<int>(std::floor((1.0f - low[2]) * 150.0f)) + 1);
+        for (int pair = first / 2; pair <= last / 2 && first <= last; ++pair) {
+            SliceRect& rect = rects[static_cast<std::size_t>(pair)];
+            for (int a = 0; a < 2; ++a) {
+                rect.low[a] = rect.empty ? low[a] : std::min(rect.low[a], low[a]);
+                rect.high[a] = rect.empty ? high[a] : std::max(rect.high[a], high[a]);
+            }
+            rect.empty = false;
+        }
     }
-    const float reach = wobble ? kWobbleReach : 0.0f;
-    const float lowX = box.low[0] - reach, lowY = box.low[1] - reach, lowZ = box.low[2];
-    glext::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, 0, lowX, lowY, lowZ, 0.0f);
-    glext::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, 1, box.high[0] + reach - lowX,
-                                      box.high[1] + reach - lowY, box.high[2] - lowZ, 0.0f);
+    // The slices span the square from 0 to 1.
+    for (SliceRect& rect : rects) {
+        for (int a = 0; a < 2 && !rect.empty; ++a) {
+            rect.low[a] = std::clamp(rect.low[a], 0.0f, 1.0f);
+            rect.high[a] = std::clamp(rect.high[a], 0.0f, 1.0f);
+        }
+    }
+    return rects;
+}
+
+void loadSliceRects(const SliceRects& rects) {
+    for (int pair = 0; pair < kSlicePairs; ++pair) {
+        const SliceRect& rect = rects[static_cast<std::size_t>(pair)];
+        if (rect.empty) {
+            // A point: the pair's slices collapse to nothing.
+            glext::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), 0, 0, 0, 0);
+        } else {
+            glext::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), rect.low[0],
+                                              rect.low[1], rect.high[0], rect.high[1]);
+        }
+    }
 }
 
 }  // namespace app

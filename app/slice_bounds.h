@@ -1,16 +1,31 @@
 // Bounds the slices of each pass to the part of the volume where its
 // fragments can leave a mark. The vertex program shrinks every slice to the
-// box it is given (environment parameters 0 and 1 of the vertex program);
-// outside it the isosurface's alpha test and the transparent program's
-// opacity test would discard every fragment, so the picture is the same
-// and the fragment work is smaller.
+// rectangle it is given for it (one per pair of slices, in the vertex
+// program's environment parameters); outside those rectangles the
+// isosurface's alpha test and the transparent program's opacity test would
+// discard every fragment, so the picture is the same and the fragment work
+// is smaller.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
+#include "app/slice_geometry.h"
 #include "volume/density_bounds.h"
 
 namespace app {
+
+// Slices 2g and 2g + 1 share rectangle g.
+constexpr int kSlicePairs = (kSliceCount + 1) / 2;
+
+// A rectangle in slice coordinates (0 to 1 across the off-screen buffer).
+struct SliceRect {
+    float low[2] = {0.0f, 0.0f};
+    float high[2] = {0.0f, 0.0f};
+    bool empty = true;
+};
+using SliceRects = std::array<SliceRect, kSlicePairs>;
 
 // The lowest density byte whose neighbourhood can pass the alpha test
 // (alpha >= threshold) of the isosurface's first draw.
@@ -21,11 +36,20 @@ uint8_t lowestIsosurfaceTexel(float threshold);
 // entry has opacity.
 int lowestTransparentTexel(const uint8_t* table, int entries);
 
-// The box that lets every fragment through: the whole volume.
-volume::TextureBox wholeVolume();
+// The boxes that let every fragment through: the whole volume.
+std::vector<volume::TextureBox> wholeVolume();
 
-// Hands the box to the vertex program; the wobble programs displace their
-// samples, so with wobble on the box grows by their reach.
-void setSliceBounds(const volume::TextureBox& box, bool wobble);
+// The rectangle of every pair of slices that covers where the boxes (in
+// texture space) cross those slices. modelview is column-major, as GL keeps
+// it, and rigid: texture coordinate = modelview . (s, t, w, 1). The wobble
+// programs displace their samples across x and y by up to wobbleReach.
+SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16], float wobbleReach);
+
+// Hands the rectangles to the vertex program.
+void loadSliceRects(const SliceRects& rects);
+
+// How far the wobble programs move a sample across x and y (0.025), with
+// slack.
+constexpr float kWobbleReach = 0.03f;
 
 }  // namespace app

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <memory>
+#include <vector>
 
 #include "app/slice_geometry.h"
 #include "volume/density_bounds.h"
@@ -48,10 +49,13 @@ struct Viewer {
     GLuint gradientTexture = 0;
     GLuint transferTexture = 0;
     GLuint depthTexture = 0;
-    // Where the density texture reaches a level, for the isosurface's slice
-    // bounds; the transparent pass's bounds follow from the fixed table.
+    // Where the density texture reaches a level, for the slice bounds of
+    // each pass: the boxes of the transparent pass (fixed by the table) and
+    // those of the isosurface's last level (which follows the threshold).
     std::unique_ptr<volume::DensityBounds> densityBounds;
-    volume::TextureBox transparentBounds;
+    std::vector<volume::TextureBox> transparentBoxes;
+    int isosurfaceLevel = -1;
+    std::vector<volume::TextureBox> isosurfaceBoxes;
     SliceLists sliceLists;
     std::unique_ptr<support::TransformMatrix> lightTransform;
     std::unique_ptr<support::Vector3> lightVector;

@@ -59,11 +59,11 @@ void uploadVolumeTextures(Viewer& viewer) {
         glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glTexImage1D(GL_TEXTURE_1D, 0, GL_RGBA8, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, table.get());
-        viewer.transparentBounds = wholeVolume();
+        viewer.transparentBoxes = wholeVolume();
         if (table && viewer.densityBounds) {
             const int level = lowestTransparentTexel(table.get(), 256);
-            if (level < 0) viewer.transparentBounds.empty = true;
-            else viewer.transparentBounds = viewer.densityBounds->boxAtLeast(static_cast<uint8_t>(level));
+            viewer.transparentBoxes.clear();
+            if (level >= 0) viewer.transparentBoxes = viewer.densityBounds->boxesAtLeast(static_cast<uint8_t>(level));
         }
     }
     // Defined for the programs' use; never written. Unit 3 stays active.

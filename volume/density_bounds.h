@@ -1,6 +1,7 @@
-// Where a cubic density image holds values at or above a given level: the
-// maxima of its planes across each axis, kept so that the box around those
-// texels is found in a few hundred steps whenever the level changes.
+// Where a cubic density image holds values at or above a given level, in
+// blocks: the maximum of every block of texels is kept, so that the boxes
+// around the blocks that reach a level are found in one pass over the
+// blocks whenever the level changes.
 #pragma once
 
 #include <array>
@@ -13,23 +14,27 @@ namespace volume {
 struct TextureBox {
     std::array<float, 3> low{};
     std::array<float, 3> high{};
-    bool empty = false;  // no point of the image reaches the level
 };
 
 class DensityBounds {
 public:
-    // image: edge^3 bytes, x fastest, then y, then z (the texture's order).
-    DensityBounds(const uint8_t* image, int edge);
+    // image: edge^3 bytes, x fastest, then y, then z (the texture's order);
+    // blockEdge divides edge.
+    DensityBounds(const uint8_t* image, int edge, int blockEdge = 4);
 
-    // The box outside which trilinear filtering of the image can only give
-    // values below `level`: around every texel >= level, widened so that
-    // each sample that reads one of them lies inside (plus a texel of slack
-    // for rounding in the filter). Empty when no texel reaches the level.
-    TextureBox boxAtLeast(uint8_t level) const;
+    // One box per block that holds a texel >= level, outside all of which
+    // trilinear filtering of the image can only give values below the
+    // level: each block widened so that every sample that reads one of its
+    // texels lies inside (plus a texel of slack for rounding).
+    std::vector<TextureBox> boxesAtLeast(uint8_t level) const;
+
+    int blocksPerAxis() const { return blocks_; }
 
 private:
     int edge_;
-    std::array<std::vector<uint8_t>, 3> planeMaxima_;  // per axis, per plane
+    int blockEdge_;
+    int blocks_;                   // blocks along each axis
+    std::vector<uint8_t> maxima_;  // per block, x fastest
 };
 
 }  // namespace volume

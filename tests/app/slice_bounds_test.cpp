@@ -1,11 +1,14 @@
-// The density levels that bound each pass: every density byte that can pass
-// the isosurface's alpha test, or reach an opaque entry of the transfer
-// table, lies at or above the level.
+// What bounds each pass: every density byte that can pass the isosurface's
+// alpha test, or reach an opaque entry of the transfer table, lies at or
+// above the level; every point of a slice that meets a box lies in the
+// rectangle of its pair of slices.
 #include "app/slice_bounds.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace {
@@ -50,6 +53,87 @@ TEST(SliceBounds, TransparentLevelKeepsEveryDensityThatReachesAnOpaqueEntry) {
     }
     EXPECT_EQ(app::lowestTransparentTexel(tableWithOpacityFrom(-1).data(), 256), -1);
     EXPECT_EQ(app::lowestTransparentTexel(tableWithOpacityFrom(0).data(), 256), 0);
+}
+
+// The frame loop's modelview, column-major: translate (0.5, 0.3, 0.6),
+// turn by ay about x and by az about z, translate by -0.5.
+struct Modelview {
+    float m[16];
+    Modelview(float ay, float az) {
+        const float cx = std::cos(ay), sx = std::sin(ay), cz = std::cos(az), sz = std::sin(az);
+        // rotation = Rx(ay) * Rz(az)
+        const float r[3][3] = {{cz, -sz, 0}, {cx * sz, cx * cz, -sx}, {sx * sz, sx * cz, cx}};
+        const float shift[3] = {0.5f, 0.3f, 0.6f};
+        for (int row = 0; row < 3; ++row) {
+            float t = shift[row];
+            for (int c = 0; c < 3; ++c) {
+                m[4 * c + row] = r[row][c];
+                t -= 0.5f * r[row][c];
+            }
+            m[12 + row] = t;
+            m[4 * row + 3] = 0.0f;
+        }
+        m[15] = 1.0f;
+    }
+    void apply(const float in[3], float out[3]) const {
+        for (int row = 0; row < 3; ++row)
+            out[row] = m[row] * in[0] + m[4 + row] * in[1] + m[8 + row] * in[2] + m[12 + row];
+    }
+};
+
+TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInItsRectangle) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::uniform_real_distribution<float> angle(-7.0f, 7.0f);
+    int hits = 0, misses = 0;
+    for (int round = 0; round < 60; ++round) {
+        std::vector<volume::TextureBox> boxes;
+        for (int n = 0; n < 1 + round % 4; ++n) {
+            volume::TextureBox box;
+            for (int a = 0; a < 3; ++a) {
+                box.low[a] = unit(random) * 0.9f;
+                box.high[a] = box.low[a] + 0.02f + unit(random) * 0.3f;
+            }
+            boxes.push_back(box);
+        }
+        const Modelview modelview(angle(random), angle(random));
+        const float reach = round % 3 == 0 ? app::kWobbleReach : 0.0f;
+        const app::SliceRects rects = app::sliceRects(boxes, modelview.m, reach);
+        for (int n = 0; n < 20000; ++n) {
+            const int slice = static_cast<int>(random() % app::kSliceCount);
+            const float point[3] = {unit(random), unit(random), app::sliceParameter(slice)};
+            float texture[3];
+            modelview.apply(point, texture);
+            const bool meets = std::any_of(boxes.begin(), boxes.end(), [&](const volume::TextureBox& box) {
+                for (int a = 0; a < 3; ++a) {
+                    const float grow = a < 2 ? reach : 0.0f;
+                    if (texture[a] < box.low[a] - grow || texture[a] > box.high[a] + grow) return false;
+                }
+                return true;
+            });
+            const app::SliceRect& rect = rects[static_cast<std::size_t>(slice / 2)];
+            const bool within = !rect.empty && point[0] >= rect.low[0] && point[0] <= rect.high[0] &&
+                                point[1] >= rect.low[1] && point[1] <= rect.high[1];
+            if (meets) {
+                ++hits;
+                ASSERT_TRUE(within) << "round " << round << ", slice " << slice << " at " << point[0] << " "
+                                    << point[1];
+            } else if (!within) {
+                ++misses;
+            }
+        }
+    }
+    // The rectangles do leave most of the square out.
+    EXPECT_GT(hits, 10000);
+    EXPECT_GT(misses, 10 * hits);
+}
+
+TEST(SliceBounds, NoBoxesLeaveEverySliceEmpty) {
+    const Modelview modelview(0.3f, 1.2f);
+    for (const app::SliceRect& rect : app::sliceRects({}, modelview.m, 0.0f)) EXPECT_TRUE(rect.empty);
+    // The whole volume reaches the whole square in the middle slices.
+    const app::SliceRects all = app::sliceRects(app::wholeVolume(), Modelview(0.0f, 0.0f).m, 0.0f);
+    EXPECT_FALSE(all[40].empty);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "glext/extensions.h"
 #include "platform/gl_context.h"
 #include "platform/platform.h"
+#include "tests/common/window_context.h"
 
 namespace {
 
@@ -23,13 +24,7 @@ TEST(RealDriver, EveryEntryPointTheViewerCallsResolves) {
     platform::Window* window =
         platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 400, 400);
     ASSERT_NE(window, nullptr);
-    platform::HDC dc = platform::getDC(window);
-    platform::PIXELFORMATDESCRIPTOR pfd;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.cColorBits = 32;
-    pfd.cDepthBits = 24;
-    ASSERT_TRUE(platform::setPixelFormat(dc, platform::choosePixelFormat(dc, pfd), pfd));
-    ASSERT_TRUE(platform::wglMakeCurrent(dc, platform::wglCreateContext(dc)));
+    ASSERT_NE(testing_support::makeWindowContextCurrent(window), nullptr);
 
     glext::resetExtensionState();
     glext::setProcResolver(&platform::getProcAddress);

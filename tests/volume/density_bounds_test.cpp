@@ -1,6 +1,6 @@
-// The box around the texels at or above a level: a trilinear sample (as the
-// driver takes it, GL_CLAMP with a zero border) anywhere outside it stays
-// below the level, and the box is no larger than the texels need.
+// The boxes around the blocks that reach a level: a trilinear sample (as
+// the driver takes it, GL_CLAMP with a zero border) anywhere outside them
+// stays below the level, and a box is no larger than its block needs.
 #include "volume/density_bounds.h"
 
 #include <gtest/gtest.h>
@@ -46,39 +46,37 @@ struct Image {
     }
 };
 
-bool inside(const volume::TextureBox& box, const float p[3]) {
-    for (int a = 0; a < 3; ++a)
-        if (p[a] < box.low[a] || p[a] > box.high[a]) return false;
-    return true;
+bool inside(const std::vector<volume::TextureBox>& boxes, const float p[3]) {
+    for (const volume::TextureBox& box : boxes) {
+        bool within = true;
+        for (int a = 0; a < 3; ++a) within = within && p[a] >= box.low[a] && p[a] <= box.high[a];
+        if (within) return true;
+    }
+    return false;
 }
 
-TEST(DensityBounds, OneTexelGivesABoxJustAroundItsFilterReach) {
+TEST(DensityBounds, OneTexelGivesTheBoxOfItsBlockWidenedByTheFilterReach) {
     Image image;
     image.at(5, 0, 15) = 200;
-    const volume::DensityBounds bounds(image.bytes.data(), kEdge);
+    const volume::DensityBounds bounds(image.bytes.data(), kEdge, 4);
+    ASSERT_EQ(bounds.blocksPerAxis(), 4);
 
-    const volume::TextureBox box = bounds.boxAtLeast(200);
-    ASSERT_FALSE(box.empty);
-    const int texel[3] = {5, 0, 15};
+    const auto boxes = bounds.boxesAtLeast(200);
+    ASSERT_EQ(boxes.size(), 1u);
+    const int blockStart[3] = {4, 0, 12};
     for (int a = 0; a < 3; ++a) {
-        EXPECT_FLOAT_EQ(box.low[a], (texel[a] - 1.5f) / kEdge) << "axis " << a;
-        EXPECT_FLOAT_EQ(box.high[a], (texel[a] + 2.5f) / kEdge) << "axis " << a;
+        EXPECT_FLOAT_EQ(boxes[0].low[a], (blockStart[a] - 1.5f) / kEdge) << "axis " << a;
+        EXPECT_FLOAT_EQ(boxes[0].high[a], (blockStart[a] + 4 + 1.5f) / kEdge) << "axis " << a;
     }
-    EXPECT_TRUE(bounds.boxAtLeast(201).empty);
-    EXPECT_TRUE(bounds.boxAtLeast(255).empty);
-
-    // Level 0: every texel reaches it, so the box spans the whole image.
-    const volume::TextureBox all = bounds.boxAtLeast(0);
-    ASSERT_FALSE(all.empty);
-    for (int a = 0; a < 3; ++a) {
-        EXPECT_LT(all.low[a], 0.0f);
-        EXPECT_GT(all.high[a], 1.0f);
-    }
+    EXPECT_TRUE(bounds.boxesAtLeast(201).empty());
+    EXPECT_TRUE(bounds.boxesAtLeast(255).empty());
+    // Level 0: every block reaches it.
+    EXPECT_EQ(bounds.boxesAtLeast(0).size(), 64u);
 }
 
 // Samples outside the unit cube are discarded by the programs; inside it,
-// none outside the box may reach the level.
-TEST(DensityBounds, NoSampleOutsideTheBoxReachesTheLevel) {
+// none outside the boxes may reach the level.
+TEST(DensityBounds, NoSampleOutsideTheBoxesReachesTheLevel) {
     std::mt19937 random(7);
     int outside = 0;
     for (int round = 0; round < 20; ++round) {
@@ -89,13 +87,13 @@ TEST(DensityBounds, NoSampleOutsideTheBoxReachesTheLevel) {
             const int x = random() % kEdge, y = random() % kEdge, z = random() % kEdge;
             image.at(x, y, z) = static_cast<uint8_t>(60 + random() % 196);
         }
-        const volume::DensityBounds bounds(image.bytes.data(), kEdge);
+        const volume::DensityBounds bounds(image.bytes.data(), kEdge, round % 2 ? 2 : 4);
         for (int level : {30, 61, 120, 200, 255}) {
-            const volume::TextureBox box = bounds.boxAtLeast(static_cast<uint8_t>(level));
+            const auto boxes = bounds.boxesAtLeast(static_cast<uint8_t>(level));
             std::uniform_real_distribution<float> coordinate(0.0f, 1.0f);
             for (int n = 0; n < 4000; ++n) {
                 const float p[3] = {coordinate(random), coordinate(random), coordinate(random)};
-                if (!box.empty && inside(box, p)) continue;
+                if (inside(boxes, p)) continue;
                 ++outside;
                 ASSERT_LT(image.sample(p[0], p[1], p[2]), static_cast<float>(level))
                     << "round " << round << ", level " << level << ", at " << p[0] << " " << p[1] << " "
