@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include "app/program_chain.h"
+#include "app/render_passes.h"
 #include "app/slice_bounds.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
@@ -17,39 +17,16 @@ namespace {
 
 float wobbleReach() { return viewerState.wobble ? kWobbleReach : 0.0f; }
 
-void drawIsosurfacePass(Viewer& viewer, const float modelview[16]) {
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glDisable(GL_BLEND);
-    glAlphaFunc(GL_GEQUAL, viewerState.threshold);
-    glEnable(GL_ALPHA_TEST);
-    // Both draws share the bounds, so the second meets the first's depths.
+// The isosurface's boxes follow the threshold; both of its draws share the
+// bounds, so the second meets the first's depths.
+const std::vector<volume::TextureBox>& isosurfaceBoxes(Viewer& viewer) {
     const int level = lowestIsosurfaceTexel(viewerState.threshold);
     if (level != viewer.isosurfaceLevel) {
         viewer.isosurfaceBoxes =
             viewer.densityBounds ? viewer.densityBounds->boxesAtLeast(static_cast<uint8_t>(level)) : wholeVolume();
         viewer.isosurfaceLevel = level;
     }
-    loadSliceRects(sliceRects(viewer.isosurfaceBoxes, modelview, wobbleReach()));
-    // The first draw keeps, per pixel, the nearest slice dense enough ...
-    glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
-                            viewerState.wobble ? kIsosurfaceFirstWobble : kIsosurfaceFirst);
-    glCallList(viewer.sliceLists.backToFront);
-    // ... and the second shades exactly that slice.
-    glDepthFunc(GL_EQUAL);
-    glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
-                            viewerState.wobble ? kIsosurfaceSecondWobble : kIsosurfaceSecond);
-    glDisable(GL_ALPHA_TEST);
-    glCallList(viewer.sliceLists.backToFront);
-}
-
-void drawTransparentPass(const Viewer& viewer, const float modelview[16]) {
-    glDisable(GL_ALPHA_TEST);
-    glDepthFunc(GL_LESS);
-    glEnable(GL_BLEND);
-    loadSliceRects(sliceRects(viewer.transparentBoxes, modelview, wobbleReach()));
-    glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, viewerState.wobble ? kTransparentWobble : kTransparent);
-    glCallList(viewer.sliceLists.frontToBack);
+    return viewer.isosurfaceBoxes;
 }
 
 // Renders the volume into the off-screen buffer. False when its context
@@ -68,8 +45,14 @@ bool renderVolume(Viewer& viewer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
     glext::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
-    if (viewerState.showIsosurface) drawIsosurfacePass(viewer, modelview);
-    if (viewerState.showTransparent) drawTransparentPass(viewer, modelview);
+    if (viewerState.showIsosurface) {
+        loadSliceRects(sliceRects(isosurfaceBoxes(viewer), modelview, wobbleReach()));
+        drawIsosurfacePass(viewer.sliceLists, viewerState.threshold, viewerState.wobble);
+    }
+    if (viewerState.showTransparent) {
+        loadSliceRects(sliceRects(viewer.transparentBoxes, modelview, wobbleReach()));
+        drawTransparentPass(viewer.sliceLists, viewerState.wobble);
+    }
     glPopMatrix();
     return true;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/slice_geometry.h"
+#include "app/volume_loader.h"
 #include "volume/density_bounds.h"
 #include "platform/gl_context.h"
 #include "support/frame_timer.h"
@@ -80,9 +81,20 @@ bool drawFrame(Viewer& viewer);
 // objects. Returns the exit status.
 int runFrameLoop(Viewer& viewer);
 
-// Uploads the density, gradient and transfer images and defines the depth
-// texture, in the current (off-screen) context.
-void uploadVolumeTextures(Viewer& viewer);
+// Uploads the density, gradient and transfer images the loader made and
+// defines the depth texture, in the current (off-screen) context.
+void uploadVolumeTextures(Viewer& viewer, LoadedVolume& loaded);
+
+// The sampling of the volume's 3D textures on the bound unit.
+void setVolumeSampling();
+
+// Has the driver build the shaders of both passes before the first frame,
+// in the off-screen context once its programs are loaded; draws nothing
+// and leaves every setting as it was.
+void prepareOffscreenShaders();
+// The same for the composite and the overlay, in the window's context once
+// the off-screen buffer and the composite texture exist.
+void prepareWindowShaders(const Viewer& viewer);
 
 // Fixed GL state of the off-screen context (after the program chain) and of
 // the window's context (with its orthographic projection).

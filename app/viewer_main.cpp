@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "app/program_chain.h"
 #include "app/viewer.h"
@@ -162,13 +163,33 @@ int startViewer(Viewer& viewer) {
 
     std::fputs("loading model\n", stdout);
     std::fflush(stdout);
-    viewer.volume = std::make_unique<volume::Volume>(kDatasetFile, kGridEdge);
+    LoadedVolume loaded;
+    {
+        // The driver builds its shaders while the volume loads.
+        VolumeLoader loader(kDatasetFile, kGridEdge);
+        prepareOffscreenShaders();
+        const bool windowCurrent = platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
+        if (windowCurrent) {
+            viewer.compositeTexture = createCompositeTexture();
+            prepareWindowShaders(viewer);
+        }
+        loaded = loader.take();
+        if (!windowCurrent || !platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) {
+            return cannotStart("cannot switch between the GL contexts");
+        }
+    }
+    if (!loaded.volume) {
+        platform::messageBox(nullptr, (std::string(kDatasetFile) + ": not enough memory").c_str(), "ERROR",
+                             MB_ICONEXCLAMATION);
+        return kExitCannotStart;
+    }
+    viewer.volume = std::move(loaded.volume);
     if (viewer.volume->isEmpty()) {
         // Never upload an empty or partial volume.
         platform::messageBox(nullptr, viewer.volume->loadError().c_str(), "ERROR", MB_ICONEXCLAMATION);
         return kExitCannotStart;
     }
-    uploadVolumeTextures(viewer);
+    uploadVolumeTextures(viewer, loaded);
     std::fputs("finishing initialisation\n", stdout);
     std::fflush(stdout);
 
@@ -185,7 +206,6 @@ int startViewer(Viewer& viewer) {
         return cannotStart(std::string("no font for the frame-rate text: ") + platform::lastError());
     }
     viewer.font = std::make_unique<TextureFont>(-12, 400, viewer.windowDC);
-    viewer.compositeTexture = createCompositeTexture();
     return kStarted;
 }
 

@@ -3,6 +3,7 @@
 #include <GL/glext.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "app/slice_bounds.h"
 #include "app/viewer.h"
@@ -13,6 +14,8 @@ namespace {
 
 constexpr int kGridEdge = 128;
 
+}  // namespace
+
 void setVolumeSampling() {
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, GL_CLAMP);
@@ -22,9 +25,7 @@ void setVolumeSampling() {
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
-}  // namespace
-
-void uploadVolumeTextures(Viewer& viewer) {
+void uploadVolumeTextures(Viewer& viewer, LoadedVolume& loaded) {
     GLuint names[4] = {};
     glGenTextures(4, names);
     viewer.densityTexture = names[0];
@@ -34,7 +35,7 @@ void uploadVolumeTextures(Viewer& viewer) {
 
     std::fputs("loading density texture\n", stdout);
     {
-        const auto image = viewer.volume->createDensityTexture(8, kGridEdge);
+        const auto image = std::move(loaded.densityImage);
         glext::glActiveTextureARB(kDensityUnit);
         glBindTexture(GL_TEXTURE_3D, viewer.densityTexture);
         setVolumeSampling();
@@ -44,7 +45,7 @@ void uploadVolumeTextures(Viewer& viewer) {
     }
     std::fputs("loading gradient texture\n", stdout);
     {
-        const auto image = viewer.volume->createGradientTexture(kGridEdge);
+        const auto image = std::move(loaded.gradientImage);
         glext::glActiveTextureARB(kGradientUnit);
         glBindTexture(GL_TEXTURE_3D, viewer.gradientTexture);
         setVolumeSampling();
@@ -52,7 +53,7 @@ void uploadVolumeTextures(Viewer& viewer) {
                             GL_UNSIGNED_BYTE, image.get());
     }
     {
-        const auto table = viewer.volume->createTransferTable(256);
+        const auto table = std::move(loaded.transferTable);
         glext::glActiveTextureARB(kTransferUnit);
         glBindTexture(GL_TEXTURE_1D, viewer.transferTexture);
         glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);

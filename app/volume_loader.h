@@ -1,0 +1,38 @@
+// Loads the dataset and makes the texture images on a thread of its own,
+// so that start-up can have the driver build its shaders meanwhile. The
+// load's progress lines are the only output of that thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "volume/volume.h"
+
+namespace app {
+
+struct LoadedVolume {
+    std::unique_ptr<volume::Volume> volume;  // null only when memory ran out
+    // The images to upload; null when the volume is empty.
+    std::unique_ptr<uint8_t[]> densityImage;
+    std::unique_ptr<uint8_t[]> gradientImage;
+    std::unique_ptr<uint8_t[]> transferTable;
+};
+
+class VolumeLoader {
+public:
+    VolumeLoader(std::string path, int edge);
+    ~VolumeLoader();  // waits for the thread
+    VolumeLoader(const VolumeLoader&) = delete;
+    VolumeLoader& operator=(const VolumeLoader&) = delete;
+
+    // Waits for the load and hands over what it made.
+    LoadedVolume take();
+
+private:
+    LoadedVolume loaded_;
+    std::thread thread_;
+};
+
+}  // namespace app
