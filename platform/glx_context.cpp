@@ -239,9 +239,14 @@ bool glxBindTexImage(Pbuffer& pbuffer) {
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
+    // A mipmapped image gets every level when the texture's filter will ask
+    // for them; a texture that reads only the base level is spared making
+    // them (a blit per level, and a shader to build on the first bind).
+    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    const bool levels = pbuffer.mipmapTexture && minFilter != GL_NEAREST && minFilter != GL_LINEAR;
     GLint generate = GL_FALSE;
-    if (pbuffer.mipmapTexture) {
-        // A mipmapped image gets every level, as the filter will ask for them.
+    if (levels) {
         glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &generate);
         glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
     }
@@ -258,7 +263,7 @@ bool glxBindTexImage(Pbuffer& pbuffer) {
         glTexImage2D(GL_TEXTURE_2D, 0, wanted, pbuffer.width, pbuffer.height, 0, format,
                      GL_UNSIGNED_BYTE, native.staging.data());
     }
-    if (pbuffer.mipmapTexture)
+    if (levels)
         glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generate);
     glPopClientAttrib();
     return true;

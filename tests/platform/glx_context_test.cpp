@@ -144,31 +144,39 @@ TEST_F(GlxTest, OffScreenImageArrivesThroughBindAndRelease) {
         glLoadIdentity();
         glOrtho(0, 400, 400, 0, 0.1, 1000);
         glMatrixMode(GL_MODELVIEW);
-        glClearColor(0, 1, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        GLuint texture = 0;
-        glGenTextures(1, &texture);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        ASSERT_TRUE(wglBindTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB)) << lastError();
-        glEnable(GL_TEXTURE_2D);
-        glBegin(GL_QUADS);
-        glColor4f(1, 1, 1, 1);
-        glTexCoord2f(0, 1), glVertex3f(0, 0, -10);
-        glTexCoord2f(1, 1), glVertex3f(400, 0, -10);
-        glTexCoord2f(1, 0), glVertex3f(400, 400, -10);
-        glTexCoord2f(0, 0), glVertex3f(0, 400, -10);
-        glEnd();
-        ASSERT_TRUE(wglReleaseTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB));
-        glDisable(GL_TEXTURE_2D);
-        glDeleteTextures(1, &texture);
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        swapBuffers(dc);
-        glFinish();
-        expectColour(windowPixel(100, 100), {255, 0, 0});  // left half
-        expectColour(windowPixel(100, 300), {255, 0, 0});
-        expectColour(windowPixel(300, 100), {0, 0, 255});  // upper right
-        expectColour(windowPixel(300, 300), {128, 128, 128});
+        // A mipmapped texture gets every level; one that reads only the
+        // base level gets that alone. Both show the image.
+        for (GLint filter : {GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR}) {
+            SCOPED_TRACE(filter == GL_LINEAR ? "linear" : "mipmapped");
+            glClearColor(0, 1, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            GLuint texture = 0;
+            glGenTextures(1, &texture);
+            glBindTexture(GL_TEXTURE_2D, texture);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+            ASSERT_TRUE(wglBindTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB)) << lastError();
+            GLint levelOneWidth = -1;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &levelOneWidth);
+            EXPECT_EQ(levelOneWidth, filter == GL_LINEAR ? 0 : size / 2);
+            glEnable(GL_TEXTURE_2D);
+            glBegin(GL_QUADS);
+            glColor4f(1, 1, 1, 1);
+            glTexCoord2f(0, 1), glVertex3f(0, 0, -10);
+            glTexCoord2f(1, 1), glVertex3f(400, 0, -10);
+            glTexCoord2f(1, 0), glVertex3f(400, 400, -10);
+            glTexCoord2f(0, 0), glVertex3f(0, 400, -10);
+            glEnd();
+            ASSERT_TRUE(wglReleaseTexImageARB(pbuffer, WGL_FRONT_LEFT_ARB));
+            glDisable(GL_TEXTURE_2D);
+            glDeleteTextures(1, &texture);
+            EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+            swapBuffers(dc);
+            glFinish();
+            expectColour(windowPixel(100, 100), {255, 0, 0});  // left half
+            expectColour(windowPixel(100, 300), {255, 0, 0});
+            expectColour(windowPixel(300, 100), {0, 0, 255});  // upper right
+            expectColour(windowPixel(300, 300), {128, 128, 128});
+        }
         wglDeleteContext(pcontext);
         wglDestroyPbufferARB(pbuffer);
     }
