@@ -61,22 +61,7 @@ bool renderVolume(Viewer& viewer) {
 void composite(const Viewer& viewer) {
     platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glBindTexture(GL_TEXTURE_2D, viewer.compositeTexture);
-    glext::wglBindTexImageARB(viewer.pbuffer, WGL_FRONT_LEFT_ARB);
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glBegin(GL_QUADS);
-    glColor4f(1, 1, 1, 1);
-    glTexCoord2f(0, 1);
-    glVertex3f(0, 0, -10);
-    glTexCoord2f(1, 1);
-    glVertex3f(400, 0, -10);
-    glTexCoord2f(1, 0);
-    glVertex3f(400, 400, -10);
-    glTexCoord2f(0, 0);
-    glVertex3f(0, 400, -10);
-    glEnd();
-    glext::wglReleaseTexImageARB(viewer.pbuffer, WGL_FRONT_LEFT_ARB);
+    drawOffscreenImage(viewer.compositeTexture, viewer.pbuffer, 400.0f);
     glEnable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glPushMatrix();

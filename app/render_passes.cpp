@@ -32,4 +32,23 @@ void drawTransparentPass(const SliceLists& lists, bool wobble) {
     glCallList(lists.frontToBack);
 }
 
+void drawOffscreenImage(GLuint texture, platform::HPBUFFERARB pbuffer, float edge) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glext::wglBindTexImageARB(pbuffer, platform::win::WGL_FRONT_LEFT_ARB);
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glColor4f(1, 1, 1, 1);
+    glTexCoord2f(0, 1);
+    glVertex3f(0, 0, -10);
+    glTexCoord2f(1, 1);
+    glVertex3f(edge, 0, -10);
+    glTexCoord2f(1, 0);
+    glVertex3f(edge, edge, -10);
+    glTexCoord2f(0, 0);
+    glVertex3f(0, edge, -10);
+    glEnd();
+    glext::wglReleaseTexImageARB(pbuffer, platform::win::WGL_FRONT_LEFT_ARB);
+}
+
 }  // namespace app

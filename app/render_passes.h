@@ -1,8 +1,12 @@
-// The two passes over the slice lists, each with the GL state it sets. The
-// slices' bounds must be loaded before (see slice_bounds.h).
+// The draws of a frame: the two passes over the slice lists, each with the
+// GL state it sets (the slices' bounds must be loaded before, see
+// slice_bounds.h), and the off-screen image on the window.
 #pragma once
 
+#include <GL/gl.h>
+
 #include "app/slice_geometry.h"
+#include "platform/gl_context.h"
 
 namespace app {
 
@@ -11,5 +15,10 @@ void drawIsosurfacePass(const SliceLists& lists, float threshold, bool wobble);
 
 // The transfer colours blended back to front, behind nothing nearer.
 void drawTransparentPass(const SliceLists& lists, bool wobble);
+
+// Binds the off-screen image to the texture, draws it upright on the quad
+// edge x edge from the top left corner of the design area (400 in a frame)
+// without blending, and releases it. In the window's context.
+void drawOffscreenImage(GLuint texture, platform::HPBUFFERARB pbuffer, float edge);
 
 }  // namespace app

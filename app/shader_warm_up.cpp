@@ -7,16 +7,14 @@
 // back.
 #include <GL/gl.h>
 #include <GL/glext.h>
-#include <GL/glu.h>
 
 #include "app/render_passes.h"
 #include "app/slice_bounds.h"
 #include "app/viewer.h"
 #include "glext/entry_points.h"
+#include "support/texture_font.h"
 
 namespace app {
-
-using platform::win::WGL_FRONT_LEFT_ARB;
 
 namespace {
 
@@ -36,21 +34,6 @@ GLuint standIn(GLenum unit, GLenum target, GLenum internalFormat, GLenum format)
         glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexImage1D(target, 0, static_cast<GLint>(internalFormat), 2, 0, format, GL_UNSIGNED_BYTE, zeros);
     }
-    return name;
-}
-
-// A glyph's texture, as the font makes them: alpha, mipmapped.
-GLuint glyphStandIn() {
-    static const unsigned char zeros[8 * 8] = {};
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA8, 8, 8, GL_ALPHA, GL_UNSIGNED_BYTE, zeros);
     return name;
 }
 
@@ -88,23 +71,13 @@ void prepareWindowShaders(const Viewer& viewer) {
 
     // The composite: the off-screen image bound and released as each frame
     // does (the first bind also sets up the reading), on a point.
-    glBindTexture(GL_TEXTURE_2D, viewer.compositeTexture);
-    glext::wglBindTexImageARB(viewer.pbuffer, WGL_FRONT_LEFT_ARB);
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    glBegin(GL_QUADS);
-    glColor4f(1, 1, 1, 1);
-    for (int corner = 0; corner < 4; ++corner) {
-        glTexCoord2f(0, 0);
-        glVertex3f(0, 0, -10);
-    }
-    glEnd();
-    glext::wglReleaseTexImageARB(viewer.pbuffer, WGL_FRONT_LEFT_ARB);
+    drawOffscreenImage(viewer.compositeTexture, viewer.pbuffer, 0.0f);
 
     // A glyph: a list like the font's, on a point, blended.
     glEnable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
-    const GLuint glyph = glyphStandIn();
+    static const unsigned char blank[8 * 8] = {};
+    const GLuint glyph = makeGlyphTextureImage(8, blank);
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);
     glBindTexture(GL_TEXTURE_2D, glyph);

@@ -77,6 +77,10 @@ GLuint TextureFont::makeGlyphTexture(int code, int& edge) {
                 image[row * e + x] = v == 0 ? 0 : static_cast<unsigned char>(4 * v - 1);
             }
     }
+    return makeGlyphTextureImage(e, image.data());
+}
+
+GLuint makeGlyphTextureImage(int edge, const unsigned char* image) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
@@ -85,7 +89,7 @@ GLuint TextureFont::makeGlyphTexture(int code, int& edge) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA8, e, e, GL_ALPHA, GL_UNSIGNED_BYTE, image.data());
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_ALPHA8, edge, edge, GL_ALPHA, GL_UNSIGNED_BYTE, image);
     return name;
 }
 

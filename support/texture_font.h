@@ -7,6 +7,10 @@
 
 #include "platform/glyphs.h"
 
+// Makes a glyph texture from an edge x edge alpha image, bound to
+// GL_TEXTURE_2D: clamped, trilinear, with every mipmap level.
+GLuint makeGlyphTextureImage(int edge, const unsigned char* image);
+
 class TextureFont {
 public:
     // Creates the font (height as GDI takes it, negated here), reads the

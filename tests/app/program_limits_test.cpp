@@ -42,20 +42,10 @@ constexpr Limit kVertexLimits[] = {
     {GL_PROGRAM_ADDRESS_REGISTERS_ARB, "address registers", 1},
 };
 
-intptr_t passThrough(platform::Window* w, unsigned m, uintptr_t wp, intptr_t lp) {
-    return platform::defWindowProc(w, m, wp, lp);
-}
-
 class ProgramLimits : public ::testing::Test {
 protected:
     void SetUp() override {
-        using namespace platform::win;
-        ASSERT_TRUE(platform::init(platform::Backend::x11)) << platform::lastError();
-        ASSERT_TRUE(platform::registerClass({"test", CS_OWNDC, passThrough}));
-        platform::Window* window =
-            platform::createWindow("test", "test", WS_POPUP | WS_OVERLAPPEDWINDOW, 0, 0, 400, 400);
-        ASSERT_NE(window, nullptr);
-        ASSERT_NE(testing_support::makeWindowContextCurrent(window), nullptr);
+        ASSERT_EQ(testing_support::openWindowWithContext(), "");
         glext::resetExtensionState();
         glext::setProcResolver(&platform::getProcAddress);
         glext::setCurrentDcQuery(&platform::wglGetCurrentDC);

@@ -12,19 +12,8 @@
 
 namespace {
 
-using namespace platform::win;
-
-intptr_t passThrough(platform::Window* w, unsigned m, uintptr_t wp, intptr_t lp) {
-    return platform::defWindowProc(w, m, wp, lp);
-}
-
 TEST(RealDriver, EveryEntryPointTheViewerCallsResolves) {
-    ASSERT_TRUE(platform::init(platform::Backend::x11)) << platform::lastError();
-    ASSERT_TRUE(platform::registerClass({"test", CS_OWNDC, passThrough}));
-    platform::Window* window =
-        platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 400, 400);
-    ASSERT_NE(window, nullptr);
-    ASSERT_NE(testing_support::makeWindowContextCurrent(window), nullptr);
+    ASSERT_EQ(testing_support::openWindowWithContext(), "");
 
     glext::resetExtensionState();
     glext::setProcResolver(&platform::getProcAddress);
