@@ -16,38 +16,19 @@
 
 namespace app {
 
-namespace {
-
-// A 2 x 2 (x 2) image of zeros of the given format on the given unit.
-GLuint standIn(GLenum unit, GLenum target, GLenum internalFormat, GLenum format) {
-    static const unsigned char zeros[2 * 2 * 2 * 4] = {};
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glext::glActiveTextureARB(unit);
-    glBindTexture(target, name);
-    if (target == GL_TEXTURE_3D) {
-        setVolumeSampling();
-        glext::glTexImage3D(target, 0, static_cast<GLint>(internalFormat), 2, 2, 2, 0, format, GL_UNSIGNED_BYTE,
-                            zeros);
-    } else {
-        glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexImage1D(target, 0, static_cast<GLint>(internalFormat), 2, 0, format, GL_UNSIGNED_BYTE, zeros);
-    }
-    return name;
-}
-
-}  // namespace
-
 void prepareOffscreenShaders() {
     GLint activeUnit = 0, fragmentProgram = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &activeUnit);
     glext::glGetProgramivARB(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_BINDING_ARB, &fragmentProgram);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
 
-    const GLuint textures[3] = {standIn(kDensityUnit, GL_TEXTURE_3D, GL_ALPHA8, GL_ALPHA),
-                                standIn(kGradientUnit, GL_TEXTURE_3D, GL_RGBA8, GL_RGBA),
-                                standIn(kTransferUnit, GL_TEXTURE_1D, GL_RGBA8, GL_RGBA)};
+    // Stand-ins of 2 x 2 x 2 texels (and two table entries), all zero.
+    static const unsigned char zeros[2 * 2 * 2 * 4] = {};
+    GLuint textures[3] = {};
+    glGenTextures(3, textures);
+    defineDensityTexture(textures[0], 2, zeros);
+    defineGradientTexture(textures[1], 2, zeros);
+    defineTransferTexture(textures[2], 2, zeros);
     const SliceLists lists = recordSliceLists(computeLightVector());
     loadSliceRects(SliceRects{});  // every slice a point
     drawIsosurfacePass(lists, 0.0f, false);

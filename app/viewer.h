@@ -83,10 +83,13 @@ int runFrameLoop(Viewer& viewer);
 
 // Uploads the density, gradient and transfer images the loader made and
 // defines the depth texture, in the current (off-screen) context.
-void uploadVolumeTextures(Viewer& viewer, LoadedVolume& loaded);
+void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded);
 
-// The sampling of the volume's 3D textures on the bound unit.
-void setVolumeSampling();
+// Define the texture objects of the volume's images on their units, with
+// their formats and sampling (image: edge^3 texels; table: RGBA entries).
+void defineDensityTexture(GLuint name, int edge, const uint8_t* image);
+void defineGradientTexture(GLuint name, int edge, const uint8_t* image);
+void defineTransferTexture(GLuint name, int entries, const uint8_t* table);
 
 // Has the driver build the shaders of both passes before the first frame,
 // in the off-screen context once its programs are loaded; draws nothing

@@ -3,7 +3,7 @@
 #include <GL/glext.h>
 
 #include <cstdio>
-#include <utility>
+#include <vector>
 
 #include "app/slice_bounds.h"
 #include "app/viewer.h"
@@ -14,18 +14,51 @@ namespace {
 
 constexpr int kGridEdge = 128;
 
-}  // namespace
-
-void setVolumeSampling() {
+// A 3D image on its unit: clamped (outside the unit cube the programs
+// discard), linearly filtered, no mipmaps.
+void defineVolumeTexture(GLenum unit, GLuint name, GLenum internalFormat, GLenum format, int edge,
+                         const uint8_t* image) {
+    glext::glActiveTextureARB(unit);
+    glBindTexture(GL_TEXTURE_3D, name);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glext::glTexImage3D(GL_TEXTURE_3D, 0, static_cast<GLint>(internalFormat), edge, edge, edge, 0, format,
+                        GL_UNSIGNED_BYTE, image);
 }
 
-void uploadVolumeTextures(Viewer& viewer, LoadedVolume& loaded) {
+// Where the transparent pass can leave a mark: the blocks that reach the
+// lowest density with an opaque table entry; everywhere when that is unknown.
+std::vector<volume::TextureBox> transparentBoxes(const volume::DensityBounds* bounds, const uint8_t* table) {
+    if (bounds == nullptr || table == nullptr) return wholeVolume();
+    const int level = lowestTransparentTexel(table, 256);
+    if (level < 0) return {};
+    return bounds->boxesAtLeast(static_cast<uint8_t>(level));
+}
+
+}  // namespace
+
+void defineDensityTexture(GLuint name, int edge, const uint8_t* image) {
+    defineVolumeTexture(kDensityUnit, name, GL_ALPHA8, GL_ALPHA, edge, image);
+}
+
+void defineGradientTexture(GLuint name, int edge, const uint8_t* image) {
+    defineVolumeTexture(kGradientUnit, name, GL_RGBA8, GL_RGBA, edge, image);
+}
+
+void defineTransferTexture(GLuint name, int entries, const uint8_t* table) {
+    glext::glActiveTextureARB(kTransferUnit);
+    glBindTexture(GL_TEXTURE_1D, name);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glTexImage1D(GL_TEXTURE_1D, 0, GL_RGBA8, entries, 0, GL_RGBA, GL_UNSIGNED_BYTE, table);
+}
+
+void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
     GLuint names[4] = {};
     glGenTextures(4, names);
     viewer.densityTexture = names[0];
@@ -34,39 +67,15 @@ void uploadVolumeTextures(Viewer& viewer, LoadedVolume& loaded) {
     viewer.depthTexture = names[3];
 
     std::fputs("loading density texture\n", stdout);
-    {
-        const auto image = std::move(loaded.densityImage);
-        glext::glActiveTextureARB(kDensityUnit);
-        glBindTexture(GL_TEXTURE_3D, viewer.densityTexture);
-        setVolumeSampling();
-        glext::glTexImage3D(GL_TEXTURE_3D, 0, GL_ALPHA8, kGridEdge, kGridEdge, kGridEdge, 0, GL_ALPHA,
-                            GL_UNSIGNED_BYTE, image.get());
-        if (image) viewer.densityBounds = std::make_unique<volume::DensityBounds>(image.get(), kGridEdge);
+    defineDensityTexture(viewer.densityTexture, kGridEdge, loaded.densityImage.get());
+    if (loaded.densityImage) {
+        viewer.densityBounds = std::make_unique<volume::DensityBounds>(loaded.densityImage.get(), kGridEdge);
     }
     std::fputs("loading gradient texture\n", stdout);
-    {
-        const auto image = std::move(loaded.gradientImage);
-        glext::glActiveTextureARB(kGradientUnit);
-        glBindTexture(GL_TEXTURE_3D, viewer.gradientTexture);
-        setVolumeSampling();
-        glext::glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, kGridEdge, kGridEdge, kGridEdge, 0, GL_RGBA,
-                            GL_UNSIGNED_BYTE, image.get());
-    }
-    {
-        const auto table = std::move(loaded.transferTable);
-        glext::glActiveTextureARB(kTransferUnit);
-        glBindTexture(GL_TEXTURE_1D, viewer.transferTexture);
-        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        glTexImage1D(GL_TEXTURE_1D, 0, GL_RGBA8, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, table.get());
-        viewer.transparentBoxes = wholeVolume();
-        if (table && viewer.densityBounds) {
-            const int level = lowestTransparentTexel(table.get(), 256);
-            viewer.transparentBoxes.clear();
-            if (level >= 0) viewer.transparentBoxes = viewer.densityBounds->boxesAtLeast(static_cast<uint8_t>(level));
-        }
-    }
+    defineGradientTexture(viewer.gradientTexture, kGridEdge, loaded.gradientImage.get());
+    defineTransferTexture(viewer.transferTexture, 256, loaded.transferTable.get());
+    viewer.transparentBoxes = transparentBoxes(viewer.densityBounds.get(), loaded.transferTable.get());
+
     // Defined for the programs' use; never written. Unit 3 stays active.
     glext::glActiveTexture(GL_TEXTURE3);
     glBindTexture(GL_TEXTURE_2D, viewer.depthTexture);
