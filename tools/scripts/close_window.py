@@ -34,7 +34,9 @@ def main():
     event = protocol.event.ClientMessage(window=window, client_type=protocols,
                                          data=(32, [delete, X.CurrentTime, 0, 0, 0]))
     window.send_event(event, event_mask=X.NoEventMask)
-    screen.flush()
+    # A round trip, not just a flush: the request must have reached the
+    # server before this client goes away.
+    screen.sync()
     return 0
 
 
