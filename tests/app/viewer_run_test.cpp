@@ -8,9 +8,9 @@
 #include <thread>
 #include <string>
 
-#include "tests/app/viewer_session.h"
+#include "tests/common/viewer_session.h"
 
-using namespace viewer_test;
+using namespace testing_support;
 
 namespace {
 
@@ -47,7 +47,7 @@ void closesWithStatusZero(ViewerSession& viewer) {
 // volview: the three pass combinations at the face-on pose, both passes off,
 // the digits of the main keyboard, a turn of the head, and the close box.
 TEST(VolviewRun, PassesFollowTheDigitKeysAndTheMouseTurnsTheHead) {
-    ViewerSession viewer("volview");
+    ViewerSession viewer(ViewerLaunch("volview"));
     ASSERT_NE(viewer.waitForWindow(), 0u) << viewer.standardError();
     viewer.moveMouse(kFaceX, kFaceY);
     EXPECT_SHOWS(viewer, "both");
@@ -101,7 +101,7 @@ RgbImage waitForChange(ViewerSession& viewer, const RgbImage& before, const char
 // volview256: the same start-up and picture from its smaller buffer; the
 // presses move the threshold (a double click once); the keypad digits.
 TEST(Volview256Run, PressesMoveTheThresholdAndTheKeypadDigitsToggle) {
-    ViewerSession viewer("volview256");
+    ViewerSession viewer(ViewerLaunch("volview256"));
     ASSERT_NE(viewer.waitForWindow(), 0u) << viewer.standardError();
     viewer.moveMouse(kFaceX, kFaceY);
     viewer.typeKeys("2");
@@ -187,7 +187,7 @@ TEST(ViewerStartFailure, OneBoxNamesTheProblemAndTheRunEndsWithItsStatus) {
         SCOPED_TRACE(c.what);
         RunDirectoryCopy dir;
         c.edit(dir);
-        ViewerSession viewer("volview", dir.path());
+        ViewerSession viewer(ViewerLaunch{"volview", dir.path()});
         const TopWindow box = viewer.waitForMessageBox();
         ASSERT_NE(box.id, 0u) << "no message box; stderr: " << viewer.standardError();
         if (!c.boxTitle.empty()) {
@@ -215,7 +215,7 @@ TEST(ViewerStartFailure, RejectedProgramBoxCarriesTheDriversMessage) {
     RunDirectoryCopy dir;
     dir.replace("transp.txt", "!!ARBfp1.0\nMOV result.color, nothing;\nEND\n");
     dir.remove("transp_wobble.txt");
-    ViewerSession viewer("volview", dir.path());
+    ViewerSession viewer(ViewerLaunch{"volview", dir.path()});
     const TopWindow box = viewer.waitForMessageBox();
     ASSERT_NE(box.id, 0u) << viewer.standardError();
     EXPECT_FALSE(box.title.empty());
@@ -232,7 +232,7 @@ TEST(ViewerStartFailure, NoDisplayIsReportedOnStandardError) {
     while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) ++number;
     for (const char* executable : {"volview", "volview256"}) {
         SCOPED_TRACE(executable);
-        ViewerSession viewer(executable, "", ":" + std::to_string(number));
+        ViewerSession viewer(ViewerLaunch{executable, "", {"DISPLAY=:" + std::to_string(number)}});
         EXPECT_EQ(viewer.waitForExit(Seconds(10)), 2);
         const std::string err = viewer.standardError();
         EXPECT_NE(err.find("display"), std::string::npos) << err;

@@ -1,10 +1,34 @@
-// Test support: a display for tests that need one. When DISPLAY is unset the
-// environment starts a private Xvfb for the test process and stops it after.
+// Test support: private X servers. Every test program that links this gets
+// one of its own for the whole run, whatever DISPLAY said before, so tests
+// run in parallel never share a pointer or a keyboard focus.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <sys/types.h>
+
+#include <string>
+
+namespace testing_support {
+
+// An Xvfb on a display number of its own. Stopping it removes the lock file
+// and socket it leaves behind when killed.
+class PrivateXServer {
+public:
+    PrivateXServer();
+    ~PrivateXServer() { kill(); }
+    PrivateXServer(const PrivateXServer&) = delete;
+    PrivateXServer& operator=(const PrivateXServer&) = delete;
+    const std::string& display() const { return display_; }  // ":N", "" when it failed
+    void kill();
+
+private:
+    pid_t pid_ = 0;
+    int number_ = -1;
+    std::string display_;
+};
+
+}  // namespace testing_support
 
 class XvfbEnvironment : public ::testing::Environment {
 public:
@@ -12,5 +36,5 @@ public:
     void TearDown() override;
 
 private:
-    pid_t server_ = 0;
+    testing_support::PrivateXServer* server_ = nullptr;
 };

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "tests/common/temp_dir.h"
-#include "tests/reliability/viewer_process.h"
+#include "tests/common/viewer_session.h"
 #include "tests/volume/dataset_builder.h"
 
 namespace {
@@ -74,9 +74,9 @@ TEST(DatasetFaults, EachBadDatasetEndsTheRunWithItsProblem) {
         TempDir dir;
         testing_support::prepareRunDirectory(dir.path());
         row.damage(dir.file(kDataset));
-        testing_support::ViewerRunOptions options;
-        options.unprivileged = row.unprivileged;
-        expectStoppedWithBox(testing_support::runViewer(dir.path(), options), row.problem);
+        testing_support::ViewerLaunch launch{"volview256", dir.path()};
+        launch.unprivileged = row.unprivileged;
+        expectStoppedWithBox(testing_support::runViewer(launch), row.problem);
     }
 }
 
@@ -86,7 +86,7 @@ TEST(DatasetFaults, NoMemoryForTheSamples) {
     TempDir dir;
     testing_support::prepareRunDirectory(dir.path());
     writeHugeSparseDataset(dir.file(kDataset));
-    testing_support::ViewerRunOptions options;
+    testing_support::ViewerLaunch options{"volview256", dir.path()};
 #if defined(__SANITIZE_ADDRESS__)
     // The sanitizer reserves terabytes of address space for itself, so a
     // ulimit cannot be used; its allocator is told to fail large requests.
@@ -96,7 +96,7 @@ TEST(DatasetFaults, NoMemoryForTheSamples) {
 #else
     options.addressSpaceMiB = 2048;  // ulimit -v 2097152
 #endif
-    expectStoppedWithBox(testing_support::runViewer(dir.path(), options),
+    expectStoppedWithBox(testing_support::runViewer(options),
                          "out of memory for a 2048 x 2048 x 1024 dataset on a grid of edge 128");
 }
 

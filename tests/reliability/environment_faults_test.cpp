@@ -4,12 +4,14 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
 #include "tests/common/temp_dir.h"
-#include "tests/reliability/viewer_process.h"
+#include "tests/common/viewer_session.h"
+#include "tests/common/xvfb_environment.h"
 
 namespace {
 
@@ -26,32 +28,27 @@ TEST(EnvironmentFaults, DisplayGoingAwayMidRunEndsPromptly) {
         ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
         TempDir dir;
         testing_support::prepareRunDirectory(dir.path());
-        testing_support::ViewerRunOptions options;
-        options.executable = executable;
-        options.environment = {"DISPLAY=" + server.display()};
+        testing_support::ViewerSession viewer({executable, dir.path(), {"DISPLAY=" + server.display()}});
         // Let it render a moment, then take the server away under it.
-        options.whenStarted = [&server](pid_t) {
-            usleep(500 * 1000);
-            server.kill();
-        };
-        options.deadlineSeconds = 60;
-        const ViewerRun run = testing_support::runViewer(dir.path(), options);
-        EXPECT_TRUE(run.exited && run.status == kExitDisplayLost) << run.describe();
-        EXPECT_FALSE(run.sanitizerReport()) << run.err;
-        EXPECT_NE(run.err.find("Lost the connection to the window system: the X server of display \"" +
+        ASSERT_TRUE(viewer.waitForOutput("finishing initialisation")) << viewer.standardError();
+        usleep(500 * 1000);
+        server.kill();
+        EXPECT_EQ(viewer.waitForExit(testing_support::Seconds(60)), kExitDisplayLost) << viewer.standardError();
+        const std::string err = viewer.standardError();
+        EXPECT_EQ(err.find("runtime error:"), std::string::npos) << err;
+        EXPECT_EQ(err.find("Sanitizer"), std::string::npos) << err;
+        EXPECT_NE(err.find("Lost the connection to the window system: the X server of display \"" +
                                server.display() + "\" went away"),
                   std::string::npos)
-            << run.err;
+            << err;
     }
 }
 
 TEST(EnvironmentFaults, DisplayThatIsNotThere) {
     TempDir dir;
     testing_support::prepareRunDirectory(dir.path());
-    testing_support::ViewerRunOptions options;
-    options.environment = {"DISPLAY=:4711"};
-    options.deadlineSeconds = 30;
-    const ViewerRun run = testing_support::runViewer(dir.path(), options);
+    const ViewerRun run =
+        testing_support::runViewer({"volview256", dir.path(), {"DISPLAY=:4711"}}, false, testing_support::Seconds(30));
     EXPECT_TRUE(run.exited && run.status == kExitCannotStart) << run.describe();
     EXPECT_NE(run.err.find("no display: X11: Failed to open display \":4711\""), std::string::npos) << run.err;
     EXPECT_FALSE(run.openedFile("fragmentprog.txt"));
@@ -79,10 +76,8 @@ TEST(EnvironmentFaults, WithoutLiberationFontsAnotherFaceIsUsed) {
     if (folders.empty()) GTEST_SKIP() << "no scalable fonts besides Liberation are installed";
     TempDir dir;
     testing_support::prepareRunDirectory(dir.path());
-    testing_support::ViewerRunOptions options;
-    options.environment = {"FONTCONFIG_FILE=" + fontConfiguration(fonts, folders)};
-    options.closeWhenStarted = true;
-    const ViewerRun run = testing_support::runViewer(dir.path(), options);
+    const ViewerRun run = testing_support::runViewer(
+        {"volview256", dir.path(), {"FONTCONFIG_FILE=" + fontConfiguration(fonts, folders)}}, true);
     EXPECT_TRUE(run.exited && run.status == 0) << run.describe();
     EXPECT_TRUE(run.boxes.empty()) << run.describe();
     EXPECT_FALSE(run.sanitizerReport()) << run.err;
@@ -93,10 +88,9 @@ TEST(EnvironmentFaults, NoFontAtAllStopsWithOneMessage) {
     TempDir fonts;
     TempDir dir;
     testing_support::prepareRunDirectory(dir.path());
-    testing_support::ViewerRunOptions options;
-    options.environment = {"FONTCONFIG_FILE=" + fontConfiguration(fonts, {})};
-    options.deadlineSeconds = 90;
-    const ViewerRun run = testing_support::runViewer(dir.path(), options);
+    const ViewerRun run = testing_support::runViewer(
+        {"volview256", dir.path(), {"FONTCONFIG_FILE=" + fontConfiguration(fonts, {})}}, false,
+        testing_support::Seconds(90));
     EXPECT_TRUE(run.exited && run.status == kExitCannotStart) << run.describe();
     EXPECT_EQ(run.boxes, std::vector<std::string>{"ERROR"}) << run.describe();
     EXPECT_NE(run.err.find("volview: no font for the frame-rate text: Fontconfig: No installed font matches \"Arial\""),

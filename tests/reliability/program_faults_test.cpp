@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tests/common/temp_dir.h"
-#include "tests/reliability/viewer_process.h"
+#include "tests/common/viewer_session.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ using testing_support::ViewerRun;
 constexpr int kExitProgramRejected = 1;
 
 std::string builtProgram(int position) {
-    return testing_support::readBytes(testing_support::builtRunDirectory() + "/" + programFiles()[position]);
+    return testing_support::readBytes(testing_support::runDirectory() + "/" + programFiles()[position]);
 }
 
 std::string withCrLf(const std::string& text) {
@@ -66,7 +66,7 @@ TEST(ProgramFaults, RejectedByTheDriverAtEachPosition) {
         TempDir dir;
         testing_support::prepareRunDirectory(dir.path());
         dir.write(programFiles()[row.position], row.text());
-        const ViewerRun run = testing_support::runViewer(dir.path(), {});
+        const ViewerRun run = testing_support::runViewer({"volview256", dir.path()});
         expectChainStoppedAt(run, row.position);
         EXPECT_TRUE(run.openedFile(programFiles()[row.position])) << run.describe();
         // The caption is the driver's own message, not the reader's.
@@ -102,9 +102,9 @@ TEST(ProgramFaults, FilesTheReaderCannotTakeStopTheChainWithTheirName) {
         TempDir dir;
         testing_support::prepareRunDirectory(dir.path());
         row.damage(dir.file(file));
-        testing_support::ViewerRunOptions options;
-        options.unprivileged = row.unprivileged;
-        const ViewerRun run = testing_support::runViewer(dir.path(), options);
+        testing_support::ViewerLaunch launch{"volview256", dir.path()};
+        launch.unprivileged = row.unprivileged;
+        const ViewerRun run = testing_support::runViewer(launch);
         expectChainStoppedAt(run, row.position);
         if (!run.boxes.empty()) {
             EXPECT_EQ(run.boxes[0], file + ": " + row.problem);
@@ -121,9 +121,7 @@ TEST(ProgramFaults, CrLfCtrlZAndNulAfterTheEndAreAccepted) {
         if (position % 3 == 2) text += std::string(1, '\0') + "what the driver never sees";
         dir.write(programFiles()[position], text);
     }
-    testing_support::ViewerRunOptions options;
-    options.closeWhenStarted = true;
-    const ViewerRun run = testing_support::runViewer(dir.path(), options);
+    const ViewerRun run = testing_support::runViewer({"volview256", dir.path()}, true);
     EXPECT_TRUE(run.exited && run.status == 0) << run.describe();
     EXPECT_TRUE(run.boxes.empty()) << run.describe();
     EXPECT_FALSE(run.sanitizerReport()) << run.err;

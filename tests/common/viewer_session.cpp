@@ -1,0 +1,445 @@
+#include "tests/common/viewer_session.h"
+
+#include "tests/volume/dataset_builder.h"  // before Xlib, whose macros clash with the test framework
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "tests/common/run_command.h"
+
+namespace testing_support {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point deadlineAfter(Seconds limit) {
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(limit * slowdown());
+}
+
+void pause(double seconds) { std::this_thread::sleep_for(Seconds(seconds)); }
+
+// One connection of the test process to its display, for looking only; a
+// window that vanishes between two calls must not end the test.
+Display* display() {
+    static Display* connection = nullptr;
+    if (connection == nullptr) {
+        connection = XOpenDisplay(nullptr);
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    }
+    return connection;
+}
+
+int shiftOf(unsigned long mask) {
+    int shift = 0;
+    for (; mask != 0 && (mask & 1) == 0; mask >>= 1) ++shift;
+    return shift;
+}
+
+void setEnvironment(const std::vector<std::string>& settings) {
+    for (const std::string& setting : settings) {
+        const std::size_t equals = setting.find('=');
+        if (equals == std::string::npos) {
+            unsetenv(setting.c_str());
+        } else {
+            setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+        }
+    }
+}
+
+}  // namespace
+
+std::string runDirectory() {
+    const char* dir = std::getenv("VOLVIEW_RUN_DIR");
+    return dir != nullptr ? dir : "";
+}
+
+double slowdown() {
+#if defined(__SANITIZE_ADDRESS__)
+    return 4.0;
+#else
+    return 1.0;
+#endif
+}
+
+pid_t startViewer(const ViewerLaunch& launch, int out, int err) {
+    std::vector<std::string> words;
+    std::istringstream launcher(std::getenv("VOLVIEW_LAUNCHER") ? std::getenv("VOLVIEW_LAUNCHER") : "");
+    for (std::string word; launcher >> word;) words.push_back(word);
+    words.push_back(runDirectory() + "/" + launch.executable);
+    words.insert(words.end(), launch.arguments.begin(), launch.arguments.end());
+    const std::string dir = launch.workingDir.empty() ? runDirectory() : launch.workingDir;
+
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    const int nothing = open("/dev/null", O_RDONLY);
+    if (nothing < 0 || chdir(dir.c_str()) != 0) _exit(126);
+    dup2(nothing, STDIN_FILENO);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    setEnvironment(launch.environment);
+    if (launch.addressSpaceMiB > 0) {
+        const rlim_t bytes = static_cast<rlim_t>(launch.addressSpaceMiB) << 20;
+        const rlimit limit{bytes, bytes};
+        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(125);
+    }
+    if (launch.unprivileged && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+        _exit(124);
+    }
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+RunDirectoryCopy::RunDirectoryCopy() {
+    for (const auto& entry : std::filesystem::directory_iterator(runDirectory())) {
+        std::filesystem::create_symlink(entry.path(), dir_.file(entry.path().filename().string()));
+    }
+}
+
+void RunDirectoryCopy::replace(const std::string& name, const std::string& bytes) {
+    remove(name);
+    dir_.write(name, bytes);
+}
+
+void RunDirectoryCopy::remove(const std::string& name) {
+    std::error_code ignored;
+    std::filesystem::remove(dir_.file(name), ignored);
+}
+
+const std::vector<std::string>& programFiles() {
+    static const std::vector<std::string> files = {
+        "fragmentprog.txt",        "fragmentprog1.txt",        "transp.txt",     "transp_wobble.txt",
+        "fragmentprog_wobble.txt", "fragmentprog1_wobble.txt", "vertexprog.txt",
+    };
+    return files;
+}
+
+void prepareRunDirectory(const std::string& dir) {
+    chmod(dir.c_str(), 0755);  // for runs as user nobody
+    for (const std::string& name : programFiles()) {
+        writeBytes(dir + "/" + name, readBytes(runDirectory() + "/" + name));
+    }
+    // A small ball of "bone" in "soft tissue": quick to load, something to see.
+    writeBytes(dir + "/skewed_head.dat", datasetBytes(16, 16, 16, [](int x, int y, int z) {
+                   const int r2 = (x - 8) * (x - 8) + (y - 8) * (y - 8) + (z - 8) * (z - 8);
+                   return static_cast<uint16_t>(r2 < 16 ? 2400 : r2 < 49 ? 1040 : 0);
+               }));
+}
+
+std::vector<TopWindow> topWindows() {
+    std::vector<TopWindow> found;
+    Display* connection = display();
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (connection == nullptr ||
+        XQueryTree(connection, DefaultRootWindow(connection), &root, &parent, &children, &count) == 0) {
+        return found;
+    }
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        char* name = nullptr;
+        if (XGetWindowAttributes(connection, children[i], &attributes) == 0 || attributes.map_state != IsViewable ||
+            XFetchName(connection, children[i], &name) == 0 || name == nullptr) {
+            continue;
+        }
+        if (*name != '\0') found.push_back({children[i], name});
+        XFree(name);
+    }
+    if (children != nullptr) XFree(children);
+    return found;
+}
+
+bool xdotool(const std::string& arguments) { return runCommand("timeout 10 xdotool " + arguments).status == 0; }
+
+// ---- ViewerSession ------------------------------------------------------------
+
+ViewerSession::ViewerSession(const ViewerLaunch& launch, bool watchOpens) {
+    const int out = open(logs_.file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int err = open(logs_.file("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (watchOpens) {
+        watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        const std::string dir = launch.workingDir.empty() ? runDirectory() : launch.workingDir;
+        if (watch_ >= 0) inotify_add_watch(watch_, dir.c_str(), IN_OPEN);
+    }
+    if (out >= 0 && err >= 0) pid_ = startViewer(launch, out, err);
+    close(out);
+    close(err);
+}
+
+ViewerSession::~ViewerSession() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (watch_ >= 0) close(watch_);
+}
+
+bool ViewerSession::running() {
+    if (pid_ <= 0) return false;
+    int raw = 0;
+    rusage usage{};
+    if (wait4(pid_, &raw, WNOHANG, &usage) != pid_) return true;
+    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    signal_ = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
+    peakKiB_ = usage.ru_maxrss;
+    pid_ = -1;
+    return false;
+}
+
+unsigned long ViewerSession::waitForWindow(Seconds limit) {
+    const auto deadline = deadlineAfter(limit);
+    for (; window_ == 0 && running(); pause(0.05)) {
+        for (const TopWindow& top : topWindows()) {
+            if (top.title == "test") window_ = top.id;
+        }
+        if (Clock::now() >= deadline) break;
+    }
+    return window_;
+}
+
+bool ViewerSession::waitForOutput(const std::string& text, Seconds limit) {
+    const auto deadline = deadlineAfter(limit);
+    for (; Clock::now() < deadline; pause(0.05)) {
+        if (standardOutput().find(text) != std::string::npos) return true;
+        if (!running()) return standardOutput().find(text) != std::string::npos;
+    }
+    return false;
+}
+
+void ViewerSession::moveMouse(int x, int y) {
+    xdotool("mousemove --window " + std::to_string(window_) + " " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void ViewerSession::typeKeys(const std::string& keys) {
+    // Focus first, so the keys go to the viewer wherever the pointer is.
+    xdotool("windowfocus " + std::to_string(window_) + " key --delay 50 " + keys);
+}
+
+void ViewerSession::click(int button, int repeat, int delayMs) {
+    xdotool("click --repeat " + std::to_string(repeat) + " --delay " + std::to_string(delayMs) + " " +
+            std::to_string(button));
+}
+
+bool ViewerSession::requestClose() {
+    return runCommand("timeout 10 /usr/bin/python3 " VOLVIEW_SOURCE_DIR "/tools/scripts/close_window.py " +
+                      std::to_string(window_))
+               .status == 0;
+}
+
+RgbImage ViewerSession::grab() const {
+    RgbImage picture;
+    Display* connection = display();
+    if (connection == nullptr || window_ == 0) return picture;
+    XImage* image = XGetImage(connection, window_, 0, 0, 400, 400, AllPlanes, ZPixmap);
+    if (image == nullptr) return picture;
+    const unsigned long masks[3] = {image->red_mask, image->green_mask, image->blue_mask};
+    picture.width = image->width;
+    picture.height = image->height;
+    for (int y = 0; y < image->height; ++y) {
+        for (int x = 0; x < image->width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            for (unsigned long mask : masks) picture.pixels.push_back(static_cast<unsigned char>((pixel & mask) >> shiftOf(mask)));
+        }
+    }
+    XDestroyImage(image);
+    return picture;
+}
+
+RgbImage ViewerSession::waitForPicture(const std::function<bool(const RgbImage&)>& accept, bool& accepted,
+                                       Seconds limit) {
+    accepted = false;
+    RgbImage picture;
+    const auto deadline = deadlineAfter(limit);
+    do {
+        picture = grab();
+        if (picture.width == 400 && accept(picture)) {
+            accepted = true;
+            return picture;
+        }
+        pause(0.1);
+    } while (Clock::now() < deadline && running());
+    return picture;
+}
+
+RgbImage ViewerSession::waitForReference(const std::string& name, bool& matched, Seconds limit) {
+    if (std::getenv("VOLVIEW_UPDATE_REFERENCES") != nullptr) {
+        pause(8 * slowdown());
+        RgbImage picture = grab();
+        matched = writePng(referencePath(name), picture);
+        return picture;
+    }
+    RgbImage reference;
+    matched = false;
+    if (!readPng(referencePath(name), reference)) return reference;
+    return waitForPicture([&](const RgbImage& picture) { return matchesReference(picture, reference); }, matched,
+                          limit);
+}
+
+TopWindow ViewerSession::waitForMessageBox(Seconds limit) {
+    const auto deadline = deadlineAfter(limit);
+    for (; running(); pause(0.05)) {
+        for (const TopWindow& top : topWindows()) {
+            if (top.title != "test" && std::count(boxesSeen_.begin(), boxesSeen_.end(), top.id) == 0) {
+                boxesSeen_.push_back(top.id);
+                return top;
+            }
+        }
+        if (Clock::now() >= deadline) break;
+    }
+    return {};
+}
+
+bool ViewerSession::dismiss(const TopWindow& box) { return xdotool("windowfocus " + std::to_string(box.id) + " key Return"); }
+
+int ViewerSession::waitForExit(Seconds limit) {
+    const auto deadline = deadlineAfter(limit);
+    for (; running(); pause(0.05)) {
+        if (Clock::now() >= deadline) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+            return status_ = -1;
+        }
+    }
+    return status_;
+}
+
+std::string ViewerSession::standardOutput() const { return readBytes(logs_.file("stdout")); }
+
+std::string ViewerSession::standardError() const { return readBytes(logs_.file("stderr")); }
+
+const std::vector<std::string>& ViewerSession::opened() {
+    char events[4096];
+    ssize_t got;
+    while (watch_ >= 0 && (got = read(watch_, events, sizeof events)) > 0) {
+        for (char* at = events; at < events + got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            if (event->len > 0) opened_.emplace_back(event->name);
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    return opened_;
+}
+
+// ---- A whole run ----------------------------------------------------------------
+
+bool ViewerRun::openedFile(const std::string& name) const {
+    return std::find(opened.begin(), opened.end(), name) != opened.end();
+}
+
+bool ViewerRun::sanitizerReport() const {
+    for (const char* mark : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "UndefinedBehaviorSanitizer", "runtime error:"}) {
+        if (err.find(mark) != std::string::npos || out.find(mark) != std::string::npos) return true;
+    }
+    return false;
+}
+
+std::string ViewerRun::describe() const {
+    std::string text = exited ? "exit status " + std::to_string(status) : "signal " + std::to_string(signal);
+    if (timedOut) text += " (killed at the deadline)";
+    text += ", " + std::to_string(seconds) + " s, peak " + std::to_string(peakResidentKiB / 1024) + " MiB\nboxes:";
+    for (const std::string& box : boxes) text += " [" + box + "]";
+    text += "\nopened:";
+    for (const std::string& name : opened) text += " " + name;
+    return text + "\nstdout:\n" + out + "stderr:\n" + err;
+}
+
+ViewerRun runViewer(const ViewerLaunch& launch, bool closeWhenStarted, Seconds deadline) {
+    ViewerRun run;
+    const Clock::time_point start = Clock::now(), end = deadlineAfter(deadline);
+    ViewerSession viewer(launch, true);
+    Clock::time_point lastClose{}, lastPress{};
+    TopWindow lastBox;
+    while (viewer.running()) {
+        if (Clock::now() > end) {
+            run.timedOut = true;
+            viewer.waitForExit(Seconds(0));
+            break;
+        }
+        // Every box gets Return, as a person would press it; again when a
+        // press came before the box could take it.
+        for (TopWindow box; (box = viewer.waitForMessageBox(Seconds(0))).id != 0; lastPress = Clock::now()) {
+            run.boxes.push_back(box.title);
+            viewer.dismiss(lastBox = box);
+        }
+        const auto tops = topWindows();
+        if (Clock::now() - lastPress > std::chrono::seconds(3) &&
+            std::any_of(tops.begin(), tops.end(), [&](const TopWindow& top) { return top.id == lastBox.id; })) {
+            viewer.dismiss(lastBox);
+            lastPress = Clock::now();
+        }
+        const bool started = viewer.waitForWindow(Seconds(0)) != 0 &&
+                             viewer.standardOutput().find("finishing initialisation") != std::string::npos;
+        if (closeWhenStarted && started && Clock::now() - lastClose > std::chrono::seconds(5)) {
+            lastClose = Clock::now();
+            viewer.requestClose();
+        }
+        pause(0.2);
+    }
+    run.status = viewer.waitForExit(Seconds(0));
+    run.exited = !run.timedOut && viewer.signal() == 0;
+    run.signal = viewer.signal();
+    run.seconds = Seconds(Clock::now() - start).count();
+    run.peakResidentKiB = viewer.peakResidentKiB();
+    run.out = viewer.standardOutput();
+    run.err = viewer.standardError();
+    run.opened = viewer.opened();
+    return run;
+}
+
+// ---- Pictures ---------------------------------------------------------------
+
+int differentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance) {
+    if (a.width != b.width || a.height != b.height) return -1;
+    int different = 0;
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = y < kOverlayHeight ? kOverlayWidth : 0; x < a.width; ++x) {
+            const size_t i = (static_cast<size_t>(y) * a.width + x) * 3;
+            for (int c = 0; c < 3; ++c) {
+                if (std::abs(a.pixels[i + c] - b.pixels[i + c]) > channelTolerance) {
+                    ++different;
+                    break;
+                }
+            }
+        }
+    }
+    return different;
+}
+
+int nonBackgroundPixels(const RgbImage& image) {
+    RgbImage grey = image;
+    std::fill(grey.pixels.begin(), grey.pixels.end(), 128);
+    return differentPixels(image, grey, 2);
+}
+
+std::string referencePath(const std::string& name) { return VOLVIEW_APP_REFERENCE_DIR "/" + name + ".png"; }
+
+bool matchesReference(const RgbImage& picture, const RgbImage& reference) {
+    const int different = differentPixels(picture, reference, kChannelTolerance);
+    return different >= 0 && different <= kAllowedPixels;
+}
+
+std::string keepForInspection(const RgbImage& picture, const std::string& name) {
+    const std::string path = (std::filesystem::temp_directory_path() / ("volview-e2e-" + name + ".png")).string();
+    writePng(path, picture);
+    return path;
+}
+
+}  // namespace testing_support

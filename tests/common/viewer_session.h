@@ -1,0 +1,188 @@
+// Runs the real viewer as a user does, on the test program's private
+// display: drives it with real input events (xdotool, through XTEST), reads
+// what its window shows, watches its exit, output, message boxes and the
+// files it opens, and ends it as a person would. Every wait has a deadline;
+// a viewer still running when its session ends is killed.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/common/png_image.h"
+#include "tests/common/temp_dir.h"
+
+namespace testing_support {
+
+using Seconds = std::chrono::duration<double>;
+
+// The build's run directory (executables, program texts, dataset).
+std::string runDirectory();
+
+// Waits grow by this factor in sanitizer builds, where the viewer is slower.
+double slowdown();
+
+// How a viewer is started. VOLVIEW_LAUNCHER, when set, is put in front of the
+// command line (e.g. "wine" for a cross-built executable).
+struct ViewerLaunch {
+    ViewerLaunch(std::string executable = "volview", std::string workingDir = "",
+                 std::vector<std::string> environment = {})
+        : executable(std::move(executable)), workingDir(std::move(workingDir)), environment(std::move(environment)) {}
+    std::string executable;  // in the run directory
+    std::string workingDir;  // default: the run directory
+    // "NAME=value" sets, "NAME" alone removes a variable of the viewer.
+    std::vector<std::string> environment;
+    std::vector<std::string> arguments;
+    bool unprivileged = false;        // run as user nobody (when the test is root)
+    std::size_t addressSpaceMiB = 0;  // ulimit -v for the viewer; 0 = none
+};
+
+// Starts the viewer with its standard output and error going to the given
+// descriptors; the process id, or -1.
+pid_t startViewer(const ViewerLaunch& launch, int out, int err);
+
+// A working directory for one viewer run: every entry of the run directory
+// linked in, so single files can be replaced or removed without touching the
+// real ones.
+class RunDirectoryCopy {
+public:
+    RunDirectoryCopy();
+    const std::string& path() const { return dir_.path(); }
+    void replace(const std::string& name, const std::string& bytes);
+    void remove(const std::string& name);
+
+private:
+    TempDir dir_;
+};
+
+// The seven program files in chain order.
+const std::vector<std::string>& programFiles();
+
+// Fills `dir` with copies of the built program texts and a small dataset
+// (so start-up is quick); tests then damage what they need.
+void prepareRunDirectory(const std::string& dir);
+
+struct TopWindow {
+    unsigned long id = 0;
+    std::string title;
+};
+
+// Mapped top-level windows with a title on the test's display.
+std::vector<TopWindow> topWindows();
+
+// Runs `xdotool ARGUMENTS` with a time limit; true when it succeeded.
+bool xdotool(const std::string& arguments);
+
+class ViewerSession {
+public:
+    // Starts the viewer; with `watchOpens` the names it opens in its working
+    // directory are recorded.
+    explicit ViewerSession(const ViewerLaunch& launch, bool watchOpens = false);
+    ~ViewerSession();
+    ViewerSession(const ViewerSession&) = delete;
+    ViewerSession& operator=(const ViewerSession&) = delete;
+
+    // The viewer window ("test"), once it is mapped; 0 after the deadline.
+    unsigned long waitForWindow(Seconds limit = Seconds(15));
+    // True once standard output holds `text`.
+    bool waitForOutput(const std::string& text, Seconds limit = Seconds(30));
+
+    // Input, all through XTEST.
+    void moveMouse(int x, int y);
+    void typeKeys(const std::string& keys);  // xdotool key names, space separated
+    void click(int button, int repeat = 1, int delayMs = 0);
+    // Asks the viewer window to close (WM_DELETE_WINDOW); true when sent.
+    bool requestClose();
+
+    // What the window shows now, as 400 x 400 RGB; empty on failure.
+    RgbImage grab() const;
+    // Grabs the window until `accept` likes a picture or the deadline
+    // passes; returns the last picture and sets `accepted`.
+    RgbImage waitForPicture(const std::function<bool(const RgbImage&)>& accept, bool& accepted,
+                            Seconds limit = Seconds(25));
+    // Waits until the window matches the committed reference picture NAME
+    // (tests/app/reference/NAME.png). With VOLVIEW_UPDATE_REFERENCES set it
+    // lets the picture settle and writes it as the new reference instead.
+    RgbImage waitForReference(const std::string& name, bool& matched, Seconds limit = Seconds(25));
+
+    // A message box (a top-level window other than the viewer's) not seen
+    // before; empty id after the deadline or the viewer's end.
+    TopWindow waitForMessageBox(Seconds limit = Seconds(20));
+    // Presses Enter on the box, as a person would.
+    bool dismiss(const TopWindow& box);
+
+    // Waits for the process to end; its exit status, or -1 after the deadline
+    // (the process is then killed) or for a death by signal.
+    int waitForExit(Seconds limit = Seconds(15));
+    bool running();
+
+    std::string standardOutput() const;
+    std::string standardError() const;
+    // Names opened in the working directory so far, in order (watchOpens).
+    const std::vector<std::string>& opened();
+
+    int signal() const { return signal_; }
+    long peakResidentKiB() const { return peakKiB_; }
+
+private:
+    TempDir logs_;
+    pid_t pid_ = -1;
+    int status_ = -1, signal_ = 0;
+    long peakKiB_ = 0;
+    int watch_ = -1;
+    unsigned long window_ = 0;
+    std::vector<unsigned long> boxesSeen_;
+    std::vector<std::string> opened_;
+};
+
+// ---- A whole run, watched from outside --------------------------------------
+
+struct ViewerRun {
+    bool exited = false;  // false: killed by a signal (or at the deadline)
+    int status = -1;      // exit status when exited
+    int signal = 0;
+    bool timedOut = false;
+    double seconds = 0;
+    long peakResidentKiB = 0;
+    std::string out, err;
+    std::vector<std::string> boxes;   // captions of the message boxes seen, in order
+    std::vector<std::string> opened;  // names opened in the working directory, in order
+
+    bool openedFile(const std::string& name) const;
+    // A sanitizer's report or a runtime error in the viewer's output.
+    bool sanitizerReport() const;
+    std::string describe() const;  // for failure messages
+};
+
+// Runs the viewer until it ends, pressing Return on every message box; with
+// `closeWhenStarted` the window is closed once start-up has finished.
+ViewerRun runViewer(const ViewerLaunch& launch, bool closeWhenStarted = false, Seconds deadline = Seconds(120));
+
+// ---- Pictures ---------------------------------------------------------------
+
+// The frame-rate text at the top left: its value changes from run to run,
+// so comparisons leave this corner out.
+constexpr int kOverlayWidth = 170;
+constexpr int kOverlayHeight = 42;
+
+// Pixels outside the overlay corner whose channels differ by more than
+// `channelTolerance`; -1 when the sizes differ.
+int differentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance);
+
+// Pixels outside the overlay corner that are not the clear grey.
+int nonBackgroundPixels(const RgbImage& image);
+
+// At most `kAllowedPixels` pixels may differ by more than `kChannelTolerance`.
+constexpr int kChannelTolerance = 24;
+constexpr int kAllowedPixels = 800;  // half a percent of the window
+
+std::string referencePath(const std::string& name);
+bool matchesReference(const RgbImage& picture, const RgbImage& reference);
+// Keeps a picture for a person to look at after a failure; returns the path.
+std::string keepForInspection(const RgbImage& picture, const std::string& name);
+
+}  // namespace testing_support
