@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/file_input.h"
+#include "platform/file_output.h"
 
 namespace volume {
 namespace {
@@ -18,7 +19,39 @@ std::string describeErrno(int error) {
     return error != 0 ? std::string(" (") + std::strerror(error) + ")" : std::string();
 }
 
+void putLittleEndian16(std::string& out, unsigned value) {
+    out.push_back(static_cast<char>(value & 0xff));
+    out.push_back(static_cast<char>((value >> 8) & 0xff));
+}
+
 }  // namespace
+
+std::string datasetHeader(int dimX, int dimY, int dimZ) {
+    std::string header;
+    for (int d : {dimX, dimY, dimZ}) putLittleEndian16(header, static_cast<unsigned>(d));
+    return header;
+}
+
+bool encodeDataset(const int dims[3], const std::vector<uint16_t>& samples, std::string& out) {
+    for (int i = 0; i < 3; ++i) {
+        if (dims[i] < 1 || dims[i] > kMaxDatasetDim) return false;
+    }
+    if (samples.size() != static_cast<std::size_t>(dims[0]) * dims[1] * dims[2]) return false;
+    out = datasetHeader(dims[0], dims[1], dims[2]);
+    out.reserve(out.size() + 2 * samples.size());
+    for (uint16_t v : samples) putLittleEndian16(out, v);
+    return true;
+}
+
+bool writeDataset(const std::string& path, const int dims[3], const std::vector<uint16_t>& samples,
+                  bool overwrite, std::string& error) {
+    std::string bytes;
+    if (!encodeDataset(dims, samples, bytes)) {
+        error = "dimensions do not fit the file";
+        return false;
+    }
+    return platform::writeFileAtomically(path, bytes.data(), bytes.size(), overwrite, error);
+}
 
 DatasetFile::~DatasetFile() { close(); }
 

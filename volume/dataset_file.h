@@ -1,13 +1,30 @@
-// Reader of the dataset file: three little-endian uint16 dimensions, then
-// dimX * dimY * dimZ little-endian uint16 samples, x fastest. Bytes after
-// the last sample are ignored.
+// The dataset file: three little-endian uint16 dimensions, then
+// dimX * dimY * dimZ little-endian uint16 samples, x fastest. The reader
+// ignores bytes after the last sample.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace volume {
+
+constexpr int kMaxDatasetDim = 65535;
+
+// The six header bytes of a dataset of the given dimensions (each 0..65535).
+std::string datasetHeader(int dimX, int dimY, int dimZ);
+
+// The file bytes of a dataset. False when a dimension is outside
+// 1..kMaxDatasetDim or `samples` does not hold dimX * dimY * dimZ values.
+bool encodeDataset(const int dims[3], const std::vector<uint16_t>& samples, std::string& out);
+
+// Writes the dataset to a temporary file next to `path` and moves it into
+// place, so a reader never sees half a file and a link at `path` is replaced,
+// not written through. Without `overwrite` an existing `path` is left alone.
+// On failure `error` says why (without the path).
+bool writeDataset(const std::string& path, const int dims[3], const std::vector<uint16_t>& samples,
+                  bool overwrite, std::string& error);
 
 class DatasetFile {
 public:

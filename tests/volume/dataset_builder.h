@@ -1,36 +1,26 @@
-// Builds dataset files for tests: a header of three little-endian uint16
-// dimensions, then the samples, x fastest.
+// Dataset files for tests, made by the product's own writer.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "volume/dataset_file.h"
 
 namespace testing_support {
 
 using SampleFunction = std::function<uint16_t(int x, int y, int z)>;
-
-inline void putLittleEndian16(std::string& bytes, unsigned v) {
-    bytes.push_back(static_cast<char>(v & 0xFF));
-    bytes.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-// The six header bytes alone, for files whose samples are missing or
-// announced beyond reason.
-inline std::string datasetHeader(unsigned dimX, unsigned dimY, unsigned dimZ) {
-    std::string bytes;
-    for (unsigned v : {dimX, dimY, dimZ}) putLittleEndian16(bytes, v);
-    return bytes;
-}
+using volume::datasetHeader;
 
 inline std::string datasetBytes(int dimX, int dimY, int dimZ, const SampleFunction& sample) {
-    std::string bytes = datasetHeader(static_cast<unsigned>(dimX), static_cast<unsigned>(dimY),
-                                      static_cast<unsigned>(dimZ));
-    bytes.reserve(6 + 2 * static_cast<std::size_t>(dimX) * dimY * dimZ);
-    const auto put16 = [&bytes](unsigned v) { putLittleEndian16(bytes, v); };
+    std::vector<uint16_t> samples;
     for (int z = 0; z < dimZ; ++z)
         for (int y = 0; y < dimY; ++y)
-            for (int x = 0; x < dimX; ++x) put16(sample(x, y, z));
+            for (int x = 0; x < dimX; ++x) samples.push_back(sample(x, y, z));
+    const int dims[3] = {dimX, dimY, dimZ};
+    std::string bytes;
+    volume::encodeDataset(dims, samples, bytes);
     return bytes;
 }
 

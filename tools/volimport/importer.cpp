@@ -7,7 +7,7 @@
 
 #include "platform/file_output.h"
 #include "tools/volimport/cubic_resample.h"
-#include "tools/volimport/dataset_encode.h"
+#include "volume/dataset_file.h"
 #include "tools/volimport/inv3_project.h"
 #include "tools/volimport/raw_file.h"
 
@@ -53,7 +53,7 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
     }
 
     CubicShape shape;
-    if (!cubicShape(scan.grid.dims, scan.spacing, kMaxDatasetDim, shape, error)) {
+    if (!cubicShape(scan.grid.dims, scan.spacing, volume::kMaxDatasetDim, shape, error)) {
         return failure(err, input, error);
     }
     const double outputSamples =
@@ -73,9 +73,7 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
     if (options.flipZ) flipZ(cubic);
     const auto range = std::minmax_element(cubic.samples.begin(), cubic.samples.end());
 
-    std::vector<unsigned char> bytes;
-    if (!encodeDataset(cubic, bytes)) return failure(err, output, "dimensions do not fit the file");
-    if (!platform::writeFileAtomically(output, bytes.data(), bytes.size(), options.force, error)) {
+    if (!volume::writeDataset(output, cubic.dims, cubic.samples, options.force, error)) {
         if (error == "already exists") error += "; use --force to replace it";
         return failure(err, output, error);
     }
@@ -90,7 +88,7 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
                  cubic.dims[0], cubic.dims[1], cubic.dims[2], shape.edge,
                  options.flipZ ? ", z flipped" : "", unsigned{*range.first},
                  unsigned{*range.second});
-    std::fprintf(out, "wrote:  %s (%zu bytes)\n", output.c_str(), bytes.size());
+    std::fprintf(out, "wrote:  %s (%zu bytes)\n", output.c_str(), 6 + 2 * cubic.samples.size());
     if (result != nullptr) {
         std::copy(cubic.dims, cubic.dims + 3, result->dims);
         result->minValue = *range.first;

@@ -5,10 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_output.h"
-#include "tools/volimport/dataset_encode.h"
 #include "tools/volimport/options.h"
 #include "tools/volimport/phantom.h"
+#include "volume/dataset_file.h"
 
 namespace {
 
@@ -48,7 +47,7 @@ int main(int argc, char** argv) {
             const std::string value = argv[++i];
             if (arg == "--dims") {
                 if (!volimport::parseDims(value, dims) ||
-                    *std::max_element(dims, dims + 3) > volimport::kMaxDatasetDim) {
+                    *std::max_element(dims, dims + 3) > volume::kMaxDatasetDim) {
                     return usageError("--dims needs three integers from 1 to 65535, not \"" +
                                       value + "\"");
                 }
@@ -63,10 +62,8 @@ int main(int argc, char** argv) {
 
     volimport::SampleGrid grid;
     volimport::makeHeadPhantom(dims[0], dims[1], dims[2], grid);
-    std::vector<unsigned char> bytes;
-    volimport::encodeDataset(grid, bytes);
     std::string error;
-    if (!platform::writeFileAtomically(output, bytes.data(), bytes.size(), force, error)) {
+    if (!volume::writeDataset(output, grid.dims, grid.samples, force, error)) {
         if (error == "already exists") error += "; use --force to replace it";
         std::fprintf(stderr, "volphantom: %s: %s\n", output.c_str(), error.c_str());
         return 1;
@@ -74,6 +71,6 @@ int main(int argc, char** argv) {
     const auto range = std::minmax_element(grid.samples.begin(), grid.samples.end());
     std::printf("output: %d x %d x %d phantom, values %u..%u\nwrote:  %s (%zu bytes)\n", dims[0],
                 dims[1], dims[2], unsigned{*range.first}, unsigned{*range.second}, output.c_str(),
-                bytes.size());
+                6 + 2 * grid.samples.size());
     return 0;
 }
