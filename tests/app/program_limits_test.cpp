@@ -90,12 +90,4 @@ TEST_F(ProgramLimits, FragmentProgramsFitEveryDriver) {
     }
 }
 
-TEST_F(ProgramLimits, VertexProgramFitsEveryDriver) {
-    check(GL_VERTEX_PROGRAM_ARB, "vertexprog.txt", kVertexLimits, std::size(kVertexLimits));
-    // It reads one rectangle per pair of slices from the environment.
-    GLint environment = 0;
-    glext::glGetProgramivARB(GL_VERTEX_PROGRAM_ARB, GL_MAX_PROGRAM_ENV_PARAMETERS_ARB, &environment);
-    EXPECT_GE(environment, 83);
-}
-
 }  // namespace

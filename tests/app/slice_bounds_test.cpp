@@ -128,12 +128,4 @@ TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInItsRectangle) {
     EXPECT_GT(misses, 10 * hits);
 }
 
-TEST(SliceBounds, NoBoxesLeaveEverySliceEmpty) {
-    const Modelview modelview(0.3f, 1.2f);
-    for (const app::SliceRect& rect : app::sliceRects({}, modelview.m, 0.0f)) EXPECT_TRUE(rect.empty);
-    // The whole volume reaches the whole square in the middle slices.
-    const app::SliceRects all = app::sliceRects(app::wholeVolume(), Modelview(0.0f, 0.0f).m, 0.0f);
-    EXPECT_FALSE(all[40].empty);
-}
-
 }  // namespace

@@ -52,11 +52,4 @@ TEST(VolumeLoader, AMissingFileGivesAnEmptyVolumeNamingItAndNoImages) {
     EXPECT_FALSE(loaded.densityImage || loaded.gradientImage || loaded.transferTable);
 }
 
-TEST(VolumeLoader, LeavingWithoutTakingWaitsForTheThread) {
-    TempDir dir;
-    testing::internal::CaptureStdout();
-    { app::VolumeLoader loader(dir.file("absent.dat"), kEdge); }
-    testing::internal::GetCapturedStdout();
-}
-
 }  // namespace

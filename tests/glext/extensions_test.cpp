@@ -41,21 +41,6 @@ TEST(Extensions, TokenRuleOnBothExtensionStrings) {
     }
 }
 
-TEST(Extensions, NamesWithSpacesOrEmptyAreRejectedWithoutAsking) {
-    FakeDriver driver;
-    driver.glExtensions = "GL_A GL_B";
-    driver.wglExtensions = "GL_A GL_B";
-    glext::initWglExtensions();
-    driver.arbCalls = 0;
-    for (const char* name : {"GL_A GL_B", "GL_A ", " GL_B", ""}) {
-        SCOPED_TRACE(std::string("name \"") + name + "\"");
-        EXPECT_EQ(glext::hasGlExtension(name), 0);
-        EXPECT_EQ(glext::hasWglExtension(name), 0);
-    }
-    EXPECT_EQ(driver.glExtensionsReads, 0);
-    EXPECT_EQ(driver.arbCalls, 0);
-}
-
 TEST(Extensions, NullExtensionStringsAnswerNo) {
     FakeDriver driver;
     driver.glExtensions = nullptr;
@@ -116,54 +101,6 @@ TEST(Extensions, VersionFlagsComeFromTheLeadingMajorMinor) {
         EXPECT_EQ(extensionFlags.version_1_3, row.v13);
         EXPECT_EQ(extensionFlags.version_1_4, row.v14);
     }
-}
-
-TEST(Extensions, NullVersionTouchesNoFlag) {
-    FakeDriver driver;
-    driver.version = nullptr;
-    driver.glExtensions = "GL_ARB_multitexture";
-    extensionFlags.version_1_3 = 1;
-    extensionFlags.gl_ARB_imaging = 1;
-    glext::queryGlExtensions();
-    EXPECT_EQ(extensionFlags.version_1_3, 1);
-    EXPECT_EQ(extensionFlags.gl_ARB_imaging, 1);
-    EXPECT_EQ(extensionFlags.gl_ARB_multitexture, 0);
-    EXPECT_EQ(driver.glExtensionsReads, 0);
-}
-
-TEST(Extensions, GlAndWindowSystemFlagsAreDistinct) {
-    FakeDriver driver;
-    driver.glExtensions = "GL_ARB_multisample GL_SGIX_depth_texture";
-    driver.wglExtensions = "WGL_NV_render_texture_rectangle";
-    EXPECT_EQ(glext::initExtensions(), 0);
-    EXPECT_EQ(extensionFlags.gl_ARB_multisample, 1);
-    EXPECT_EQ(extensionFlags.wgl_ARB_multisample, 0);
-    EXPECT_EQ(extensionFlags.gl_SGIX_depth_texture, 1);
-    EXPECT_EQ(extensionFlags.wgl_NV_render_texture_rectangle, 1);
-    EXPECT_EQ(extensionFlags.wgl_ARB_extensions_string, 1);
-    EXPECT_EQ(extensionFlags.wgl_EXT_extensions_string, 1);
-    EXPECT_EQ(driver.glExtensionsReads, 84);  // one fresh read per GL flag
-}
-
-TEST(Extensions, FlagRecordHoldsTheDeclaredGroups) {
-    int counts[4] = {};
-    std::set<std::string> names;
-    for (std::size_t i = 0; i < glext::flagCount(); ++i) {
-        const glext::FlagInfo& flag = glext::flagTable()[i];
-        SCOPED_TRACE(flag.name);
-        ++counts[static_cast<int>(flag.source)];
-        EXPECT_TRUE(names.insert(flag.name).second);
-        const std::string prefix = flag.source == glext::FlagSource::glString    ? "GL_"
-                                   : flag.source == glext::FlagSource::glVersion ? "version_1_"
-                                                                                 : "WGL_";
-        EXPECT_EQ(std::string(flag.name).rfind(prefix, 0), 0u);
-    }
-    EXPECT_EQ(glext::flagCount(), 98u);
-    EXPECT_EQ(sizeof(glext::ExtensionFlags), 98 * sizeof(int32_t));
-    EXPECT_EQ(counts[static_cast<int>(glext::FlagSource::wglString)], 9);
-    EXPECT_EQ(counts[static_cast<int>(glext::FlagSource::wglQuery)], 2);
-    EXPECT_EQ(counts[static_cast<int>(glext::FlagSource::glString)], 84);
-    EXPECT_EQ(counts[static_cast<int>(glext::FlagSource::glVersion)], 3);
 }
 
 }  // namespace

@@ -63,74 +63,6 @@ protected:
     HGLRC context = nullptr;
 };
 
-TEST_F(WglTest, WindowFormatIsTheClosestWindowFormat) {
-    EXPECT_EQ(format, 1);  // 24 depth bits: the first null format
-    EXPECT_EQ(wglGetCurrentDC(), dc);
-    EXPECT_EQ(wglGetCurrentContext(), context);
-}
-
-TEST_F(WglTest, OffScreenFormatPrefersTheFewestSurplusBits) {
-    EXPECT_EQ(pbufferFormat(), 3);  // 16 depth bits beats 24
-    const int impossible[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_DEPTH_BITS_ARB, 32, 0, 0};
-    int found = 0;
-    UINT count = 9;
-    EXPECT_TRUE(wglChoosePixelFormatARB(dc, impossible, nullptr, 1, &found, &count));
-    EXPECT_EQ(count, 0u);
-}
-
-TEST_F(WglTest, ResolverAnswersOwnWglNamesAndNullForTheRest) {
-    struct Case {
-        const char* name;
-        void* expected;
-    };
-    const Case cases[] = {
-        {"wglGetExtensionsStringARB", reinterpret_cast<void*>(&wglGetExtensionsStringARB)},
-        {"wglGetExtensionsStringEXT", reinterpret_cast<void*>(&wglGetExtensionsStringEXT)},
-        {"wglChoosePixelFormatARB", reinterpret_cast<void*>(&wglChoosePixelFormatARB)},
-        {"wglCreatePbufferARB", reinterpret_cast<void*>(&wglCreatePbufferARB)},
-        {"wglGetPbufferDCARB", reinterpret_cast<void*>(&wglGetPbufferDCARB)},
-        {"wglBindTexImageARB", reinterpret_cast<void*>(&wglBindTexImageARB)},
-        {"wglReleaseTexImageARB", reinterpret_cast<void*>(&wglReleaseTexImageARB)},
-        {"wglSwapIntervalEXT", nullptr},
-        {"wglCreateBufferRegionARB", nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(getProcAddress(c.name), c.expected);
-    }
-}
-
-TEST_F(WglTest, ResolverAnswersGlNamesOnlyWhenTheContextProvidesThem) {
-    EXPECT_NE(getProcAddress("glActiveTexture"), nullptr);       // core 1.3 <= 2.1
-    EXPECT_NE(getProcAddress("glActiveTextureARB"), nullptr);    // advertised
-    EXPECT_NE(getProcAddress("glProgramStringARB"), nullptr);    // fragment program
-    EXPECT_EQ(getProcAddress("glGenerateMipmap"), nullptr);      // core 3.0 > 2.1
-    EXPECT_EQ(getProcAddress("glCombinerParameterfNV"), nullptr);  // not advertised
-    EXPECT_EQ(getProcAddress("glBegin"), nullptr);               // linked directly
-    EXPECT_EQ(getProcAddress("glNoSuchFunction"), nullptr);
-    EXPECT_EQ(getProcAddress(nullptr), nullptr);
-    wglMakeCurrent(nullptr, nullptr);
-    EXPECT_EQ(getProcAddress("glActiveTexture"), nullptr);
-    EXPECT_EQ(getProcAddress("wglChoosePixelFormatARB"), nullptr);
-    EXPECT_STREQ(windowSystemExtensions(), "");
-}
-
-TEST_F(WglTest, ExtensionStringListsExactlyWhatIsImplemented) {
-    const std::string list = wglGetExtensionsStringARB(dc);
-    EXPECT_EQ(list, windowSystemExtensions());
-    EXPECT_STREQ(wglGetExtensionsStringEXT(), list.c_str());
-    const char* implemented[] = {"WGL_ARB_extensions_string", "WGL_EXT_extensions_string",
-                                 "WGL_ARB_pixel_format", "WGL_ARB_pbuffer",
-                                 "WGL_ARB_render_texture"};
-    size_t length = 0;
-    for (const char* name : implemented) {
-        SCOPED_TRACE(name);
-        EXPECT_NE((" " + list + " ").find(std::string(" ") + name + " "), std::string::npos);
-        length += std::strlen(name) + 1;
-    }
-    EXPECT_EQ(list.size() + 1, length);
-}
-
 TEST_F(WglTest, OffScreenBufferFollowsTheRenderTextureRules) {
     const int attributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB,
                               WGL_TEXTURE_TARGET_ARB, WGL_TEXTURE_2D_ARB,
@@ -178,13 +110,6 @@ TEST_F(WglTest, BadOffScreenRequestsFailWithAMessage) {
         ASSERT_EQ(errors.size(), 1u);
         EXPECT_EQ(errors[0].rfind("Null: ", 0), 0u) << errors[0];
     }
-}
-
-TEST(PlatformWithoutInit, MessageBoxStillWritesToStandardError) {
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(messageBox(nullptr, "Window Creation Error.", "ERROR", MB_ICONEXCLAMATION), IDOK);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: Window Creation Error.\n");
-    EXPECT_EQ(getProcAddress("wglChoosePixelFormatARB"), nullptr);
 }
 
 }  // namespace

@@ -63,26 +63,6 @@ std::string fontConfiguration(const TempDir& dir, const std::vector<std::string>
     return dir.write("fonts.conf", text);
 }
 
-// Without the Liberation fonts, fontconfig offers another installed face for
-// "Arial" and the viewer runs as usual.
-TEST(EnvironmentFaults, WithoutLiberationFontsAnotherFaceIsUsed) {
-    TempDir fonts;
-    std::vector<std::string> folders;
-    for (const char* folder : {"/usr/share/fonts/X11/Type1", "/usr/share/fonts/type1", "/usr/share/fonts/truetype/dejavu",
-                               "/usr/share/fonts/opentype"}) {
-        struct stat info {};
-        if (stat(folder, &info) == 0 && S_ISDIR(info.st_mode)) folders.push_back(folder);
-    }
-    if (folders.empty()) GTEST_SKIP() << "no scalable fonts besides Liberation are installed";
-    TempDir dir;
-    testing_support::prepareRunDirectory(dir.path());
-    const ViewerRun run = testing_support::runViewer(
-        {"volview256", dir.path(), {"FONTCONFIG_FILE=" + fontConfiguration(fonts, folders)}}, true);
-    EXPECT_TRUE(run.exited && run.status == 0) << run.describe();
-    EXPECT_TRUE(run.boxes.empty()) << run.describe();
-    EXPECT_FALSE(run.sanitizerReport()) << run.err;
-}
-
 // With no font at all: one box and a message, not a box for every glyph.
 TEST(EnvironmentFaults, NoFontAtAllStopsWithOneMessage) {
     TempDir fonts;

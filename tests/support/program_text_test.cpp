@@ -105,17 +105,4 @@ TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
     EXPECT_EQ(std::strlen(reader.text()), ProgramText::kSharedBufferSize - 1);
 }
 
-TEST(ProgramText, UnreadableFileSaysPermissionDenied) {
-    TempDir dir;
-    chmod(dir.path().c_str(), 0755);
-    const std::string path = dir.write("locked.txt", "!!ARBfp1.0\nEND\n");
-    ASSERT_EQ(chmod(path.c_str(), 0), 0);
-    const testing_support::UnprivilegedResult run = testing_support::runUnprivileged([&path] {
-        ProgramText reader;
-        return reader.load(path.c_str()) ? std::string("loaded") : reader.errorMessage();
-    });
-    ASSERT_TRUE(run.ran) << "could not run as an unprivileged user";
-    EXPECT_EQ(run.output, path + ": cannot open (Permission denied)");
-}
-
 }  // namespace

@@ -72,20 +72,6 @@ protected:
     TextureFont* font = nullptr;
 };
 
-TEST_F(TextureFontTest, BuildsOneListAndTexturePerPrintableCode) {
-    for (int code = 32; code <= 127; ++code) {
-        SCOPED_TRACE(code);
-        EXPECT_TRUE(glIsList(font->firstList() + code - 32));
-        EXPECT_NE(font->texture(static_cast<unsigned char>(code)), 0u);
-    }
-    EXPECT_EQ(font->texture(31), 0u);
-    const GLuint first = font->firstList();
-    delete font;
-    font = nullptr;
-    EXPECT_FALSE(glIsList(first));
-    EXPECT_FALSE(glIsList(first + 95));
-}
-
 TEST_F(TextureFontTest, FrameRateLineMatchesTheReference) {
     const RgbImage shot = drawOverlay("FPS %f", 59.5);
     const std::string reference = VOLVIEW_REFERENCE_DIR "/fps_text.png";
@@ -100,36 +86,6 @@ TEST_F(TextureFontTest, FrameRateLineMatchesTheReference) {
     // Rasteriser and hinting versions may move a few edge pixels.
     EXPECT_GE(different, 0);
     EXPECT_LE(different, shot.width * shot.height / 50) << "see fps_text_actual.png";
-}
-
-TEST_F(TextureFontTest, TextIsDrawnAndFollowsTheAdvances) {
-    const RgbImage shot = drawOverlay("FPS %f", 59.5);
-    // Count lit columns: the 13 characters cover roughly 70 pixels from x = 20.
-    int first = -1, last = -1;
-    for (int x = 0; x < shot.width; ++x)
-        for (int y = 0; y < shot.height; ++y)
-            if (shot.pixels[(static_cast<size_t>(y) * shot.width + x) * 3] > 200) {
-                if (first < 0)
-                    first = x;
-                last = x;
-            }
-    EXPECT_GE(first, 19);
-    EXPECT_LE(first, 22);
-    EXPECT_GT(last - first, 55);
-    EXPECT_LT(last - first, 100);
-}
-
-TEST_F(TextureFontTest, BytesOutsideTheFontDrawNothing) {
-    const RgbImage plain = drawOverlay("FPS %.0f", 59.0);
-    const RgbImage odd = drawOverlay("\x01" "FPS\x80\xff %.0f\x1f", 59.0);
-    EXPECT_EQ(countDifferentPixels(plain, odd, 0), 0);
-}
-
-TEST_F(TextureFontTest, LongTextIsCutAtTheBuffer) {
-    const std::string longText(1000, 'W');
-    const RgbImage shot = drawOverlay((longText + "%f").c_str(), 1.0);
-    EXPECT_EQ(shot.width, 160);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 }  // namespace

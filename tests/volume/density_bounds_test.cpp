@@ -55,25 +55,6 @@ bool inside(const std::vector<volume::TextureBox>& boxes, const float p[3]) {
     return false;
 }
 
-TEST(DensityBounds, OneTexelGivesTheBoxOfItsBlockWidenedByTheFilterReach) {
-    Image image;
-    image.at(5, 0, 15) = 200;
-    const volume::DensityBounds bounds(image.bytes.data(), kEdge, 4);
-    ASSERT_EQ(bounds.blocksPerAxis(), 4);
-
-    const auto boxes = bounds.boxesAtLeast(200);
-    ASSERT_EQ(boxes.size(), 1u);
-    const int blockStart[3] = {4, 0, 12};
-    for (int a = 0; a < 3; ++a) {
-        EXPECT_FLOAT_EQ(boxes[0].low[a], (blockStart[a] - 1.5f) / kEdge) << "axis " << a;
-        EXPECT_FLOAT_EQ(boxes[0].high[a], (blockStart[a] + 4 + 1.5f) / kEdge) << "axis " << a;
-    }
-    EXPECT_TRUE(bounds.boxesAtLeast(201).empty());
-    EXPECT_TRUE(bounds.boxesAtLeast(255).empty());
-    // Level 0: every block reaches it.
-    EXPECT_EQ(bounds.boxesAtLeast(0).size(), 64u);
-}
-
 // Samples outside the unit cube are discarded by the programs; inside it,
 // none outside the boxes may reach the level.
 TEST(DensityBounds, NoSampleOutsideTheBoxesReachesTheLevel) {

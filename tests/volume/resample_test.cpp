@@ -84,10 +84,4 @@ TEST(Resample, MapsEveryGridVoxelToItsFileSample) {
     }
 }
 
-TEST(Resample, ScalingNeedsEveryAxisLongerThanTheEdge) {
-    EXPECT_TRUE(volume::resampleScales(129, 129, 129, 128));
-    EXPECT_FALSE(volume::resampleScales(256, 256, 128, 128));
-    EXPECT_FALSE(volume::resampleScales(128, 300, 300, 128));
-}
-
 }  // namespace

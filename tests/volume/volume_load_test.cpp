@@ -19,17 +19,6 @@ using testing_support::datasetBytes;
 using testing_support::datasetHeader;
 using testing_support::TempDir;
 
-TEST(VolumeLoad, PrintsTheProgressLinesWithOneDotPerSlice) {
-    TempDir dir;
-    const std::string path = dir.write("cube.dat", datasetBytes(4, 4, 4, [](int, int, int) { return 7; }));
-    testing::internal::CaptureStdout();
-    volume::Volume volume(path.c_str(), 16);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "loading data\nresampling data\ncalculating gradients " + std::string(16, '.') + "\n");
-    EXPECT_FALSE(volume.isEmpty());
-    EXPECT_EQ(volume.loadError(), "");
-}
-
 TEST(VolumeLoad, SmallFileLandsAtTheTopCornerOfTheGrid) {
     TempDir dir;
     const std::string path = dir.write(
@@ -47,32 +36,6 @@ TEST(VolumeLoad, SmallFileLandsAtTheTopCornerOfTheGrid) {
     EXPECT_EQ(volume.value(1, 1, 1), 100u + 1 + 2);
     EXPECT_EQ(volume.value(1, 0, 1), 0u);
     EXPECT_EQ(volume.value(1, 1, 2), 0u);  // padding below the data
-}
-
-TEST(VolumeLoad, PlanesKeepFileUnitsWhileSizesBecomeTheEdge) {
-    TempDir dir;
-    const std::string path = dir.write("wide.dat", datasetBytes(20, 20, 10, [](int, int, int) { return 1; }));
-    volume::Volume volume(path.c_str(), 8);
-    volume::Plane planes[6];
-    volume.boundingPlanes(planes);
-    EXPECT_TRUE(planes[3].normal.equals({1, 0, 0}));
-    EXPECT_TRUE(planes[3].origin.equals({20, 20, 10}));
-    EXPECT_EQ(planes[3].offset, -20.0f);
-    EXPECT_TRUE(planes[0].axisV.equals({0, 0, 10}));
-    EXPECT_TRUE(planes[0].axisU.equals({0, 10, 0}));
-    int32_t dims[3];
-    volume.dimensions(dims);
-    EXPECT_EQ(dims[0], 8);
-    EXPECT_EQ(dims[2], 8);
-}
-
-TEST(VolumeLoad, TrailingBytesAreIgnored) {
-    TempDir dir;
-    const std::string path =
-        dir.write("tail.dat", datasetBytes(3, 3, 3, [](int, int, int) { return 50; }) + "garbage!");
-    volume::Volume volume(path.c_str(), 3);
-    EXPECT_FALSE(volume.isEmpty());
-    EXPECT_EQ(volume.value(1, 1, 1), 50u);
 }
 
 TEST(VolumeLoad, BadFilesLeaveTheVolumeEmptyWithAMessageNamingFileAndProblem) {
@@ -131,58 +94,6 @@ TEST(VolumeLoad, FileCutAtEveryByteFails) {
     }
     volume.load(dir.write("whole.dat", full).c_str(), 4);
     EXPECT_FALSE(volume.isEmpty()) << volume.loadError();
-}
-
-// Devices and pipes have no length to check a header against, and some never
-// end: they are refused before a byte is read, in bounded time and memory.
-TEST(VolumeLoad, DevicesAndPipesAreRefusedUnread) {
-    TempDir dir;
-    ASSERT_EQ(mkfifo(dir.file("pipe.dat").c_str(), 0600), 0);  // no writer: opening it must not wait
-    const std::size_t peakBefore = platform::peakResidentBytes();
-    for (const std::string& path : {std::string("/dev/zero"), std::string("/dev/urandom"), std::string("/dev/null"),
-                                   dir.file("pipe.dat")}) {
-        SCOPED_TRACE(path);
-        volume::Volume volume(path.c_str(), 16);
-        EXPECT_TRUE(volume.isEmpty());
-        EXPECT_EQ(volume.loadError(), path + ": is not a regular file (a device or a pipe)");
-    }
-    EXPECT_LT(platform::peakResidentBytes() - peakBefore, std::size_t(64) << 20);
-}
-
-TEST(VolumeLoad, UnreadableFileSaysPermissionDenied) {
-    TempDir dir;
-    chmod(dir.path().c_str(), 0755);
-    const std::string path = dir.write("locked.dat", datasetBytes(2, 2, 2, [](int, int, int) { return 7; }));
-    ASSERT_EQ(chmod(path.c_str(), 0), 0);
-    const testing_support::UnprivilegedResult run = testing_support::runUnprivileged([&path] {
-        volume::Volume volume("", 4);
-        volume.setProgressOutput(nullptr);
-        volume.load(path.c_str(), 4);
-        return volume.isEmpty() ? volume.loadError() : std::string("loaded");
-    });
-    ASSERT_TRUE(run.ran) << "could not run as an unprivileged user";
-    EXPECT_EQ(run.output, path + ": cannot open (Permission denied)");
-}
-
-TEST(VolumeLoad, ReloadAfterFailureRecovers) {
-    TempDir dir;
-    const std::string good = dir.write("good.dat", datasetBytes(4, 4, 4, [](int, int, int) { return 33; }));
-    volume::Volume volume(dir.file("absent.dat").c_str(), 4);
-    ASSERT_TRUE(volume.isEmpty());
-    volume.setProgressOutput(nullptr);
-    volume.load(good.c_str(), 4);
-    EXPECT_FALSE(volume.isEmpty());
-    EXPECT_EQ(volume.loadError(), "");
-    EXPECT_EQ(volume.value(2, 2, 2), 33u);
-}
-
-TEST(VolumeLoad, ImagesNeedTheGridEdge) {
-    TempDir dir;
-    const std::string path = dir.write("cube.dat", datasetBytes(4, 4, 4, [](int, int, int) { return 16; }));
-    volume::Volume volume(path.c_str(), 4);
-    EXPECT_EQ(volume.createDensityTexture(8, 8), nullptr);
-    EXPECT_EQ(volume.createGradientTexture(5), nullptr);
-    EXPECT_NE(volume.createDensityTexture(8, 4), nullptr);
 }
 
 }  // namespace

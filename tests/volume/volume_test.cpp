@@ -46,7 +46,6 @@ TEST(Volume, ValueModes) {
         volume->setValueMode(volume::Color);
         EXPECT_EQ(volume->value(row.x, 3, 3), row.color);
         volume->setValueMode(volume::ShadedColor);
-        volume->value(row.x, 3, 3);  // must stay inside the table
         volume->setValueMode(5);
         EXPECT_EQ(volume->value(row.x, 3, 3), 0u);
     }
@@ -65,61 +64,5 @@ public:
     void attachTo(volume::Volume* volume) override { attachedTo = volume; }
     volume::Volume* attachedTo = nullptr;
 };
-
-TEST(Volume, AttachedSamplerAnswersInsideTheVolumeOnly) {
-    auto volume = loadCube(kEdge, positionCode);
-    RecordingSampler sampler;
-    volume->attachSampler(&sampler);
-    EXPECT_EQ(sampler.attachedTo, volume.get());
-    EXPECT_EQ(volume->sampler(), &sampler);
-    EXPECT_EQ(volume->sampleAt(3.2f, 1.0f, 1.0f, 7), 3007u);
-    EXPECT_EQ(volume->sampleAt(0.0f, 1.0f, 1.0f, 7), 0u);
-    EXPECT_EQ(volume->sampleAt(3.0f, 1.0f, kEdge, 7), 0u);
-    volume->attachSampler(nullptr);
-    EXPECT_EQ(volume->sampler(), nullptr);
-}
-
-TEST(Volume, LightingAndLightDirection) {
-    auto volume = loadCube(4, positionCode);
-    EXPECT_TRUE(volume->lightDirection().equals({-1, 0, 0}));
-    EXPECT_EQ(volume->ambient(), 0.1f);
-    EXPECT_EQ(volume->diffuse(), 0.3f);
-    EXPECT_EQ(volume->specular(), 0.6f);
-    EXPECT_EQ(volume->specularExponent(), 40);
-    volume->setLighting(0.2f, 0.5f, 0.3f, 10);
-    EXPECT_EQ(volume->ambient(), 0.2f);
-    EXPECT_EQ(volume->specular(), 0.3f);
-    EXPECT_EQ(volume->diffuse(), 0.5f);
-    EXPECT_EQ(volume->specularExponent(), 10);
-    volume->setLightDirection(Vector3(0, 0, 2));
-    EXPECT_TRUE(volume->lightDirection().equals({0, 0, 1}));
-    EXPECT_EQ(volume->maxValue(), 4095);
-    EXPECT_FALSE(volume->probe(1, 2, 3, 4));
-}
-
-TEST(Volume, BucketAveragesDivideByTheBucketWidthPlusOne) {
-    // 4^3 voxels: 64 samples of value 10.
-    auto volume = loadCube(4, [](int, int, int) { return uint16_t{10}; });
-    auto perValue = volume->newBucketAverages(4095);  // buckets [i, i + 1)
-    ASSERT_NE(perValue, nullptr);
-    EXPECT_EQ(perValue[10], 32);
-    EXPECT_EQ(perValue[11], 0);
-    int32_t whole[1];
-    volume->bucketAverages(whole, 1);  // [0, 4095) / 4096
-    EXPECT_EQ(whole[0], 0);
-    EXPECT_EQ(volume->newBucketAverages(0), nullptr);
-}
-
-TEST(Plane, DefaultAndAxisRules) {
-    const volume::Plane plane;
-    EXPECT_TRUE(plane.axisV.equals({0, -10, 0}));
-    EXPECT_TRUE(plane.axisU.equals({10, 0, 0}));
-    EXPECT_TRUE(plane.origin.equals({0, 0, 0}));
-    EXPECT_TRUE(plane.normal.equals({0, 0, 1}));
-    EXPECT_EQ(plane.offset, 0.0f);
-    const volume::Plane alongX(Vector3(1, 0, 0), Vector3(3, 4, 5));
-    EXPECT_TRUE(alongX.axisV.equals({0, 0, -10}));
-    EXPECT_EQ(alongX.offset, -3.0f);
-}
 
 }  // namespace

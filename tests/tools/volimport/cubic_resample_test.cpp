@@ -59,16 +59,6 @@ TEST(CubicResample, ShapesEachAxisByRoundedPhysicalLength) {
     }
 }
 
-TEST(CubicResample, CubicSpacingIsAnIdentity) {
-    std::vector<uint16_t> samples(4 * 3 * 5);
-    std::iota(samples.begin(), samples.end(), 100);
-    const SampleGrid in = grid(4, 3, 5, samples);
-    const double spacing[3] = {0.7, 0.7, 0.7};
-    const SampleGrid out = resample(in, spacing);
-    EXPECT_EQ(out.samples, in.samples);
-    EXPECT_EQ(out.dims[2], 5);
-}
-
 TEST(CubicResample, InterpolatesLinearlyBetweenCellCentres) {
     // z spacing 2: each input slice becomes two; output slice centres sit at
     // input positions -0.25, 0.25, 0.75 and 1.25 (clamped to 0 and 1).
@@ -93,12 +83,6 @@ TEST(CubicResample, InterpolatesLinearlyBetweenCellCentres) {
     EXPECT_EQ(out.at(2, 2, 1), 450);  // 800 * 3/4 * 3/4
     EXPECT_EQ(out.at(3, 3, 1), 800);
     EXPECT_EQ(out.at(3, 3, 0), 0);
-}
-
-TEST(CubicResample, FlipsSlices) {
-    SampleGrid g = grid(1, 2, 3, {1, 2, 3, 4, 5, 6});
-    volimport::flipZ(g);
-    EXPECT_EQ(g.samples, (std::vector<uint16_t>{5, 6, 3, 4, 1, 2}));
 }
 
 }  // namespace

@@ -79,28 +79,4 @@ TEST(Inv3Project, NamesWhatIsWrongWithABadArchive) {
     }
 }
 
-TEST(Inv3Project, RefusesArchivesWithoutADescription) {
-    ScratchDir dir;
-    const struct {
-        const char* name;
-        std::string tar;
-        const char* expected;
-    } cases[] = {
-        {"no main.plist", tarMember("p/matrix.dat", "x") + tarEnd(), "holds no main.plist"},
-        {"two main.plist",
-         tarMember("a/main.plist", "<plist/>") + tarMember("b/main.plist", "<plist/>") + tarEnd(),
-         "several members named main.plist"},
-        {"truncated tar", (tarMember("p/main.plist", std::string(3000, ' ')) + tarEnd()).substr(0, 2000),
-         "truncated archive"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        writeGzip(dir.file("p.inv3"), c.tar);
-        volimport::Scan scan;
-        std::string error;
-        EXPECT_FALSE(volimport::readInv3Project(dir.file("p.inv3"), 1024, scan, error));
-        EXPECT_NE(error.find(c.expected), std::string::npos) << error;
-    }
-}
-
 }  // namespace

@@ -54,20 +54,4 @@ TEST(RawSamples, DecodesEachTypeAndByteOrderAndClamps) {
     }
 }
 
-TEST(RawSamples, CountsBytesAndNamesTypes) {
-    volimport::RawLayout layout;
-    layout.type = SampleType::Int16;
-    std::size_t bytes = 0;
-    EXPECT_FALSE(volimport::rawByteCount(layout, bytes));  // zero dimensions
-    layout.dims[0] = layout.dims[1] = layout.dims[2] = std::numeric_limits<int>::max();
-    EXPECT_FALSE(volimport::rawByteCount(layout, bytes));  // overflows
-    for (const char* name : {"uint8", "int16", "uint16"}) {
-        SampleType type;
-        ASSERT_TRUE(volimport::parseSampleType(name, type));
-        EXPECT_STREQ(volimport::sampleTypeName(type), name);
-    }
-    SampleType type;
-    EXPECT_FALSE(volimport::parseSampleType("float32", type));
-}
-
 }  // namespace
