@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
 
 #include "tests/common/temp_dir.h"
 
@@ -74,6 +78,35 @@ TEST(AtomicFile, ReplacesOnlyWhenAskedAndLeavesNoTemporaryFileOnAFailedRename) {
         EXPECT_FALSE(write(dir.file(tooLong), "new", overwrite, error));
         EXPECT_NE(error.find("File name too long"), std::string::npos) << error;
         EXPECT_EQ(dir.entries(), std::vector<std::string>{"mine.dat"});
+    }
+}
+
+// A replaced output is a new file: a symbolic or hard link at the output
+// path is replaced, and the file it pointed to keeps its content, whether
+// the write comes from the output call itself or from a tool using it.
+TEST(AtomicFile, ReplacingALinkLeavesItsTargetAlone) {
+    const std::function<bool(const std::string&)> writers[] = {
+        [](const std::string& out) {
+            std::string error;
+            return write(out, "new content", true, error);
+        },
+        [](const std::string& out) {
+            return std::system((VOLPHANTOM_PATH " --dims 4,4,4 --force -o '" + out + "' >/dev/null").c_str()) == 0;
+        },
+    };
+    for (const bool hard : {false, true}) {
+        for (std::size_t writer = 0; writer < 2; ++writer) {
+            SCOPED_TRACE(std::string(hard ? "hard" : "symbolic") + " link, writer " + std::to_string(writer));
+            ScratchDir dir;
+            writeBytes(dir.file("theirs.dat"), "the user's file");
+            const std::string out = dir.file("out.dat");
+            ASSERT_EQ(hard ? ::link(dir.file("theirs.dat").c_str(), out.c_str())
+                           : ::symlink(dir.file("theirs.dat").c_str(), out.c_str()),
+                      0);
+            ASSERT_TRUE(writers[writer](out));
+            EXPECT_EQ(readBytes(dir.file("theirs.dat")), "the user's file");
+            EXPECT_NE(readBytes(out), "the user's file");
+        }
     }
 }
 
