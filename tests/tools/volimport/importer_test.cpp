@@ -133,6 +133,7 @@ TEST(Importer, FailuresNameTheFileAndWriteNothing) {
             const bool thin = std::strcmp(c.in, "thin.raw") == 0;
             o.spacing[0] = o.spacing[1] = thin ? 1000 : 40000;
             o.spacing[2] = thin ? 0.01 : 1;
+            o.full = true;  // by default both would be reduced to fit the viewer
         }
         const ImportRun run(o);
         EXPECT_EQ(run.status, 1);
@@ -157,8 +158,13 @@ TEST(Importer, RealCtExample) {
     struct stat info;
     if (::stat(kCranium, &info) != 0) GTEST_SKIP() << kCranium << " is not installed";
     ScratchDir dir;
-    const ImportRun run(inv3(kCranium, dir.file("head.dat")));
+    volimport::Options full = inv3(kCranium, dir.file("head.dat"));
+    full.full = true;
+    const ImportRun run(full);
     ASSERT_EQ(run.status, 0) << run.stderrText;
+    // By default the longest axis is averaged down to the viewer's 128.
+    const ImportRun fitted(inv3(kCranium, dir.file("fitted.dat")));
+    EXPECT_EQ(std::vector<int>(fitted.result.dims, fitted.result.dims + 3), (std::vector<int>{128, 128, 85}));
     int dims[3];
     const std::vector<uint16_t> s = readDataset(dir.file("head.dat"), dims);
     ASSERT_EQ(dims[0], 256);
