@@ -18,6 +18,7 @@ PACKAGES=(
   zlib1g-dev libpng-dev
   xvfb xdotool x11-apps x11-utils imagemagick python3 python3-xlib
   invesalius-examples
+  libgdcm-dev libnifti2-dev python3-pydicom python3-numpy
 )
 
 install_missing() {

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "app/program_folder.h"
 #include "glext/entry_points.h"
 
 namespace app {
@@ -26,20 +27,29 @@ constexpr ChainEntry kChain[] = {
     {"vertexprog.txt", GL_VERTEX_PROGRAM_ARB, kVertexProgram},
 };
 
-ChainResult rejected(std::string caption) {
+ChainResult rejected(std::string caption, bool unreadable = false) {
     ChainResult result;
     result.ok = false;
     result.caption = std::move(caption);
+    result.unreadable = unreadable;
     return result;
 }
 
 }  // namespace
 
-ChainResult loadProgramChain(support::ProgramText& reader) {
+std::vector<std::string> programFileNames() {
+    std::vector<std::string> names;
+    for (const ChainEntry& entry : kChain) names.emplace_back(entry.file);
+    return names;
+}
+
+ChainResult loadProgramChain(support::ProgramText& reader, const std::string& folder) {
     for (const ChainEntry& entry : kChain) {
         if (entry.target == GL_VERTEX_PROGRAM_ARB) glEnable(GL_FRAGMENT_PROGRAM_ARB);
         // The driver is never given a text that was not read.
-        if (!reader.load(entry.file)) return rejected(reader.errorMessage());
+        if (!reader.load(pathInFolder(folder, entry.file).c_str())) {
+            return rejected(reader.errorMessage(), true);
+        }
         glext::glBindProgramARB(entry.target, entry.number);
         const char* text = reader.text();
         glext::glProgramStringARB(entry.target, GL_PROGRAM_FORMAT_ASCII_ARB,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "support/program_text.h"
 
@@ -25,10 +26,16 @@ struct ChainResult {
     // For the "Error." box: the driver's message, or the file and why it
     // could not be read.
     std::string caption;
+    // The file could not be read (the caption names it), rather than
+    // rejected by the driver.
+    bool unreadable = false;
 };
 
-// Loads every program; on success both program targets are enabled and the
-// vertex program stays bound.
-ChainResult loadProgramChain(support::ProgramText& reader);
+// Loads every program from `folder` ("" is the current folder); on success
+// both program targets are enabled and the vertex program stays bound.
+ChainResult loadProgramChain(support::ProgramText& reader, const std::string& folder);
+
+// The seven file names, in load order.
+std::vector<std::string> programFileNames();
 
 }  // namespace app

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/slice_geometry.h"
@@ -35,6 +36,7 @@ enum TextureUnit : GLenum {
 
 struct Viewer {
     int pbufferEdge = 512;
+    std::string datasetPath = "skewed_head.dat";  // in the current folder unless given
 
     platform::Window* window = nullptr;
     platform::HDC windowDC = nullptr;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/program_chain.h"
+#include "app/program_folder.h"
 #include "app/viewer.h"
 #include "app/window_procedure.h"
 #include "glext/entry_points.h"
@@ -22,7 +23,6 @@ using namespace platform::win;
 
 namespace {
 
-constexpr const char* kDatasetFile = "skewed_head.dat";
 constexpr int kGridEdge = 128;
 
 // Stops start-up with a box when a step left nothing to go on with.
@@ -136,9 +136,10 @@ void showCreationError() {
     platform::messageBox(nullptr, "Window Creation Error.", "ERROR", MB_ICONEXCLAMATION);
 }
 
-int ViewerMain(void*, void*, const char*, int, int pbufferEdge) {
+int ViewerMain(void*, void*, const char* commandLine, int, int pbufferEdge) {
     Viewer viewer;
     viewer.pbufferEdge = pbufferEdge;
+    if (commandLine != nullptr && commandLine[0] != '\0') viewer.datasetPath = commandLine;
     const int status = startViewer(viewer);
     return status == kStarted ? runFrameLoop(viewer) : status;
 }
@@ -152,9 +153,12 @@ int startViewer(Viewer& viewer) {
 
     viewer.frameTimer = std::make_unique<support::FrameTimer>();
     viewer.programReader = std::make_unique<support::ProgramText>();
-    const ChainResult chain = loadProgramChain(*viewer.programReader);
+    const std::string programFolder = chooseProgramFolder(programFolderCandidates(), programFileNames());
+    const ChainResult chain = loadProgramChain(*viewer.programReader, programFolder);
     if (!chain.ok) {
-        platform::messageBox(nullptr, "Error.", chain.caption.c_str(), MB_ICONEXCLAMATION);
+        // A file that could not be read is named in the text as well.
+        const std::string text = chain.unreadable ? "Error. " + chain.caption : std::string("Error.");
+        platform::messageBox(nullptr, text.c_str(), chain.caption.c_str(), MB_ICONEXCLAMATION);
         viewer.programReader.reset();
         viewer.frameTimer.reset();
         return kExitProgramRejected;
@@ -166,7 +170,7 @@ int startViewer(Viewer& viewer) {
     LoadedVolume loaded;
     {
         // The driver builds its shaders while the volume loads.
-        VolumeLoader loader(kDatasetFile, kGridEdge);
+        VolumeLoader loader(viewer.datasetPath, kGridEdge);
         prepareOffscreenShaders();
         const bool windowCurrent = platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
         if (windowCurrent) {
@@ -179,7 +183,7 @@ int startViewer(Viewer& viewer) {
         }
     }
     if (!loaded.volume) {
-        platform::messageBox(nullptr, (std::string(kDatasetFile) + ": not enough memory").c_str(), "ERROR",
+        platform::messageBox(nullptr, (viewer.datasetPath + ": not enough memory").c_str(), "ERROR",
                              MB_ICONEXCLAMATION);
         return kExitCannotStart;
     }

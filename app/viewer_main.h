@@ -4,8 +4,9 @@
 namespace app {
 
 // Runs the viewer with an off-screen buffer of pbufferEdge x pbufferEdge
-// pixels and returns the process exit status. The handles and the command
-// line are kept for the shape of a Windows entry point and not read.
+// pixels and returns the process exit status. The command line is the
+// dataset's path; null or empty opens skewed_head.dat in the current folder.
+// The handles are kept for the shape of a Windows entry point and not read.
 int ViewerMain(void* instance, void* previousInstance, const char* commandLine, int showCommand,
                int pbufferEdge);
 

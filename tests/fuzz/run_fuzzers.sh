@@ -13,7 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?usage: run_fuzzers.sh FUZZ_BUILD_DIR [SECONDS] [PARALLEL]}" && pwd)
 seconds=${2:-45}
 parallel=${3:-$(nproc)}
-targets=(fuzz_dataset fuzz_program_text fuzz_plist fuzz_project fuzz_raw_import)
+targets=(fuzz_dataset fuzz_program_text fuzz_plist fuzz_project fuzz_raw_import fuzz_scan_headers)
 mkdir -p "$build/fuzz-crashes" "$build/fuzz-logs"
 
 run_one() {

@@ -42,6 +42,18 @@ bool parsePositive(const std::string& text, double& out) {
     return true;
 }
 
+bool parseRange(const std::string& text, double out[2]) {
+    const std::vector<std::string> parts = split(text, false);
+    if (parts.size() != 2) return false;
+    for (int i = 0; i < 2; ++i) {
+        char* end = nullptr;
+        if (parts[i].empty()) return false;
+        out[i] = std::strtod(parts[i].c_str(), &end);
+        if (*end != '\0' || !std::isfinite(out[i])) return false;
+    }
+    return out[0] < out[1];
+}
+
 bool parseSpacing(const std::string& text, double out[3]) {
     const std::vector<std::string> parts = split(text, false);
     if (parts.size() == 1) {
@@ -60,7 +72,7 @@ bool parseSpacing(const std::string& text, double out[3]) {
 
 int Options::effectiveOffset() const {
     if (offsetGiven) return offset;
-    if (input == InputKind::Inv3) return 1024;
+    if (input != InputKind::Raw) return 1024;
     return layout.type == SampleType::Int16 ? 1024 : 0;
 }
 
@@ -77,7 +89,7 @@ bool parseDims(const std::string& text, int out[3]) {
 
 bool parseOptions(int argc, const char* const* argv, Options& out, std::string& error) {
     out = Options();
-    bool seen[16] = {};
+    bool seen[32] = {};
     bool dimsGiven = false, typeGiven = false;
     bool rawOnly = false;  // an option that only raw input takes was given
     std::string rawOption;
@@ -94,7 +106,8 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         static const char* const kNames[] = {"--inv3", "--raw",    "-o",        "--output",
                                              "--dims", "--type",   "--endian",  "--spacing",
                                              "--skip", "--offset", "--flip-z", "--force",
-                                             "--help", "-h"};
+                                             "--help", "-h",       "--dicom",  "--nifti",
+                                             "--list", "--series", "--range",  "--full"};
         int which = -1;
         for (int k = 0; k < static_cast<int>(sizeof kNames / sizeof kNames[0]); ++k) {
             if (arg == kNames[k]) which = k;
@@ -106,7 +119,7 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         }
         if (which == 3) which = 2;    // --output is -o
         if (which == 13) which = 12;  // -h is --help
-        const bool takesValue = which <= 9;
+        const bool takesValue = which <= 9 || which == 14 || which == 15 || which == 17 || which == 18;
         if (!takesValue && hasInlineValue) {
             error = arg + " takes no value";
             return false;
@@ -130,13 +143,28 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         switch (which) {
             case 0:
             case 1:
+            case 14:
+            case 15:
                 if (out.input != InputKind::None) {
-                    error = "give one input: --inv3 or --raw";
+                    error = "give one input: --inv3, --raw, --dicom or --nifti";
                     return false;
                 }
-                out.input = which == 0 ? InputKind::Inv3 : InputKind::Raw;
+                out.input = which == 0   ? InputKind::Inv3
+                            : which == 1 ? InputKind::Raw
+                            : which == 14 ? InputKind::Dicom
+                                          : InputKind::Nifti;
                 out.inputPath = value;
                 break;
+            case 16: out.list = true; break;
+            case 17: out.series = value; break;
+            case 18:
+                if (!parseRange(value, out.range)) {
+                    error = "--range needs two numbers LOW,HIGH with LOW < HIGH, not \"" + value + "\"";
+                    return false;
+                }
+                out.rangeGiven = true;
+                break;
+            case 19: out.full = true; break;
             case 2: out.outputPath = value; break;
             case 4:
                 if (!parseDims(value, out.layout.dims)) {
@@ -193,18 +221,30 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
     }
     if (out.help) return true;
     if (out.input == InputKind::None) {
-        error = "no input: give --inv3 FILE or --raw FILE";
+        error = "no input: give --inv3 FILE, --raw FILE, --dicom DIR or --nifti FILE";
+        return false;
+    }
+    if ((out.list || !out.series.empty()) && out.input != InputKind::Dicom) {
+        error = std::string(out.list ? "--list" : "--series") + " applies to --dicom input only";
+        return false;
+    }
+    if (out.rangeGiven && out.input != InputKind::Dicom && out.input != InputKind::Nifti) {
+        error = "--range applies to --dicom and --nifti input only";
+        return false;
+    }
+    if (out.rangeGiven && out.offsetGiven) {
+        error = "give --range or --offset, not both";
         return false;
     }
     if (out.inputPath.empty()) {
         error = "the input path is empty";
         return false;
     }
-    if (out.outputPath.empty()) {
+    if (out.outputPath.empty() && !out.list) {
         error = "no output: give -o FILE";
         return false;
     }
-    if (out.input == InputKind::Inv3 && rawOnly) {
+    if (out.input != InputKind::Raw && rawOnly) {
         error = rawOption + " applies to --raw input only";
         return false;
     }
@@ -218,12 +258,20 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
 const char* usageText() {
     return "usage: volimport --inv3 FILE -o OUT [options]\n"
            "       volimport --raw FILE --dims X,Y,Z --type TYPE -o OUT [options]\n"
+           "       volimport --dicom DIR [--series UID] -o OUT [options]\n"
+           "       volimport --dicom DIR --list\n"
+           "       volimport --nifti FILE -o OUT [options]\n"
            "\n"
            "Turns a scan into a dataset file for the viewer: a header of three\n"
            "little-endian uint16 dimensions, then 12-bit samples as little-endian\n"
-           "uint16, x fastest. The volume is resampled (trilinear) to cubic voxels\n"
-           "of the smallest input spacing; each axis gets round(dim * spacing /\n"
-           "voxel) samples. Every stored value v becomes clamp(v + offset, 0, 4095).\n"
+           "uint16, x fastest. The volume is resampled to cubic voxels; unless --full,\n"
+           "a scan whose longest axis would exceed 128 voxels is reduced with an\n"
+           "averaging filter so that it becomes 128, the viewer's grid. Scans that\n"
+           "record their orientation (DICOM, NIfTI) are turned so that +x points to\n"
+           "the patient's left, +y to the front and +z to the head.\n"
+           "CT values (Hounsfield units) v become clamp(v + offset, 0, 4095); other\n"
+           "DICOM and NIfTI data is mapped linearly from --range, else from its 0.5th\n"
+           "to 99.5th percentile, onto 0..4095.\n"
            "\n"
            "Input:\n"
            "  --inv3 FILE        a project archive (gzip-compressed tar with\n"
@@ -235,6 +283,11 @@ const char* usageText() {
            "    --endian ORDER   little (default) or big\n"
            "    --spacing S      voxel size: S for all axes, or SX,SY,SZ (default 1)\n"
            "    --skip BYTES     header bytes before the samples (default 0)\n"
+           "  --dicom DIR        a DICOM series: the files in DIR and its subfolders\n"
+           "    --list           print the series in DIR (UID, description, size)\n"
+           "    --series UID     the series to import; default: the one with the\n"
+           "                     most slices\n"
+           "  --nifti FILE       a NIfTI-1 image (.nii or .nii.gz)\n"
            "\n"
            "Output:\n"
            "  -o, --output OUT   the dataset file; written atomically, never over an\n"
@@ -243,6 +296,9 @@ const char* usageText() {
            "  --offset N         added to every value before clamping; default 1024\n"
            "                     for --inv3 and int16 input (Hounsfield units: air\n"
            "                     becomes 0), 0 for uint8 and uint16 input\n"
+           "  --range LOW,HIGH   map LOW..HIGH linearly onto 0..4095 (DICOM, NIfTI)\n"
+           "  --full             keep the full resolution; the viewer then thins or\n"
+           "                     crops what exceeds its 128-voxel grid\n"
            "  --flip-z           reverse the slice order, for scans stored with the\n"
            "                     top of the head in the first slice; the viewer\n"
            "                     expects it in the last\n"

@@ -8,7 +8,7 @@
 
 namespace volimport {
 
-enum class InputKind { None, Inv3, Raw };
+enum class InputKind { None, Inv3, Raw, Dicom, Nifti };
 
 struct Options {
     InputKind input = InputKind::None;
@@ -20,6 +20,11 @@ struct Options {
     bool offsetGiven = false;
     int offset = 0;                         // --offset
     bool flipZ = false;
+    bool list = false;                      // --list: the series of a DICOM folder
+    std::string series;                     // --series UID
+    bool rangeGiven = false;
+    double range[2] = {0.0, 0.0};           // --range LOW,HIGH onto 0..4095
+    bool full = false;                      // --full: no reduction to the viewer's grid
     bool force = false;
     bool help = false;
 

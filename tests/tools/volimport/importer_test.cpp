@@ -115,6 +115,7 @@ TEST(Importer, FailuresNameTheFileAndWriteNothing) {
             const bool thin = std::strcmp(c.in, "thin.raw") == 0;
             o.spacing[0] = o.spacing[1] = thin ? 1000 : 40000;
             o.spacing[2] = thin ? 0.01 : 1;
+            o.full = true;  // by default both would be reduced to fit the viewer
         }
         const ImportRun run(o);
         EXPECT_EQ(run.status, 1);
@@ -130,6 +131,50 @@ TEST(Importer, FailuresNameTheFileAndWriteNothing) {
     volimport::Options o = inv3(dir.file("good.inv3"), dir.file("taken.dat"));
     o.force = true;
     EXPECT_EQ(ImportRun(o).status, 0);
+}
+
+// The CT example of the Debian package invesalius-examples: 256 x 256 x 108
+// int16 samples of 0.957 x 0.957 x 1.5 mm, the top of the head in the last
+// slice. 108 * 1.5 / 0.957 = 169.3 rounds to 169 slices.
+TEST(Importer, RealCtExample) {
+    struct stat info;
+    if (::stat(kCranium, &info) != 0) GTEST_SKIP() << kCranium << " is not installed";
+    ScratchDir dir;
+    volimport::Options full = inv3(kCranium, dir.file("head.dat"));
+    full.full = true;
+    const ImportRun run(full);
+    ASSERT_EQ(run.status, 0) << run.stderrText;
+    // By default the longest axis is averaged down to the viewer's 128.
+    const ImportRun fitted(inv3(kCranium, dir.file("fitted.dat")));
+    EXPECT_EQ(std::vector<int>(fitted.result.dims, fitted.result.dims + 3), (std::vector<int>{128, 128, 85}));
+    int dims[3];
+    const std::vector<uint16_t> s = readDataset(dir.file("head.dat"), dims);
+    ASSERT_EQ(dims[0], 256);
+    ASSERT_EQ(dims[1], 256);
+    ASSERT_EQ(dims[2], 169);
+    EXPECT_EQ(run.result.minValue, 0);
+    EXPECT_LE(run.result.maxValue, 4095);
+    EXPECT_GT(run.result.maxValue, 1024 + 1500);  // dense bone
+
+    // The head narrows towards the vertex: the top tenth of the slices holds
+    // far less tissue (> -300 HU) than the bottom tenth, some bone but less
+    // than the skull base, and the last slice lies above the skin while the
+    // first cuts through the head. A flipped volume fails each of these.
+    const std::size_t slice = 256 * 256;
+    auto count = [&](int z0, int z1, uint16_t above) {
+        std::size_t n = 0;
+        for (std::size_t i = z0 * slice; i < z1 * slice; ++i) n += s[i] > above;
+        return n;
+    };
+    const int tenth = 169 / 10;
+    const std::size_t tissueTop = count(169 - tenth, 169, 1024 - 300);
+    const std::size_t tissueBottom = count(0, tenth, 1024 - 300);
+    const std::size_t boneTop = count(169 - tenth, 169, 1024 + 300);
+    EXPECT_LT(tissueTop * 3, tissueBottom);
+    EXPECT_GT(boneTop, 0u);
+    EXPECT_LT(boneTop, count(0, tenth, 1024 + 300));
+    EXPECT_LT(count(168, 169, 1024 - 300), 100u);
+    EXPECT_GT(count(0, 1, 1024 - 300), 10000u);
 }
 
 }  // namespace

@@ -1,0 +1,246 @@
+#include "tools/volimport/dicom_series.h"
+
+#include <gdcmImage.h>
+#include <gdcmImageReader.h>
+#include <gdcmPixelFormat.h>
+#include <gdcmReader.h>
+#include <gdcmStringFilter.h>
+#include <gdcmTransferSyntax.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <system_error>
+
+#include "tools/volimport/progress_bar.h"
+#include "tools/volimport/slice_stack.h"
+
+namespace volimport {
+namespace {
+
+namespace fs = std::filesystem;
+
+const gdcm::Tag kSeriesUid(0x0020, 0x000e);
+const gdcm::Tag kDescription(0x0008, 0x103e);
+const gdcm::Tag kModality(0x0008, 0x0060);
+const gdcm::Tag kPosition(0x0020, 0x0032);
+const gdcm::Tag kOrientation(0x0020, 0x0037);
+const gdcm::Tag kPixelSpacing(0x0028, 0x0030);
+const gdcm::Tag kRows(0x0028, 0x0010);
+const gdcm::Tag kColumns(0x0028, 0x0011);
+const gdcm::Tag kPixelData(0x7fe0, 0x0010);
+
+std::string trimmed(std::string text) {
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
+    while (!text.empty() && text.front() == ' ') text.erase(text.begin());
+    return text;
+}
+
+// Numbers of a multi-valued string ("1\0\0"); false unless exactly `count`.
+bool numbers(const std::string& text, int count, double* out) {
+    std::stringstream stream(text);
+    std::string item;
+    int n = 0;
+    while (std::getline(stream, item, '\\')) {
+        if (n >= count) return false;
+        char* end = nullptr;
+        item = trimmed(item);
+        out[n] = std::strtod(item.c_str(), &end);
+        if (item.empty() || *end != '\0') return false;
+        ++n;
+    }
+    return n == count;
+}
+
+struct FileHeader {
+    std::string uid, description, modality;
+    SliceHeader slice;
+};
+
+// The header of one file; false, with `why`, when it is no DICOM image.
+bool readHeader(const std::string& path, FileHeader& out, std::string& why) {
+    gdcm::Reader reader;
+    reader.SetFileName(path.c_str());
+    if (!reader.ReadUpToTag(kPixelData)) {
+        why = "not a DICOM file";
+        return false;
+    }
+    const gdcm::DataSet& data = reader.GetFile().GetDataSet();
+    gdcm::StringFilter strings;
+    strings.SetFile(reader.GetFile());
+    auto text = [&](const gdcm::Tag& tag) {
+        return data.FindDataElement(tag) ? trimmed(strings.ToString(tag)) : std::string();
+    };
+    out.uid = text(kSeriesUid);
+    if (out.uid.empty()) {
+        why = "a DICOM file without a series (no image)";
+        return false;
+    }
+    out.description = text(kDescription);
+    out.modality = text(kModality);
+    SliceHeader& slice = out.slice;
+    slice.file = path;
+    slice.rows = std::atoi(text(kRows).c_str());
+    slice.columns = std::atoi(text(kColumns).c_str());
+    if (slice.rows <= 0 || slice.columns <= 0) {
+        why = "a DICOM file without an image";
+        return false;
+    }
+    if (!numbers(text(kPosition), 3, slice.position) || !numbers(text(kOrientation), 6, slice.orientation)) {
+        why = "a DICOM image without ImagePositionPatient and ImageOrientationPatient";
+        return false;
+    }
+    if (!numbers(text(kPixelSpacing), 2, slice.pixelSpacing)) {
+        why = "a DICOM image without PixelSpacing";
+        return false;
+    }
+    return true;
+}
+
+// One slice's modality values, into `out`.
+bool readPixels(const std::string& path, int columns, int rows, float* out, std::string& error) {
+    gdcm::ImageReader reader;
+    reader.SetFileName(path.c_str());
+    if (!reader.Read()) {
+        error = path + ": GDCM cannot read its image";
+        return false;
+    }
+    const gdcm::Image& image = reader.GetImage();
+    const gdcm::PixelFormat format = image.GetPixelFormat();
+    if (format.GetSamplesPerPixel() != 1) {
+        error = path + ": a colour image; only grey images can be read";
+        return false;
+    }
+    if (image.GetDimension(0) != static_cast<unsigned>(columns) ||
+        image.GetDimension(1) != static_cast<unsigned>(rows)) {
+        error = path + ": the image's size differs from its header";
+        return false;
+    }
+    std::vector<char> buffer(image.GetBufferLength());
+    if (!image.GetBuffer(buffer.data())) {
+        const gdcm::TransferSyntax syntax = reader.GetFile().GetHeader().GetDataSetTransferSyntax();
+        const char* name = gdcm::TransferSyntax::GetTSString(syntax);
+        error = path + ": GDCM cannot decode its pixel data (transfer syntax " +
+                std::string(name != nullptr ? name : "unknown") + ")";
+        return false;
+    }
+    const std::size_t count = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
+    const double slope = image.GetSlope();
+    const double intercept = image.GetIntercept();
+    auto convert = [&](auto sample) {
+        using T = decltype(sample);
+        if (buffer.size() < count * sizeof(T)) return false;
+        for (std::size_t i = 0; i < count; ++i) {
+            T v;
+            std::memcpy(&v, buffer.data() + i * sizeof(T), sizeof(T));
+            out[i] = static_cast<float>(static_cast<double>(v) * slope + intercept);
+        }
+        return true;
+    };
+    bool ok = false;
+    switch (format.GetScalarType()) {
+        case gdcm::PixelFormat::UINT8: ok = convert(uint8_t{}); break;
+        case gdcm::PixelFormat::INT8: ok = convert(int8_t{}); break;
+        case gdcm::PixelFormat::UINT16: ok = convert(uint16_t{}); break;
+        case gdcm::PixelFormat::INT16: ok = convert(int16_t{}); break;
+        case gdcm::PixelFormat::UINT32: ok = convert(uint32_t{}); break;
+        case gdcm::PixelFormat::INT32: ok = convert(int32_t{}); break;
+        case gdcm::PixelFormat::FLOAT32: ok = convert(float{}); break;
+        case gdcm::PixelFormat::FLOAT64: ok = convert(double{}); break;
+        default:
+            error = path + ": unsupported pixel format";
+            return false;
+    }
+    if (!ok) error = path + ": the pixel data is shorter than the image";
+    return ok;
+}
+
+}  // namespace
+
+bool dicomAvailable() { return true; }
+
+bool findSeries(const std::string& folder, std::vector<SeriesSummary>& out, std::FILE* notes,
+                std::string& error) {
+    std::error_code code;
+    if (!fs::is_directory(folder, code)) {
+        error = "not a folder";
+        return false;
+    }
+    std::vector<std::string> files;
+    for (fs::recursive_directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
+        if (it->is_regular_file(code)) files.push_back(it->path().string());
+    }
+    if (code) {
+        error = "cannot list the folder (" + code.message() + ")";
+        return false;
+    }
+    std::sort(files.begin(), files.end());
+    std::map<std::string, SeriesSummary> byUid;
+    ProgressBar bar(stderr, "reading headers", files.size());
+    std::size_t done = 0;
+    for (const std::string& file : files) {
+        bar.update(++done);
+        FileHeader header;
+        std::string why;
+        if (!readHeader(file, header, why)) {
+            std::fprintf(notes, "volimport: %s: skipped: %s\n", file.c_str(), why.c_str());
+            continue;
+        }
+        SeriesSummary& series = byUid[header.uid];
+        series.uid = header.uid;
+        if (series.files.empty()) {
+            series.description = header.description;
+            series.modality = header.modality;
+            series.columns = header.slice.columns;
+            series.rows = header.slice.rows;
+        }
+        series.files.push_back(file);
+    }
+    if (byUid.empty()) {
+        error = "holds no DICOM image" + std::string(files.empty() ? " (the folder is empty)" : "");
+        return false;
+    }
+    out.clear();
+    for (auto& entry : byUid) out.push_back(std::move(entry.second));
+    std::stable_sort(out.begin(), out.end(), [](const SeriesSummary& a, const SeriesSummary& b) {
+        return a.files.size() > b.files.size();
+    });
+    return true;
+}
+
+bool readSeries(const SeriesSummary& series, RealVolume& out, std::FILE* progress, std::string& error) {
+    std::vector<SliceHeader> slices;
+    for (const std::string& file : series.files) {
+        FileHeader header;
+        std::string why;
+        if (!readHeader(file, header, why)) {
+            error = file + ": " + why;
+            return false;
+        }
+        slices.push_back(header.slice);
+    }
+    SliceStack stack;
+    if (!stackSlices(slices, stack, error)) return false;
+    std::copy(stack.dims, stack.dims + 3, out.dims);
+    std::copy(stack.spacing, stack.spacing + 3, out.spacing);
+    for (int a = 0; a < 3; ++a) std::copy(stack.axes[a], stack.axes[a] + 3, out.axes[a]);
+    out.oriented = true;
+    out.hounsfield = series.modality == "CT";
+    const std::size_t slice = static_cast<std::size_t>(stack.dims[0]) * static_cast<std::size_t>(stack.dims[1]);
+    out.values.assign(slice * static_cast<std::size_t>(stack.dims[2]), 0.0f);
+    ProgressBar bar(progress, "reading slices", stack.order.size());
+    for (std::size_t z = 0; z < stack.order.size(); ++z) {
+        bar.update(z);
+        if (!readPixels(slices[stack.order[z]].file, stack.dims[0], stack.dims[1],
+                        out.values.data() + z * slice, error)) {
+            return false;
+        }
+    }
+    out.source = "DICOM series " + series.uid + (series.modality.empty() ? "" : ", " + series.modality);
+    return true;
+}
+
+}  // namespace volimport
