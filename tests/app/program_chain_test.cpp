@@ -57,7 +57,7 @@ TEST(ProgramChain, TheDriversErrorPositionStopsTheChain) {
         rejectedProgram = row.program;
         rejectPosition = row.position;
         support::ProgramText reader;
-        const app::ChainResult result = app::loadProgramChain(reader);
+        const app::ChainResult result = app::loadProgramChain(reader, "");
         EXPECT_EQ(result.ok, row.ok);
         EXPECT_EQ(programsGiven, row.given);
         EXPECT_EQ(result.caption, row.ok ? "" : "line 1: unexpected token");
