@@ -117,8 +117,13 @@ GLuint createCompositeTexture() {
 }
 
 // The server went away mid-run: nothing more can be shown, so no box; the
-// platform layer has already said what happened on standard error.
-void endForLostDisplay() { std::exit(kExitDisplayLost); }
+// platform layer has already said what happened on standard error. The
+// volume loader's thread may still be running, so the process ends without
+// static destructors (they would free what that thread is using).
+void endForLostDisplay() {
+    std::fflush(nullptr);
+    std::_Exit(kExitDisplayLost);
+}
 
 // The overlay needs one scalable font. fontconfig offers some other
 // installed face when "Arial" and its metric twins are missing; with no
