@@ -4,15 +4,25 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "glext/viewer_entry_points.h"
 #include "tests/glext/fake_driver.h"
 
 namespace {
+
+std::set<std::string> viewerList() {
+#define VV_NAME(name) #name,
+    return {VV_VIEWER_ENTRY_POINTS(VV_NAME)};
+#undef VV_NAME
+}
 
 using glext::extensionFlags;
 
@@ -236,7 +246,7 @@ TEST(EntryPoints, WithoutAnExtensionStringQueryNoWindowSystemPointerIsSet) {
 
 TEST(EntryPoints, ViewerEntryPointsResolveOnAModernDriver) {
     FakeDriver driver;
-    EXPECT_EQ(glext::missingViewerEntryPoints().size(), 14u);
+    EXPECT_EQ(glext::missingViewerEntryPoints().size(), viewerList().size());
     driver.version = "4.5 (Compatibility Profile) Mesa 22.3.6";
     driver.glExtensions = "GL_ARB_multitexture GL_ARB_fragment_program";
     driver.wglExtensions = "WGL_ARB_pixel_format WGL_ARB_pbuffer WGL_ARB_render_texture";
@@ -247,11 +257,28 @@ TEST(EntryPoints, ViewerEntryPointsResolveOnAModernDriver) {
     old.version = "1.2.1";
     old.glExtensions = "GL_ARB_multitexture GL_ARB_vertex_program";
     old.wglExtensions = "WGL_ARB_pixel_format WGL_ARB_render_texture";
+    old.missing = {"glGetProgramivARB"};  // the shader warm-up asks it
     glext::initExtensions();
     const std::vector<const char*> missing = glext::missingViewerEntryPoints();
     EXPECT_EQ(std::vector<std::string>(missing.begin(), missing.end()),
-              (std::vector<std::string>{"glActiveTexture", "wglCreatePbufferARB",
+              (std::vector<std::string>{"glActiveTexture", "glGetProgramivARB", "wglCreatePbufferARB",
                                         "wglGetPbufferDCARB"}));
+}
+
+// The viewer calls entry points only through the checked list, and calls
+// every one of them: a direct glext:: call would skip the start-up check.
+TEST(EntryPoints, TheViewerCallsExactlyTheCheckedList) {
+    const std::regex direct(R"(glext::w?gl[A-Z]\w*)"), listed(R"(vgl::(\w+))");
+    std::set<std::string> called;
+    for (const auto& entry : std::filesystem::directory_iterator(VOLVIEW_SOURCE_DIR "/app")) {
+        std::ifstream file(entry.path());
+        const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::smatch match;
+        EXPECT_FALSE(std::regex_search(text, match, direct)) << entry.path() << ": " << match.str();
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), listed); it != std::sregex_iterator(); ++it)
+            called.insert((*it)[1]);
+    }
+    EXPECT_EQ(called, viewerList());
 }
 
 }  // namespace
