@@ -11,7 +11,7 @@ MODE=${1:-run}
 # Debian packages the build, the tests and the default dataset need.
 PACKAGES=(
   build-essential cmake pkg-config
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
   libgtest-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
@@ -71,6 +71,8 @@ case "$MODE" in
     exec tools/scripts/run_viewer.sh build/run
     ;;
   test)
+    echo "== format (clang-format 14)"
+    tools/scripts/check_format.sh
     build build
     prepare_data build
     build build-asan -DVOLVIEW_SANITIZE=ON

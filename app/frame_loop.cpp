@@ -7,7 +7,7 @@
 #include "app/slice_bounds.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
-#include "glext/entry_points.h"
+#include "glext/viewer_entry_points.h"
 
 namespace app {
 
@@ -44,7 +44,7 @@ bool renderVolume(Viewer& viewer) {
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
-    glext::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
     if (viewerState.showIsosurface) {
         loadSliceRects(sliceRects(isosurfaceBoxes(viewer), modelview, wobbleReach()));
         drawIsosurfacePass(viewer.sliceLists, viewerState.threshold, viewerState.wobble);

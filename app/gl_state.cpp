@@ -4,7 +4,7 @@
 #include <GL/glu.h>
 
 #include "app/viewer.h"
-#include "glext/entry_points.h"
+#include "glext/viewer_entry_points.h"
 
 namespace app {
 namespace {
@@ -31,7 +31,7 @@ void setOffscreenState() {
     setCommonState();
     setColorMaterialAndAlpha();
     glEnable(GL_ALPHA_TEST);
-    glext::glActiveTextureARB(kDensityUnit);
+    vgl::glActiveTextureARB(kDensityUnit);
 }
 
 void setOffscreenProjection() {

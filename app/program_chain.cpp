@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "app/program_folder.h"
-#include "glext/entry_points.h"
+#include "glext/viewer_entry_points.h"
 
 namespace app {
 namespace {
@@ -50,14 +50,14 @@ ChainResult loadProgramChain(support::ProgramText& reader, const std::string& fo
         if (!reader.load(pathInFolder(folder, entry.file).c_str())) {
             return rejected(reader.errorMessage(), true);
         }
-        glext::glBindProgramARB(entry.target, entry.number);
+        vgl::glBindProgramARB(entry.target, entry.number);
         const char* text = reader.text();
-        glext::glProgramStringARB(entry.target, GL_PROGRAM_FORMAT_ASCII_ARB,
+        vgl::glProgramStringARB(entry.target, GL_PROGRAM_FORMAT_ASCII_ARB,
                                   static_cast<GLsizei>(std::strlen(text)), text);
         if (entry.number == kIsosurfaceFirst) {
-            glext::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.25f, 0.25f, 0.25f, 0.25f);
+            vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.25f, 0.25f, 0.25f, 0.25f);
         } else if (entry.number == kIsosurfaceSecond) {
-            glext::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, 0.0f);
+            vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, 0.0f);
         }
         GLint errorPosition = -1;
         glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorPosition);

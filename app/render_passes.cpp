@@ -4,7 +4,7 @@
 #include <GL/glext.h>
 
 #include "app/program_chain.h"
-#include "glext/entry_points.h"
+#include "glext/viewer_entry_points.h"
 
 namespace app {
 
@@ -15,11 +15,11 @@ void drawIsosurfacePass(const SliceLists& lists, float threshold, bool wobble) {
     glAlphaFunc(GL_GEQUAL, threshold);
     glEnable(GL_ALPHA_TEST);
     // The first draw keeps, per pixel, the nearest slice dense enough ...
-    glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, wobble ? kIsosurfaceFirstWobble : kIsosurfaceFirst);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, wobble ? kIsosurfaceFirstWobble : kIsosurfaceFirst);
     glCallList(lists.backToFront);
     // ... and the second shades exactly that slice.
     glDepthFunc(GL_EQUAL);
-    glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, wobble ? kIsosurfaceSecondWobble : kIsosurfaceSecond);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, wobble ? kIsosurfaceSecondWobble : kIsosurfaceSecond);
     glDisable(GL_ALPHA_TEST);
     glCallList(lists.backToFront);
 }
@@ -28,13 +28,13 @@ void drawTransparentPass(const SliceLists& lists, bool wobble) {
     glDisable(GL_ALPHA_TEST);
     glDepthFunc(GL_LESS);
     glEnable(GL_BLEND);
-    glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, wobble ? kTransparentWobble : kTransparent);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, wobble ? kTransparentWobble : kTransparent);
     glCallList(lists.frontToBack);
 }
 
 void drawOffscreenImage(GLuint texture, platform::HPBUFFERARB pbuffer, float edge) {
     glBindTexture(GL_TEXTURE_2D, texture);
-    glext::wglBindTexImageARB(pbuffer, platform::win::WGL_FRONT_LEFT_ARB);
+    vgl::wglBindTexImageARB(pbuffer, platform::win::WGL_FRONT_LEFT_ARB);
     glDisable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
     glBegin(GL_QUADS);
@@ -48,7 +48,7 @@ void drawOffscreenImage(GLuint texture, platform::HPBUFFERARB pbuffer, float edg
     glTexCoord2f(0, 0);
     glVertex3f(0, edge, -10);
     glEnd();
-    glext::wglReleaseTexImageARB(pbuffer, platform::win::WGL_FRONT_LEFT_ARB);
+    vgl::wglReleaseTexImageARB(pbuffer, platform::win::WGL_FRONT_LEFT_ARB);
 }
 
 }  // namespace app

@@ -11,7 +11,7 @@
 #include "app/render_passes.h"
 #include "app/slice_bounds.h"
 #include "app/viewer.h"
-#include "glext/entry_points.h"
+#include "glext/viewer_entry_points.h"
 #include "support/texture_font.h"
 
 namespace app {
@@ -19,7 +19,7 @@ namespace app {
 void prepareOffscreenShaders() {
     GLint activeUnit = 0, fragmentProgram = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &activeUnit);
-    glext::glGetProgramivARB(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_BINDING_ARB, &fragmentProgram);
+    vgl::glGetProgramivARB(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_BINDING_ARB, &fragmentProgram);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
 
     // Stand-ins of 2 x 2 x 2 texels (and two table entries), all zero.
@@ -38,8 +38,8 @@ void prepareOffscreenShaders() {
     glDeleteTextures(3, textures);
 
     glPopAttrib();
-    glext::glActiveTextureARB(static_cast<GLenum>(activeUnit));
-    glext::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, static_cast<GLuint>(fragmentProgram));
+    vgl::glActiveTextureARB(static_cast<GLenum>(activeUnit));
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, static_cast<GLuint>(fragmentProgram));
 }
 
 void prepareWindowShaders(const Viewer& viewer) {

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "glext/entry_points.h"
+#include "glext/viewer_entry_points.h"
 
 namespace app {
 
@@ -91,9 +91,9 @@ void loadSliceRects(const SliceRects& rects) {
         const SliceRect& rect = rects[static_cast<std::size_t>(pair)];
         if (rect.empty) {
             // A point: the pair's slices collapse to nothing.
-            glext::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), 0, 0, 0, 0);
+            vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), 0, 0, 0, 0);
         } else {
-            glext::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), rect.low[0],
+            vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), rect.low[0],
                                               rect.low[1], rect.high[0], rect.high[1]);
         }
     }

@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "glext/entry_points.h"
+#include "glext/viewer_entry_points.h"
 #include "support/matrix4.h"
 
 namespace app {
@@ -24,11 +24,11 @@ public:
     void color(float r, float g, float b) override { glColor3f(r, g, b); }
     void beginQuad() override { glBegin(GL_QUADS); }
     void texCoordUnit0(float s, float t, float r) override {
-        glext::glMultiTexCoord3fARB(GL_TEXTURE0_ARB, s, t, r);
+        vgl::glMultiTexCoord3fARB(GL_TEXTURE0_ARB, s, t, r);
     }
-    void texCoordUnit1(const float xyz[3]) override { glext::glMultiTexCoord3fvARB(GL_TEXTURE1_ARB, xyz); }
+    void texCoordUnit1(const float xyz[3]) override { vgl::glMultiTexCoord3fvARB(GL_TEXTURE1_ARB, xyz); }
     void texCoordUnit2(float s, float t, float r, float q) override {
-        glext::glMultiTexCoord4fARB(GL_TEXTURE2_ARB, s, t, r, q);
+        vgl::glMultiTexCoord4fARB(GL_TEXTURE2_ARB, s, t, r, q);
     }
     void vertex(float x, float y, float z) override { glVertex3f(x, y, z); }
     void endQuad() override { glEnd(); }

@@ -70,6 +70,10 @@ struct Viewer {
 // Shows the start-up failure box ("Window Creation Error.").
 void showCreationError();
 
+// Creates the off-screen buffer, its device context and its GL context, and
+// makes that context current. Returns "" or what failed.
+std::string createOffscreenBuffer(Viewer& viewer);
+
 // Start-up: fills the viewer, from the window to the font. Returns
 // kStarted, or the exit status to end the run with.
 constexpr int kStarted = -1;

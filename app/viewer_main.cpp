@@ -14,7 +14,7 @@
 #include "app/program_folder.h"
 #include "app/viewer.h"
 #include "app/window_procedure.h"
-#include "glext/entry_points.h"
+#include "glext/viewer_entry_points.h"
 #include "glext/extensions.h"
 
 namespace app {
@@ -29,6 +29,13 @@ constexpr int kGridEdge = 128;
 int cannotStart(const std::string& detail) {
     if (!detail.empty()) std::fprintf(stderr, "volview: %s\n", detail.c_str());
     showCreationError();
+    return kExitCannotStart;
+}
+
+// Stops start-up with the dataset's own box (the box is echoed on standard
+// error).
+int cannotUseDataset(const std::string& problem) {
+    platform::messageBox(nullptr, problem.c_str(), "ERROR", MB_ICONEXCLAMATION);
     return kExitCannotStart;
 }
 
@@ -75,34 +82,6 @@ bool initEntryPoints() {
     return false;
 }
 
-bool createOffscreenBuffer(Viewer& viewer) {
-    const int intAttributes[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_BIND_TO_TEXTURE_RGBA_ARB, 1,
-                                 WGL_COLOR_BITS_ARB, 24, WGL_ALPHA_BITS_ARB, 8,
-                                 WGL_DEPTH_BITS_ARB, 16, 0, 0};
-    const float floatAttributes[] = {0, 0};
-    int format = 0;
-    unsigned formatCount = 0;
-    glext::wglChoosePixelFormatARB(viewer.windowDC, intAttributes, floatAttributes, 1, &format, &formatCount);
-    if (formatCount == 0) {
-        std::fprintf(stderr, "volview: no off-screen buffer format with 24 colour, 8 alpha and 16 depth bits "
-                             "that binds as a texture\n");
-        return false;
-    }
-    const int pbufferAttributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB, WGL_TEXTURE_TARGET_ARB,
-                                     WGL_TEXTURE_2D_ARB, WGL_MIPMAP_TEXTURE_ARB, 1, WGL_PBUFFER_LARGEST_ARB, 0,
-                                     0, 0};
-    viewer.pbuffer = glext::wglCreatePbufferARB(viewer.windowDC, format, viewer.pbufferEdge, viewer.pbufferEdge,
-                                                pbufferAttributes);
-    viewer.pbufferDC = glext::wglGetPbufferDCARB(viewer.pbuffer);
-    viewer.pbufferContext = platform::wglCreateContext(viewer.pbufferDC);
-    if (!platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) {
-        std::fprintf(stderr, "volview: cannot draw into a %d x %d off-screen buffer\n", viewer.pbufferEdge,
-                     viewer.pbufferEdge);
-        return false;
-    }
-    return true;
-}
-
 // The texture that receives the off-screen image: plain linear filtering,
 // so the image needs no mipmaps of its own.
 GLuint createCompositeTexture() {
@@ -117,8 +96,13 @@ GLuint createCompositeTexture() {
 }
 
 // The server went away mid-run: nothing more can be shown, so no box; the
-// platform layer has already said what happened on standard error.
-void endForLostDisplay() { std::exit(kExitDisplayLost); }
+// platform layer has already said what happened on standard error. The
+// volume loader's thread may still be running, so the process ends without
+// static destructors (they would free what that thread is using).
+void endForLostDisplay() {
+    std::fflush(nullptr);
+    std::_Exit(kExitDisplayLost);
+}
 
 // The overlay needs one scalable font. fontconfig offers some other
 // installed face when "Arial" and its metric twins are missing; with no
@@ -131,6 +115,34 @@ bool overlayFontAvailable() {
 }
 
 }  // namespace
+
+std::string createOffscreenBuffer(Viewer& viewer) {
+    const int intAttributes[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_BIND_TO_TEXTURE_RGBA_ARB, 1,
+                                 WGL_COLOR_BITS_ARB, 24, WGL_ALPHA_BITS_ARB, 8,
+                                 WGL_DEPTH_BITS_ARB, 16, 0, 0};
+    const float floatAttributes[] = {0, 0};
+    int format = 0;
+    unsigned formatCount = 0;
+    vgl::wglChoosePixelFormatARB(viewer.windowDC, intAttributes, floatAttributes, 1, &format, &formatCount);
+    if (formatCount == 0) {
+        return "no off-screen buffer format with 24 colour, 8 alpha and 16 depth bits that binds as a texture";
+    }
+    const std::string size = std::to_string(viewer.pbufferEdge) + " x " + std::to_string(viewer.pbufferEdge);
+    const int pbufferAttributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB, WGL_TEXTURE_TARGET_ARB,
+                                     WGL_TEXTURE_2D_ARB, WGL_MIPMAP_TEXTURE_ARB, 1, WGL_PBUFFER_LARGEST_ARB, 0,
+                                     0, 0};
+    viewer.pbuffer = vgl::wglCreatePbufferARB(viewer.windowDC, format, viewer.pbufferEdge, viewer.pbufferEdge,
+                                              pbufferAttributes);
+    if (viewer.pbuffer == nullptr) return "cannot create a " + size + " off-screen buffer";
+    viewer.pbufferDC = vgl::wglGetPbufferDCARB(viewer.pbuffer);
+    if (viewer.pbufferDC == nullptr) return "cannot get the device context of the off-screen buffer";
+    viewer.pbufferContext = platform::wglCreateContext(viewer.pbufferDC);
+    if (viewer.pbufferContext == nullptr) return "cannot create a GL context for the off-screen buffer";
+    if (!platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) {
+        return "cannot draw into a " + size + " off-screen buffer";
+    }
+    return "";
+}
 
 void showCreationError() {
     platform::messageBox(nullptr, "Window Creation Error.", "ERROR", MB_ICONEXCLAMATION);
@@ -149,7 +161,8 @@ int startViewer(Viewer& viewer) {
     platform::setConnectionLostHandler(&endForLostDisplay);
     if (!createWindowAndContext(viewer)) return cannotStart("cannot create the window or its GL context");
     if (!initEntryPoints()) return cannotStart("");
-    if (!createOffscreenBuffer(viewer)) return cannotStart("");
+    const std::string offscreenProblem = createOffscreenBuffer(viewer);
+    if (!offscreenProblem.empty()) return cannotStart(offscreenProblem);
 
     viewer.frameTimer = std::make_unique<support::FrameTimer>();
     viewer.programReader = std::make_unique<support::ProgramText>();
@@ -182,17 +195,13 @@ int startViewer(Viewer& viewer) {
             return cannotStart("cannot switch between the GL contexts");
         }
     }
-    if (!loaded.volume) {
-        platform::messageBox(nullptr, (viewer.datasetPath + ": not enough memory").c_str(), "ERROR",
-                             MB_ICONEXCLAMATION);
-        return kExitCannotStart;
+    if (!loaded.volume) return cannotUseDataset(viewer.datasetPath + ": not enough memory");
+    // Never upload an empty or partial volume, nor a missing image.
+    if (loaded.volume->isEmpty()) return cannotUseDataset(loaded.volume->loadError());
+    if (const char* missing = loaded.missingImage()) {
+        return cannotUseDataset(viewer.datasetPath + ": not enough memory for the " + missing);
     }
     viewer.volume = std::move(loaded.volume);
-    if (viewer.volume->isEmpty()) {
-        // Never upload an empty or partial volume.
-        platform::messageBox(nullptr, viewer.volume->loadError().c_str(), "ERROR", MB_ICONEXCLAMATION);
-        return kExitCannotStart;
-    }
     uploadVolumeTextures(viewer, loaded);
     std::fputs("finishing initialisation\n", stdout);
     std::fflush(stdout);

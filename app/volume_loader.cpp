@@ -5,6 +5,14 @@
 
 namespace app {
 
+const char* LoadedVolume::missingImage() const {
+    if (!volume || volume->isEmpty()) return nullptr;
+    if (!densityImage) return "density texture image";
+    if (!gradientImage) return "gradient texture image";
+    if (!transferTable) return "transfer-function table";
+    return nullptr;
+}
+
 VolumeLoader::VolumeLoader(std::string path, int edge) {
     thread_ = std::thread([this, path = std::move(path), edge] {
         try {

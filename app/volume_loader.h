@@ -18,6 +18,10 @@ struct LoadedVolume {
     std::unique_ptr<uint8_t[]> densityImage;
     std::unique_ptr<uint8_t[]> gradientImage;
     std::unique_ptr<uint8_t[]> transferTable;
+
+    // Names the first image missing from a volume that is not empty (memory
+    // ran out while it was made); null when every image is there.
+    const char* missingImage() const;
 };
 
 class VolumeLoader {

@@ -7,7 +7,7 @@
 
 #include "app/slice_bounds.h"
 #include "app/viewer.h"
-#include "glext/entry_points.h"
+#include "glext/viewer_entry_points.h"
 
 namespace app {
 namespace {
@@ -18,7 +18,7 @@ constexpr int kGridEdge = 128;
 // discard), linearly filtered, no mipmaps.
 void defineVolumeTexture(GLenum unit, GLuint name, GLenum internalFormat, GLenum format, int edge,
                          const uint8_t* image) {
-    glext::glActiveTextureARB(unit);
+    vgl::glActiveTextureARB(unit);
     glBindTexture(GL_TEXTURE_3D, name);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, GL_CLAMP);
@@ -26,7 +26,7 @@ void defineVolumeTexture(GLenum unit, GLuint name, GLenum internalFormat, GLenum
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glext::glTexImage3D(GL_TEXTURE_3D, 0, static_cast<GLint>(internalFormat), edge, edge, edge, 0, format,
+    vgl::glTexImage3D(GL_TEXTURE_3D, 0, static_cast<GLint>(internalFormat), edge, edge, edge, 0, format,
                         GL_UNSIGNED_BYTE, image);
 }
 
@@ -50,7 +50,7 @@ void defineGradientTexture(GLuint name, int edge, const uint8_t* image) {
 }
 
 void defineTransferTexture(GLuint name, int entries, const uint8_t* table) {
-    glext::glActiveTextureARB(kTransferUnit);
+    vgl::glActiveTextureARB(kTransferUnit);
     glBindTexture(GL_TEXTURE_1D, name);
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -77,7 +77,7 @@ void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
     viewer.transparentBoxes = transparentBoxes(viewer.densityBounds.get(), loaded.transferTable.get());
 
     // Defined for the programs' use; never written. Unit 3 stays active.
-    glext::glActiveTexture(GL_TEXTURE3);
+    vgl::glActiveTexture(GL_TEXTURE3);
     glBindTexture(GL_TEXTURE_2D, viewer.depthTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, 128, 128, 0, GL_DEPTH_COMPONENT, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);

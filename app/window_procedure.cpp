@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 
 #include "app/viewer_state.h"
-#include "glext/entry_points.h"
+#include "glext/viewer_entry_points.h"
 
 namespace app {
 
@@ -16,8 +16,8 @@ namespace {
 // the alpha test of the next frame shows the change.
 void moveThreshold(float step) {
     const float t = viewerState.threshold;
-    if (glext::glProgramEnvParameter4fARB != nullptr) {
-        glext::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, t, t, t, t);
+    if (vgl::glProgramEnvParameter4fARB != nullptr) {
+        vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, t, t, t, t);
     }
     viewerState.threshold = t + step;
 }

@@ -1,5 +1,7 @@
 #include "glext/entry_points.h"
 
+#include "glext/viewer_entry_points.h"
+
 namespace glext {
 
 #define VV_GL(gate, ret, name, params) ret(APIENTRYP name) params = nullptr;
@@ -95,25 +97,11 @@ const Lookup* lookupTable() { return kLookups; }
 std::size_t lookupCount() { return sizeof kLookups / sizeof kLookups[0]; }
 
 std::vector<const char*> missingViewerEntryPoints() {
-    struct Needed {
-        const char* name;
-        GenericProc proc;
-    };
-#define VV_NEEDED(name) {#name, reinterpret_cast<GenericProc>(name)}
-    const Needed needed[] = {
-        VV_NEEDED(glActiveTextureARB),     VV_NEEDED(glMultiTexCoord3fARB),
-        VV_NEEDED(glMultiTexCoord3fvARB),  VV_NEEDED(glMultiTexCoord4fARB),
-        VV_NEEDED(glActiveTexture),        VV_NEEDED(glTexImage3D),
-        VV_NEEDED(glProgramStringARB),     VV_NEEDED(glBindProgramARB),
-        VV_NEEDED(glProgramEnvParameter4fARB), VV_NEEDED(wglChoosePixelFormatARB),
-        VV_NEEDED(wglCreatePbufferARB),    VV_NEEDED(wglGetPbufferDCARB),
-        VV_NEEDED(wglBindTexImageARB),     VV_NEEDED(wglReleaseTexImageARB),
-    };
-#undef VV_NEEDED
     std::vector<const char*> missing;
-    for (const Needed& entry : needed) {
-        if (entry.proc == nullptr) missing.push_back(entry.name);
-    }
+#define VV_CHECK(name) \
+    if (name == nullptr) missing.push_back(#name);
+    VV_VIEWER_ENTRY_POINTS(VV_CHECK)
+#undef VV_CHECK
     return missing;
 }
 

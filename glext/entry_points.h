@@ -62,7 +62,8 @@ struct Lookup {
 const Lookup* lookupTable();
 std::size_t lookupCount();
 
-// The names of the entry points the viewer calls whose pointers are null.
+// The names of the entry points the viewer calls (glext/viewer_entry_points.h)
+// whose pointers are null.
 std::vector<const char*> missingViewerEntryPoints();
 
 // Clears every flag, every pointer and extensionLoadError, as at program start.

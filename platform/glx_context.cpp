@@ -1,6 +1,7 @@
 // The GLX half of the X11 backend: pixel formats as GLX frame-buffer
 // configurations, contexts, off-screen buffers as GLX pbuffers, and the copy
-// that binds an off-screen image as a texture of another context.
+// in graphics memory that binds an off-screen image as a texture of another
+// context.
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -199,73 +200,71 @@ void glxDestroyPbuffer(Pbuffer& pbuffer) {
     pbuffer.glx = nullptr;
 }
 
-// Reads the pbuffer's image with a private context and uploads it into the
-// texture bound to GL_TEXTURE_2D of the current context. The two contexts
-// share nothing, so the pixels travel through system memory: one read and
-// one upload per bind.
+// Copies the pbuffer's image into the texture bound to GL_TEXTURE_2D of the
+// current context without leaving graphics memory: a context of the buffer's
+// own format, sharing objects with the current one, reads the buffer as its
+// drawable and copies into that same texture object. The current context and
+// its draw and read drawables are put back afterwards.
 bool glxBindTexImage(Pbuffer& pbuffer) {
     Display* display = x11().display;
     PbufferGLX& native = *pbuffer.glx;
-    const bool rgba = pbuffer.textureFormat == WGL_TEXTURE_RGBA_ARB;
     const GLXContext previous = glXGetCurrentContext();
     const GLXDrawable previousDraw = glXGetCurrentDrawable();
     const GLXDrawable previousRead = glXGetCurrentReadDrawable();
-
+    GLint texture = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    if (!previous || texture == 0) {
+        // The default texture object belongs to its context alone.
+        reportError("GLX", "Binding a pbuffer's image needs a texture object bound to GL_TEXTURE_2D");
+        return false;
+    }
     grabErrors();
+    if (native.reader && native.readerShares != previous) {
+        glXDestroyContext(display, native.reader);
+        native.reader = nullptr;
+    }
     if (!native.reader) {
         native.reader = glXCreateNewContext(display, x11().configs[pbuffer.pixelFormat - 1],
-                                            GLX_RGBA_TYPE, nullptr, True);
+                                            GLX_RGBA_TYPE, previous, True);
+        native.readerShares = previous;
     }
-    Bool made = native.reader &&
-                glXMakeContextCurrent(display, native.handle, native.handle, native.reader);
+    const Bool made = native.reader &&
+                      glXMakeContextCurrent(display, native.handle, native.handle, native.reader);
     if (made) {
         // The viewer draws into the default draw buffer, the back buffer of
         // this double-buffered pbuffer: that is its front-left image.
         glReadBuffer(configAttribute(pbuffer.pixelFormat, GLX_DOUBLEBUFFER) ? GL_BACK : GL_FRONT);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        native.staging.resize(static_cast<size_t>(pbuffer.width) * pbuffer.height * 4);
-        glReadPixels(0, 0, pbuffer.width, pbuffer.height, rgba ? GL_RGBA : GL_RGB,
-                     GL_UNSIGNED_BYTE, native.staging.data());
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+        // A mipmapped image gets every level when the texture's filter will
+        // ask for them; a texture that reads only the base level is spared
+        // making them (a blit per level, and a shader to build on the first
+        // bind).
+        GLint minFilter = GL_NEAREST_MIPMAP_LINEAR;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+        const bool levels = pbuffer.mipmapTexture && minFilter != GL_NEAREST && minFilter != GL_LINEAR;
+        GLint generate = GL_FALSE;
+        if (levels) {
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &generate);
+            glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+        }
+        GLint width = 0, height = 0, internal = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+        const GLint wanted = pbuffer.textureFormat == WGL_TEXTURE_RGBA_ARB ? GL_RGBA8 : GL_RGB8;
+        if (width == pbuffer.width && height == pbuffer.height && internal == wanted) {
+            glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+        } else {
+            glCopyTexImage2D(GL_TEXTURE_2D, 0, wanted, 0, 0, pbuffer.width, pbuffer.height, 0);
+        }
+        if (levels)
+            glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generate);
     }
     restoreCurrent(previousDraw, previousRead, previous);
     if (releaseErrors() || !made) {
-        reportError("GLX", "Failed to read the pbuffer's image");
+        reportError("GLX", "Failed to copy the pbuffer's image");
         return false;
     }
-
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-    glPixelStorei(GL_UNPACK_SWAP_BYTES, GL_FALSE);
-    // A mipmapped image gets every level when the texture's filter will ask
-    // for them; a texture that reads only the base level is spared making
-    // them (a blit per level, and a shader to build on the first bind).
-    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    const bool levels = pbuffer.mipmapTexture && minFilter != GL_NEAREST && minFilter != GL_LINEAR;
-    GLint generate = GL_FALSE;
-    if (levels) {
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &generate);
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-    }
-    GLint width = 0, height = 0, internal = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
-    const GLint wanted = rgba ? GL_RGBA8 : GL_RGB8;
-    const GLenum format = rgba ? GL_RGBA : GL_RGB;
-    if (width == pbuffer.width && height == pbuffer.height && internal == wanted) {
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE,
-                        native.staging.data());
-    } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, wanted, pbuffer.width, pbuffer.height, 0, format,
-                     GL_UNSIGNED_BYTE, native.staging.data());
-    }
-    if (levels)
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generate);
-    glPopClientAttrib();
     return true;
 }
 

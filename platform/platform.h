@@ -10,7 +10,7 @@
 namespace platform {
 
 // Windows message, style and result constants with their Windows values.
-// Code that reads like the Windows original does `using namespace platform::win;`.
+// Code written against these names does `using namespace platform::win;`.
 namespace win {
 constexpr unsigned WM_NULL = 0x0000;
 constexpr unsigned WM_CREATE = 0x0001;

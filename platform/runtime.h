@@ -1,4 +1,4 @@
-// Host runtime services used by the support and volume code: the wall clock
+// Host runtime services used by the support and volume code: the frame clock
 // and whole-file reading in the C runtime's text mode. One implementation per
 // host (posix_*.cpp here), chosen by the build.
 #pragma once
@@ -9,13 +9,14 @@
 
 namespace platform {
 
-// Wall-clock time since 1970-01-01 UTC, split like the C runtime's _ftime.
-struct WallClockReading {
+// A reading of a clock that only moves forward (its origin is arbitrary, e.g.
+// the host's boot), split into whole seconds and milliseconds.
+struct ClockReading {
     int64_t seconds = 0;
     int milliseconds = 0;  // 0 to 999
 };
 
-WallClockReading readWallClock();
+ClockReading readFrameClock();
 
 enum class TextReadStatus {
     ok,

@@ -37,8 +37,10 @@ struct ContextGLX {
 
 struct PbufferGLX {
     GLXPbuffer handle = 0;
-    GLXContext reader = nullptr;  // reads the image for bind
-    std::vector<unsigned char> staging;
+    // Copies the image for bind: a context of the buffer's own format that
+    // shares objects with `readerShares`, the context the image is bound in.
+    GLXContext reader = nullptr;
+    GLXContext readerShares = nullptr;
 };
 
 LibraryX11& x11();

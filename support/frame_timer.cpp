@@ -3,7 +3,7 @@
 namespace support {
 
 FrameTimer::FrameTimer(Clock clock) : clock_(clock) {
-    const platform::WallClockReading now = clock_();
+    const platform::ClockReading now = clock_();
     lastSeconds_ = static_cast<int32_t>(now.seconds);
     lastMilliseconds_ = static_cast<int16_t>(now.milliseconds);
 }
@@ -11,7 +11,7 @@ FrameTimer::FrameTimer(Clock clock) : clock_(clock) {
 void FrameTimer::update() {
     ++frameCount_;
     if (frameCount_ < kWindowFrames) return;
-    const platform::WallClockReading now = clock_();
+    const platform::ClockReading now = clock_();
     const int32_t seconds = static_cast<int32_t>(now.seconds);
     const int milliseconds = now.milliseconds;
     const double elapsed =

@@ -1,4 +1,4 @@
-// Frame-rate meter: the rate is recomputed from the wall clock once per
+// Frame-rate meter: the rate is recomputed from a monotonic clock once per
 // window of 60 frames and stays constant in between.
 #pragma once
 
@@ -10,10 +10,10 @@ namespace support {
 
 class FrameTimer {
 public:
-    using Clock = platform::WallClockReading (*)();
+    using Clock = platform::ClockReading (*)();
 
     // Starts the first window now, so the first rate is a real one.
-    explicit FrameTimer(Clock clock = &platform::readWallClock);
+    explicit FrameTimer(Clock clock = &platform::readFrameClock);
     virtual ~FrameTimer() = default;
 
     // Counts one frame; every 60th call recomputes the rate.

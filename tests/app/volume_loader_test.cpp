@@ -50,6 +50,23 @@ TEST(VolumeLoader, AMissingFileGivesAnEmptyVolumeNamingItAndNoImages) {
     EXPECT_TRUE(loaded.volume->isEmpty());
     EXPECT_NE(loaded.volume->loadError().find("absent.dat"), std::string::npos);
     EXPECT_FALSE(loaded.densityImage || loaded.gradientImage || loaded.transferTable);
+    EXPECT_EQ(loaded.missingImage(), nullptr);  // the empty volume's own problem comes first
+}
+
+TEST(VolumeLoader, NamesTheFirstImageThatMemoryRanOutFor) {
+    TempDir dir;
+    const std::string path =
+        dir.write("head.dat", testing_support::datasetBytes(kEdge, kEdge, kEdge, [](int, int, int) { return uint16_t{900}; }));
+    testing::internal::CaptureStdout();
+    app::LoadedVolume loaded = app::VolumeLoader(path, kEdge).take();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(loaded.missingImage(), nullptr);
+    loaded.transferTable.reset();
+    EXPECT_STREQ(loaded.missingImage(), "transfer-function table");
+    loaded.gradientImage.reset();
+    EXPECT_STREQ(loaded.missingImage(), "gradient texture image");
+    loaded.densityImage.reset();
+    EXPECT_STREQ(loaded.missingImage(), "density texture image");
 }
 
 }  // namespace

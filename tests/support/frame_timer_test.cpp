@@ -5,8 +5,8 @@
 
 namespace {
 
-platform::WallClockReading scriptedNow;
-platform::WallClockReading readScripted() { return scriptedNow; }
+platform::ClockReading scriptedNow;
+platform::ClockReading readScripted() { return scriptedNow; }
 
 void runFrames(support::FrameTimer& timer, int frames) {
     for (int i = 0; i < frames; ++i) timer.update();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # run_viewer.sh RUN_DIR [EXECUTABLE]
 # Runs the viewer in RUN_DIR. On a desktop it simply runs. Without a display
-# it starts a private Xvfb, lets the viewer render a few seconds with the
-# head turned to face the camera, saves a screenshot of the window as
+# it starts a private Xvfb, lets the viewer render with the head turned to
+# face the camera until its overlay shows a measured frame rate (120 frames,
+# so not the start-up's), saves a screenshot of the window as
 # RUN_DIR/../volview.png, closes the window through its close box and
 # prints where the picture is.
 set -euo pipefail
@@ -34,7 +35,9 @@ if [ -z "${window:-}" ]; then
 fi
 # One pixel of pointer movement is one degree of turn: (0, 90) faces the camera.
 xdotool mousemove --window "$window" 0 90
-sleep 5
+if ! "$here/wait_for_frames.py" test 121 180; then
+  echo "run_viewer: the viewer did not show a measured frame rate in time; the screenshot shows what it had" >&2
+fi
 picture=$(dirname "$run_dir")/volview.png
 import -window "$window" "$picture"
 "$here/close_window.py" test
