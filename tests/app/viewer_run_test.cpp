@@ -154,4 +154,24 @@ TEST(Volview256Run, PressesMoveTheThresholdAndTheKeypadDigitsToggle) {
     EXPECT_EQ(viewer.standardOutput(), kProgress);
 }
 
+// A dataset named on the command line, from a folder holding neither the
+// dataset nor the program texts: the texts come from the executable's folder.
+TEST(VolviewRun, OpensADatasetPathFromAnotherFolder) {
+    TempDir elsewhere, data;
+    std::filesystem::copy_file(runDirectory() + "/skewed_head.dat", data.path() + "/knee.dat");
+    ViewerLaunch launch("volview", elsewhere.path());
+    launch.arguments = {data.path() + "/knee.dat"};
+    ViewerSession viewer(launch);
+    ASSERT_NE(viewer.waitForWindow(), 0u) << viewer.standardError();
+    viewer.moveMouse(kFaceX, kFaceY);
+    EXPECT_SHOWS(viewer, "both");
+    closesWithStatusZero(viewer);
+
+    launch.arguments = {data.path() + "/missing.dat"};
+    const ViewerRun missing = runViewer(launch);
+    EXPECT_TRUE(missing.exited && missing.status != 0) << missing.describe();
+    EXPECT_EQ(missing.boxes, std::vector<std::string>{"ERROR"}) << missing.describe();
+    EXPECT_NE(missing.err.find("missing.dat"), std::string::npos) << missing.describe();
+}
+
 }  // namespace
