@@ -5,7 +5,9 @@
 # face the camera until its overlay shows a measured frame rate (120 frames,
 # so not the start-up's), saves a screenshot of the window as
 # RUN_DIR/../volview.png, closes the window through its close box and
-# prints where the picture is.
+# prints where the picture is. VOLVIEW_KEYS (xdotool key names, e.g. "2")
+# are typed once the head is turned, and VOLVIEW_PICTURE names another
+# picture file: together they make the README's screenshots.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 run_dir=$(cd "$1" && pwd)
@@ -35,10 +37,11 @@ if [ -z "${window:-}" ]; then
 fi
 # One pixel of pointer movement is one degree of turn: (0, 90) faces the camera.
 xdotool mousemove --window "$window" 0 90
+[ -z "${VOLVIEW_KEYS:-}" ] || xdotool key --window "$window" ${VOLVIEW_KEYS}
 if ! "$here/wait_for_frames.py" test 121 180; then
   echo "run_viewer: the viewer did not show a measured frame rate in time; the screenshot shows what it had" >&2
 fi
-picture=$(dirname "$run_dir")/volview.png
+picture=${VOLVIEW_PICTURE:-$(dirname "$run_dir")/volview.png}
 import -window "$window" "$picture"
 "$here/close_window.py" test
 status=0
