@@ -9,7 +9,6 @@
 #include <string>
 
 #include "tests/common/temp_dir.h"
-#include "tests/common/unprivileged.h"
 
 namespace {
 

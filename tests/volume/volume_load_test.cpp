@@ -9,7 +9,6 @@
 
 #include "platform/runtime.h"
 #include "tests/common/temp_dir.h"
-#include "tests/common/unprivileged.h"
 #include "tests/volume/dataset_builder.h"
 #include "volume/volume.h"
 
