@@ -3,8 +3,6 @@
 // keys, mouse movement and presses, and how a run ends.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <functional>
 #include <thread>
 #include <string>
 
@@ -14,15 +12,9 @@ using namespace testing_support;
 
 namespace {
 
-const std::string kProgress = "loading model\n"
-                              "loading data\n"
-                              "resampling data\n"
-                              "calculating gradients " +
+const std::string kProgress = "loading model\nloading data\nresampling data\ncalculating gradients " +
                               std::string(128, '.') +
-                              "\n"
-                              "loading density texture\n"
-                              "loading gradient texture\n"
-                              "finishing initialisation\n";
+                              "\nloading density texture\nloading gradient texture\nfinishing initialisation\n";
 
 // The pose that shows the face: one pixel of cursor movement is one degree.
 constexpr int kFaceX = 0;

@@ -40,15 +40,18 @@ bool writePng(const std::string& path, const RgbImage& image) {
     return png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
 }
 
-int countDifferentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance) {
+int countDifferentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance, int skipWidth, int skipHeight) {
     if (a.width != b.width || a.height != b.height)
         return -1;
     int different = 0;
-    for (size_t i = 0; i < a.pixels.size(); i += 3)
-        for (int c = 0; c < 3; ++c)
-            if (std::abs(a.pixels[i + c] - b.pixels[i + c]) > channelTolerance) {
-                ++different;
-                break;
-            }
+    for (int y = 0; y < a.height; ++y)
+        for (int x = y < skipHeight ? skipWidth : 0; x < a.width; ++x) {
+            const size_t i = (static_cast<size_t>(y) * a.width + x) * 3;
+            for (int c = 0; c < 3; ++c)
+                if (std::abs(a.pixels[i + c] - b.pixels[i + c]) > channelTolerance) {
+                    ++different;
+                    break;
+                }
+        }
     return different;
 }

@@ -16,6 +16,7 @@ struct RgbImage {
 bool readPng(const std::string& path, RgbImage& image);
 bool writePng(const std::string& path, const RgbImage& image);
 
-// Pixels whose channels differ by more than `channelTolerance`; -1 when the
-// sizes differ.
-int countDifferentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance);
+// Pixels whose channels differ by more than `channelTolerance`, leaving out
+// the top-left corner of skipWidth x skipHeight; -1 when the sizes differ.
+int countDifferentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance, int skipWidth = 0,
+                         int skipHeight = 0);

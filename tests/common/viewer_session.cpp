@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -26,8 +27,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Waits grow fourfold in sanitizer builds, where the viewer is slower.
 Clock::time_point deadlineAfter(Seconds limit) {
-    return Clock::now() + std::chrono::duration_cast<Clock::duration>(limit * slowdown());
+#if defined(__SANITIZE_ADDRESS__)
+    limit *= 4;
+#endif
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(limit);
 }
 
 void pause(double seconds) { std::this_thread::sleep_for(Seconds(seconds)); }
@@ -43,21 +48,51 @@ Display* display() {
     return connection;
 }
 
-int shiftOf(unsigned long mask) {
-    int shift = 0;
-    for (; mask != 0 && (mask & 1) == 0; mask >>= 1) ++shift;
-    return shift;
-}
-
-void setEnvironment(const std::vector<std::string>& settings) {
-    for (const std::string& setting : settings) {
-        const std::size_t equals = setting.find('=');
-        if (equals == std::string::npos) {
-            unsetenv(setting.c_str());
-        } else {
-            setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+// Mapped top-level windows with a title: id and title.
+std::map<unsigned long, std::string> topWindows() {
+    std::map<unsigned long, std::string> found;
+    Display* connection = display();
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (connection == nullptr ||
+        XQueryTree(connection, DefaultRootWindow(connection), &root, &parent, &children, &count) == 0) {
+        return found;
+    }
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes;
+        char* name = nullptr;
+        if (XGetWindowAttributes(connection, children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
+            XFetchName(connection, children[i], &name) != 0 && name != nullptr) {
+            if (*name != '\0') found[children[i]] = name;
+            XFree(name);
         }
     }
+    if (children != nullptr) XFree(children);
+    return found;
+}
+
+bool xdotool(const std::string& arguments) { return runCommand("timeout 10 xdotool " + arguments).status == 0; }
+
+RgbImage grab(unsigned long window) {
+    RgbImage picture;
+    XImage* image = window != 0 && display() != nullptr
+                        ? XGetImage(display(), window, 0, 0, 400, 400, AllPlanes, ZPixmap)
+                        : nullptr;
+    if (image == nullptr) return picture;
+    picture.width = image->width;
+    picture.height = image->height;
+    for (int y = 0; y < image->height; ++y) {
+        for (int x = 0; x < image->width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            for (unsigned long mask : {image->red_mask, image->green_mask, image->blue_mask}) {
+                unsigned long value = pixel & mask;
+                for (; mask != 0 && (mask & 1) == 0; mask >>= 1) value >>= 1;
+                picture.pixels.push_back(static_cast<unsigned char>(value));
+            }
+        }
+    }
+    XDestroyImage(image);
+    return picture;
 }
 
 }  // namespace
@@ -65,14 +100,6 @@ void setEnvironment(const std::vector<std::string>& settings) {
 std::string runDirectory() {
     const char* dir = std::getenv("VOLVIEW_RUN_DIR");
     return dir != nullptr ? dir : "";
-}
-
-double slowdown() {
-#if defined(__SANITIZE_ADDRESS__)
-    return 4.0;
-#else
-    return 1.0;
-#endif
 }
 
 pid_t startViewer(const ViewerLaunch& launch, int out, int err) {
@@ -90,12 +117,17 @@ pid_t startViewer(const ViewerLaunch& launch, int out, int err) {
     dup2(nothing, STDIN_FILENO);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
-    setEnvironment(launch.environment);
-    if (launch.addressSpaceMiB > 0) {
-        const rlim_t bytes = static_cast<rlim_t>(launch.addressSpaceMiB) << 20;
-        const rlimit limit{bytes, bytes};
-        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(125);
+    for (const std::string& setting : launch.environment) {
+        const std::size_t equals = setting.find('=');
+        if (equals == std::string::npos) {
+            unsetenv(setting.c_str());
+        } else {
+            setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+        }
     }
+    const rlim_t bytes = static_cast<rlim_t>(launch.addressSpaceMiB) << 20;
+    const rlimit limit{bytes, bytes};
+    if (launch.addressSpaceMiB > 0 && setrlimit(RLIMIT_AS, &limit) != 0) _exit(125);
     if (launch.unprivileged && geteuid() == 0 &&
         (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
         _exit(124);
@@ -105,22 +137,6 @@ pid_t startViewer(const ViewerLaunch& launch, int out, int err) {
     argv.push_back(nullptr);
     execvp(argv[0], argv.data());
     _exit(127);
-}
-
-RunDirectoryCopy::RunDirectoryCopy() {
-    for (const auto& entry : std::filesystem::directory_iterator(runDirectory())) {
-        std::filesystem::create_symlink(entry.path(), dir_.file(entry.path().filename().string()));
-    }
-}
-
-void RunDirectoryCopy::replace(const std::string& name, const std::string& bytes) {
-    remove(name);
-    dir_.write(name, bytes);
-}
-
-void RunDirectoryCopy::remove(const std::string& name) {
-    std::error_code ignored;
-    std::filesystem::remove(dir_.file(name), ignored);
 }
 
 const std::vector<std::string>& programFiles() {
@@ -143,59 +159,28 @@ void prepareRunDirectory(const std::string& dir) {
                }));
 }
 
-std::vector<TopWindow> topWindows() {
-    std::vector<TopWindow> found;
-    Display* connection = display();
-    ::Window root = 0, parent = 0, *children = nullptr;
-    unsigned count = 0;
-    if (connection == nullptr ||
-        XQueryTree(connection, DefaultRootWindow(connection), &root, &parent, &children, &count) == 0) {
-        return found;
-    }
-    for (unsigned i = 0; i < count; ++i) {
-        XWindowAttributes attributes;
-        char* name = nullptr;
-        if (XGetWindowAttributes(connection, children[i], &attributes) == 0 || attributes.map_state != IsViewable ||
-            XFetchName(connection, children[i], &name) == 0 || name == nullptr) {
-            continue;
-        }
-        if (*name != '\0') found.push_back({children[i], name});
-        XFree(name);
-    }
-    if (children != nullptr) XFree(children);
-    return found;
-}
-
-bool xdotool(const std::string& arguments) { return runCommand("timeout 10 xdotool " + arguments).status == 0; }
-
 // ---- ViewerSession ------------------------------------------------------------
 
-ViewerSession::ViewerSession(const ViewerLaunch& launch, bool watchOpens) {
+ViewerSession::ViewerSession(const ViewerLaunch& launch) {
     const int out = open(logs_.file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const int err = open(logs_.file("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (watchOpens) {
-        watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        const std::string dir = launch.workingDir.empty() ? runDirectory() : launch.workingDir;
-        if (watch_ >= 0) inotify_add_watch(watch_, dir.c_str(), IN_OPEN);
-    }
+    watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    const std::string dir = launch.workingDir.empty() ? runDirectory() : launch.workingDir;
+    if (watch_ >= 0) inotify_add_watch(watch_, dir.c_str(), IN_OPEN);
     if (out >= 0 && err >= 0) pid_ = startViewer(launch, out, err);
     close(out);
     close(err);
 }
 
 ViewerSession::~ViewerSession() {
-    if (pid_ > 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
+    waitForExit(Seconds(0));
     if (watch_ >= 0) close(watch_);
 }
 
 bool ViewerSession::running() {
-    if (pid_ <= 0) return false;
     int raw = 0;
     rusage usage{};
-    if (wait4(pid_, &raw, WNOHANG, &usage) != pid_) return true;
+    if (pid_ <= 0 || wait4(pid_, &raw, WNOHANG, &usage) != pid_) return pid_ > 0;
     status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     signal_ = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
     peakKiB_ = usage.ru_maxrss;
@@ -206,8 +191,8 @@ bool ViewerSession::running() {
 unsigned long ViewerSession::waitForWindow(Seconds limit) {
     const auto deadline = deadlineAfter(limit);
     for (; window_ == 0 && running(); pause(0.05)) {
-        for (const TopWindow& top : topWindows()) {
-            if (top.title == "test") window_ = top.id;
+        for (const auto& [id, title] : topWindows()) {
+            if (title == "test") window_ = id;
         }
         if (Clock::now() >= deadline) break;
     }
@@ -216,9 +201,9 @@ unsigned long ViewerSession::waitForWindow(Seconds limit) {
 
 bool ViewerSession::waitForOutput(const std::string& text, Seconds limit) {
     const auto deadline = deadlineAfter(limit);
-    for (; Clock::now() < deadline; pause(0.05)) {
+    for (bool alive = true; alive && Clock::now() < deadline; pause(0.05)) {
+        alive = running();
         if (standardOutput().find(text) != std::string::npos) return true;
-        if (!running()) return standardOutput().find(text) != std::string::npos;
     }
     return false;
 }
@@ -243,36 +228,13 @@ bool ViewerSession::requestClose() {
                .status == 0;
 }
 
-RgbImage ViewerSession::grab() const {
-    RgbImage picture;
-    Display* connection = display();
-    if (connection == nullptr || window_ == 0) return picture;
-    XImage* image = XGetImage(connection, window_, 0, 0, 400, 400, AllPlanes, ZPixmap);
-    if (image == nullptr) return picture;
-    const unsigned long masks[3] = {image->red_mask, image->green_mask, image->blue_mask};
-    picture.width = image->width;
-    picture.height = image->height;
-    for (int y = 0; y < image->height; ++y) {
-        for (int x = 0; x < image->width; ++x) {
-            const unsigned long pixel = XGetPixel(image, x, y);
-            for (unsigned long mask : masks) picture.pixels.push_back(static_cast<unsigned char>((pixel & mask) >> shiftOf(mask)));
-        }
-    }
-    XDestroyImage(image);
-    return picture;
-}
-
 RgbImage ViewerSession::waitForPicture(const std::function<bool(const RgbImage&)>& accept, bool& accepted,
                                        Seconds limit) {
-    accepted = false;
-    RgbImage picture;
     const auto deadline = deadlineAfter(limit);
+    RgbImage picture;
     do {
-        picture = grab();
-        if (picture.width == 400 && accept(picture)) {
-            accepted = true;
-            return picture;
-        }
+        picture = grab(window_);
+        if ((accepted = picture.width == 400 && accept(picture))) return picture;
         pause(0.1);
     } while (Clock::now() < deadline && running());
     return picture;
@@ -280,8 +242,8 @@ RgbImage ViewerSession::waitForPicture(const std::function<bool(const RgbImage&)
 
 RgbImage ViewerSession::waitForReference(const std::string& name, bool& matched, Seconds limit) {
     if (std::getenv("VOLVIEW_UPDATE_REFERENCES") != nullptr) {
-        pause(8 * slowdown());
-        RgbImage picture = grab();
+        std::this_thread::sleep_until(deadlineAfter(Seconds(8)));
+        RgbImage picture = grab(window_);
         matched = writePng(referencePath(name), picture);
         return picture;
     }
@@ -291,22 +253,6 @@ RgbImage ViewerSession::waitForReference(const std::string& name, bool& matched,
     return waitForPicture([&](const RgbImage& picture) { return matchesReference(picture, reference); }, matched,
                           limit);
 }
-
-TopWindow ViewerSession::waitForMessageBox(Seconds limit) {
-    const auto deadline = deadlineAfter(limit);
-    for (; running(); pause(0.05)) {
-        for (const TopWindow& top : topWindows()) {
-            if (top.title != "test" && std::count(boxesSeen_.begin(), boxesSeen_.end(), top.id) == 0) {
-                boxesSeen_.push_back(top.id);
-                return top;
-            }
-        }
-        if (Clock::now() >= deadline) break;
-    }
-    return {};
-}
-
-bool ViewerSession::dismiss(const TopWindow& box) { return xdotool("windowfocus " + std::to_string(box.id) + " key Return"); }
 
 int ViewerSession::waitForExit(Seconds limit) {
     const auto deadline = deadlineAfter(limit);
@@ -320,10 +266,6 @@ int ViewerSession::waitForExit(Seconds limit) {
     }
     return status_;
 }
-
-std::string ViewerSession::standardOutput() const { return readBytes(logs_.file("stdout")); }
-
-std::string ViewerSession::standardError() const { return readBytes(logs_.file("stderr")); }
 
 const std::vector<std::string>& ViewerSession::opened() {
     char events[4096];
@@ -352,8 +294,8 @@ bool ViewerRun::sanitizerReport() const {
 }
 
 std::string ViewerRun::describe() const {
-    std::string text = exited ? "exit status " + std::to_string(status) : "signal " + std::to_string(signal);
-    if (timedOut) text += " (killed at the deadline)";
+    std::string text = exited ? "exit status " + std::to_string(status) : "killed";
+    if (timedOut) text += " at the deadline";
     text += ", " + std::to_string(seconds) + " s, peak " + std::to_string(peakResidentKiB / 1024) + " MiB\nboxes:";
     for (const std::string& box : boxes) text += " [" + box + "]";
     text += "\nopened:";
@@ -364,25 +306,21 @@ std::string ViewerRun::describe() const {
 ViewerRun runViewer(const ViewerLaunch& launch, bool closeWhenStarted, Seconds deadline) {
     ViewerRun run;
     const Clock::time_point start = Clock::now(), end = deadlineAfter(deadline);
-    ViewerSession viewer(launch, true);
+    ViewerSession viewer(launch);
     Clock::time_point lastClose{}, lastPress{};
-    TopWindow lastBox;
-    while (viewer.running()) {
-        if (Clock::now() > end) {
-            run.timedOut = true;
-            viewer.waitForExit(Seconds(0));
-            break;
-        }
-        // Every box gets Return, as a person would press it; again when a
-        // press came before the box could take it.
-        for (TopWindow box; (box = viewer.waitForMessageBox(Seconds(0))).id != 0; lastPress = Clock::now()) {
-            run.boxes.push_back(box.title);
-            viewer.dismiss(lastBox = box);
-        }
-        const auto tops = topWindows();
-        if (Clock::now() - lastPress > std::chrono::seconds(3) &&
-            std::any_of(tops.begin(), tops.end(), [&](const TopWindow& top) { return top.id == lastBox.id; })) {
-            viewer.dismiss(lastBox);
+    std::vector<unsigned long> seen;
+    while (viewer.running() && !(run.timedOut = Clock::now() > end)) {
+        // Every box gets Return, as a person would press it; again now and
+        // then while it stays, in case a press came before it could take it.
+        for (const auto& [id, title] : topWindows()) {
+            if (title == "test") continue;
+            if (std::find(seen.begin(), seen.end(), id) == seen.end()) {
+                seen.push_back(id);
+                run.boxes.push_back(title);
+            } else if (Clock::now() - lastPress < std::chrono::seconds(2)) {
+                continue;
+            }
+            xdotool("windowfocus " + std::to_string(id) + " key Return");
             lastPress = Clock::now();
         }
         const bool started = viewer.waitForWindow(Seconds(0)) != 0 &&
@@ -395,7 +333,6 @@ ViewerRun runViewer(const ViewerLaunch& launch, bool closeWhenStarted, Seconds d
     }
     run.status = viewer.waitForExit(Seconds(0));
     run.exited = !run.timedOut && viewer.signal() == 0;
-    run.signal = viewer.signal();
     run.seconds = Seconds(Clock::now() - start).count();
     run.peakResidentKiB = viewer.peakResidentKiB();
     run.out = viewer.standardOutput();
@@ -407,20 +344,7 @@ ViewerRun runViewer(const ViewerLaunch& launch, bool closeWhenStarted, Seconds d
 // ---- Pictures ---------------------------------------------------------------
 
 int differentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance) {
-    if (a.width != b.width || a.height != b.height) return -1;
-    int different = 0;
-    for (int y = 0; y < a.height; ++y) {
-        for (int x = y < kOverlayHeight ? kOverlayWidth : 0; x < a.width; ++x) {
-            const size_t i = (static_cast<size_t>(y) * a.width + x) * 3;
-            for (int c = 0; c < 3; ++c) {
-                if (std::abs(a.pixels[i + c] - b.pixels[i + c]) > channelTolerance) {
-                    ++different;
-                    break;
-                }
-            }
-        }
-    }
-    return different;
+    return countDifferentPixels(a, b, channelTolerance, kOverlayWidth, kOverlayHeight);
 }
 
 int nonBackgroundPixels(const RgbImage& image) {

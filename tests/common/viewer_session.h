@@ -1,8 +1,7 @@
 // Runs the real viewer as a user does, on the test program's private
-// display: drives it with real input events (xdotool, through XTEST), reads
-// what its window shows, watches its exit, output, message boxes and the
-// files it opens, and ends it as a person would. Every wait has a deadline;
-// a viewer still running when its session ends is killed.
+// display: real input events (xdotool, through XTEST), what its window shows,
+// its exit, output, message boxes and the files it opens. Every wait has a
+// deadline; a viewer still running when its session ends is killed.
 #pragma once
 
 #include <sys/types.h>
@@ -23,9 +22,6 @@ using Seconds = std::chrono::duration<double>;
 // The build's run directory (executables, program texts, dataset).
 std::string runDirectory();
 
-// Waits grow by this factor in sanitizer builds, where the viewer is slower.
-double slowdown();
-
 // How a viewer is started. VOLVIEW_LAUNCHER, when set, is put in front of the
 // command line (e.g. "wine" for a cross-built executable).
 struct ViewerLaunch {
@@ -34,30 +30,15 @@ struct ViewerLaunch {
         : executable(std::move(executable)), workingDir(std::move(workingDir)), environment(std::move(environment)) {}
     std::string executable;  // in the run directory
     std::string workingDir;  // default: the run directory
-    // "NAME=value" sets, "NAME" alone removes a variable of the viewer.
-    std::vector<std::string> environment;
+    std::vector<std::string> environment;  // "NAME=value" sets, "NAME" alone removes a variable
     std::vector<std::string> arguments;
     bool unprivileged = false;        // run as user nobody (when the test is root)
     std::size_t addressSpaceMiB = 0;  // ulimit -v for the viewer; 0 = none
 };
 
-// Starts the viewer with its standard output and error going to the given
+// Starts the viewer with standard output and error going to the given
 // descriptors; the process id, or -1.
 pid_t startViewer(const ViewerLaunch& launch, int out, int err);
-
-// A working directory for one viewer run: every entry of the run directory
-// linked in, so single files can be replaced or removed without touching the
-// real ones.
-class RunDirectoryCopy {
-public:
-    RunDirectoryCopy();
-    const std::string& path() const { return dir_.path(); }
-    void replace(const std::string& name, const std::string& bytes);
-    void remove(const std::string& name);
-
-private:
-    TempDir dir_;
-};
 
 // The seven program files in chain order.
 const std::vector<std::string>& programFiles();
@@ -66,22 +47,10 @@ const std::vector<std::string>& programFiles();
 // (so start-up is quick); tests then damage what they need.
 void prepareRunDirectory(const std::string& dir);
 
-struct TopWindow {
-    unsigned long id = 0;
-    std::string title;
-};
-
-// Mapped top-level windows with a title on the test's display.
-std::vector<TopWindow> topWindows();
-
-// Runs `xdotool ARGUMENTS` with a time limit; true when it succeeded.
-bool xdotool(const std::string& arguments);
-
 class ViewerSession {
 public:
-    // Starts the viewer; with `watchOpens` the names it opens in its working
-    // directory are recorded.
-    explicit ViewerSession(const ViewerLaunch& launch, bool watchOpens = false);
+    // Starts the viewer and records the names it opens in its working folder.
+    explicit ViewerSession(const ViewerLaunch& launch);
     ~ViewerSession();
     ViewerSession(const ViewerSession&) = delete;
     ViewerSession& operator=(const ViewerSession&) = delete;
@@ -98,10 +67,8 @@ public:
     // Asks the viewer window to close (WM_DELETE_WINDOW); true when sent.
     bool requestClose();
 
-    // What the window shows now, as 400 x 400 RGB; empty on failure.
-    RgbImage grab() const;
-    // Grabs the window until `accept` likes a picture or the deadline
-    // passes; returns the last picture and sets `accepted`.
+    // Grabs the window (400 x 400 RGB) until `accept` likes a picture or the
+    // deadline passes; returns the last picture and sets `accepted`.
     RgbImage waitForPicture(const std::function<bool(const RgbImage&)>& accept, bool& accepted,
                             Seconds limit = Seconds(25));
     // Waits until the window matches the committed reference picture NAME
@@ -109,48 +76,37 @@ public:
     // lets the picture settle and writes it as the new reference instead.
     RgbImage waitForReference(const std::string& name, bool& matched, Seconds limit = Seconds(25));
 
-    // A message box (a top-level window other than the viewer's) not seen
-    // before; empty id after the deadline or the viewer's end.
-    TopWindow waitForMessageBox(Seconds limit = Seconds(20));
-    // Presses Enter on the box, as a person would.
-    bool dismiss(const TopWindow& box);
-
-    // Waits for the process to end; its exit status, or -1 after the deadline
-    // (the process is then killed) or for a death by signal.
+    // The exit status once the process ends; -1 after the deadline (the
+    // process is then killed) or for a death by signal.
     int waitForExit(Seconds limit = Seconds(15));
     bool running();
 
-    std::string standardOutput() const;
-    std::string standardError() const;
-    // Names opened in the working directory so far, in order (watchOpens).
+    std::string standardOutput() const { return readBytes(logs_.file("stdout")); }
+    std::string standardError() const { return readBytes(logs_.file("stderr")); }
+    // Names opened in the working folder so far, in order.
     const std::vector<std::string>& opened();
-
     int signal() const { return signal_; }
     long peakResidentKiB() const { return peakKiB_; }
 
 private:
     TempDir logs_;
     pid_t pid_ = -1;
-    int status_ = -1, signal_ = 0;
+    int status_ = -1, signal_ = 0, watch_ = -1;
     long peakKiB_ = 0;
-    int watch_ = -1;
     unsigned long window_ = 0;
-    std::vector<unsigned long> boxesSeen_;
     std::vector<std::string> opened_;
 };
 
-// ---- A whole run, watched from outside --------------------------------------
-
+// A whole run, watched from outside.
 struct ViewerRun {
     bool exited = false;  // false: killed by a signal (or at the deadline)
     int status = -1;      // exit status when exited
-    int signal = 0;
     bool timedOut = false;
     double seconds = 0;
     long peakResidentKiB = 0;
     std::string out, err;
     std::vector<std::string> boxes;   // captions of the message boxes seen, in order
-    std::vector<std::string> opened;  // names opened in the working directory, in order
+    std::vector<std::string> opened;  // names opened in the working folder, in order
 
     bool openedFile(const std::string& name) const;
     // A sanitizer's report or a runtime error in the viewer's output.
@@ -162,24 +118,17 @@ struct ViewerRun {
 // `closeWhenStarted` the window is closed once start-up has finished.
 ViewerRun runViewer(const ViewerLaunch& launch, bool closeWhenStarted = false, Seconds deadline = Seconds(120));
 
-// ---- Pictures ---------------------------------------------------------------
-
-// The frame-rate text at the top left: its value changes from run to run,
-// so comparisons leave this corner out.
-constexpr int kOverlayWidth = 170;
-constexpr int kOverlayHeight = 42;
+// Pictures. The frame-rate text at the top left changes from run to run, so
+// comparisons leave that corner out: at most kAllowedPixels (half a percent
+// of the window) may differ by more than kChannelTolerance.
+constexpr int kOverlayWidth = 170, kOverlayHeight = 42;
+constexpr int kChannelTolerance = 24, kAllowedPixels = 800;
 
 // Pixels outside the overlay corner whose channels differ by more than
 // `channelTolerance`; -1 when the sizes differ.
 int differentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance);
-
 // Pixels outside the overlay corner that are not the clear grey.
 int nonBackgroundPixels(const RgbImage& image);
-
-// At most `kAllowedPixels` pixels may differ by more than `kChannelTolerance`.
-constexpr int kChannelTolerance = 24;
-constexpr int kAllowedPixels = 800;  // half a percent of the window
-
 std::string referencePath(const std::string& name);
 bool matchesReference(const RgbImage& picture, const RgbImage& reference);
 // Keeps a picture for a person to look at after a failure; returns the path.

@@ -1,5 +1,6 @@
-// A GL context made current on a window of the viewer's pixel format
-// (double-buffered RGBA, 24-bit depth), for tests that need a driver.
+// A 400 x 400 window on the X11 backend with a GL context of the viewer's
+// pixel format (double-buffered RGBA, 24-bit depth) current on it, for tests
+// that need a driver.
 #pragma once
 
 #include <string>
@@ -9,33 +10,41 @@
 
 namespace testing_support {
 
-// The window's device context with a new context current on it, or null.
-// The platform layer must be set up with a display backend.
-inline platform::HDC makeWindowContextCurrent(platform::Window* window) {
-    using namespace platform::win;
-    platform::HDC dc = platform::getDC(window);
-    platform::PIXELFORMATDESCRIPTOR pfd;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.cColorBits = 32;
-    pfd.cDepthBits = 24;
-    if (!platform::setPixelFormat(dc, platform::choosePixelFormat(dc, pfd), pfd)) return nullptr;
-    return platform::wglMakeCurrent(dc, platform::wglCreateContext(dc)) ? dc : nullptr;
-}
+struct WindowContext {
+    platform::Window* window = nullptr;
+    platform::HDC dc = nullptr;
+    platform::HGLRC context = nullptr;
+    std::string error;  // what failed; empty when the context is current
+};
 
 inline intptr_t passMessagesOn(platform::Window* w, unsigned m, uintptr_t wp, intptr_t lp) {
     return platform::defWindowProc(w, m, wp, lp);
 }
 
-// Sets up the X11 backend, opens a 400 x 400 window and makes a new
-// context current on it; an empty string, or what failed.
-inline std::string openWindowWithContext() {
+// Sets up the X11 backend (platform::terminate() ends it), opens the window
+// and makes a new context current on it.
+inline WindowContext openWindowWithContext() {
     using namespace platform::win;
-    if (!platform::init(platform::Backend::x11)) return std::string("no display: ") + platform::lastError();
-    if (!platform::registerClass({"test", CS_OWNDC, passMessagesOn})) return "cannot register the class";
-    platform::Window* window =
-        platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 400, 400);
-    if (window == nullptr) return "cannot create the window";
-    return makeWindowContextCurrent(window) ? "" : "cannot make a context current on the window";
+    WindowContext w;
+    if (!platform::init(platform::Backend::x11)) {
+        w.error = std::string("no display: ") + platform::lastError();
+    } else if (!platform::registerClass({"test", CS_OWNDC | CS_DBLCLKS, passMessagesOn})) {
+        w.error = "cannot register the class";
+    } else if (!(w.window = platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0,
+                                                   0, 400, 400))) {
+        w.error = "cannot create the window";
+    } else {
+        w.dc = platform::getDC(w.window);
+        platform::PIXELFORMATDESCRIPTOR pfd;
+        pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+        pfd.cColorBits = 32;
+        pfd.cDepthBits = 24;
+        if (!platform::setPixelFormat(w.dc, platform::choosePixelFormat(w.dc, pfd), pfd) ||
+            !platform::wglMakeCurrent(w.dc, w.context = platform::wglCreateContext(w.dc))) {
+            w.error = std::string("cannot make a context current on the window: ") + platform::lastError();
+        }
+    }
+    return w;
 }
 
 }  // namespace testing_support

@@ -1,5 +1,7 @@
 #include "tests/common/xvfb_environment.h"
 
+#include <gtest/gtest.h>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -7,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "tests/common/run_command.h"
 #include "tests/common/temp_dir.h"
@@ -71,17 +74,22 @@ void PrivateXServer::kill() {
 
 }  // namespace testing_support
 
-void XvfbEnvironment::SetUp() {
-    server_ = new testing_support::PrivateXServer;
-    ASSERT_FALSE(server_->display().empty()) << "Xvfb did not start";
-    setenv("DISPLAY", server_->display().c_str(), 1);
-}
-
-void XvfbEnvironment::TearDown() {
-    delete server_;
-    server_ = nullptr;
-    unsetenv("DISPLAY");
-}
+namespace {
 
 // Every test program that links this file gets the display.
-static ::testing::Environment* const xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+class XvfbEnvironment : public ::testing::Environment {
+    void SetUp() override {
+        server_ = std::make_unique<testing_support::PrivateXServer>();
+        ASSERT_FALSE(server_->display().empty()) << "Xvfb did not start";
+        setenv("DISPLAY", server_->display().c_str(), 1);
+    }
+    void TearDown() override {
+        server_.reset();
+        unsetenv("DISPLAY");
+    }
+    std::unique_ptr<testing_support::PrivateXServer> server_;
+};
+
+::testing::Environment* const xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+}  // namespace

@@ -3,8 +3,6 @@
 // run in parallel never share a pointer or a keyboard focus.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <sys/types.h>
 
 #include <string>
@@ -29,12 +27,3 @@ private:
 };
 
 }  // namespace testing_support
-
-class XvfbEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override;
-    void TearDown() override;
-
-private:
-    testing_support::PrivateXServer* server_ = nullptr;
-};

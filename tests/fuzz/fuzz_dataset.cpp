@@ -7,26 +7,14 @@
 #include "tests/fuzz/fuzz_scratch.h"
 #include "volume/volume.h"
 
-namespace {
-
 constexpr int kEdge = 8;
-
-volume::Volume& sharedVolume() {
-    // An empty path fails before any progress line; later loads are silent.
-    static volume::Volume* volume = [] {
-        auto* v = new volume::Volume("", kEdge);
-        v->setProgressOutput(nullptr);
-        return v;
-    }();
-    return *volume;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static const fuzzing::ScratchFile scratch(".dat");
     const std::string& path = scratch.write(data, size);
-    volume::Volume& volume = sharedVolume();
+    // An empty path fails before any progress line; later loads are silent.
+    static volume::Volume& volume = *new volume::Volume("", kEdge);
+    volume.setProgressOutput(nullptr);
     volume.load(path.c_str(), kEdge);
     if (volume.isEmpty()) {
         FUZZ_CHECK(volume.loadError().rfind(path + ": ", 0) == 0);

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,26 +20,18 @@ namespace {
 // check; the resampling itself is linear in the output.
 constexpr double kMaxFuzzOutput = 1 << 18;
 
-std::FILE* nullOutput() {
-    static std::FILE* sink = std::fopen("/dev/null", "w");
-    return sink;
-}
+std::FILE* const nullOutput = std::fopen("/dev/null", "w");
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static const fuzzing::ScratchFile rawFile(".raw");
     static const fuzzing::ScratchFile outFile(".dat");
-    const char* begin = reinterpret_cast<const char*>(data);
-    const char* nul = static_cast<const char*>(std::memchr(begin, '\0', size));
-    const char* end = nul != nullptr ? nul : begin + size;
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const std::size_t nul = input.find('\0');
     std::vector<std::string> arguments;
-    for (const char* line = begin; line < end;) {
-        const char* newline = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
-        const char* stop = newline != nullptr ? newline : end;
-        arguments.emplace_back(line, stop);
-        line = stop + 1;
-    }
+    std::istringstream lines(input.substr(0, nul));
+    for (std::string line; std::getline(lines, line);) arguments.push_back(line);
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
 
@@ -57,12 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!volimport::cubicShape(options.layout.dims, options.spacing, 65535, shape, error)) return 0;
     if (static_cast<double>(shape.dims[0]) * shape.dims[1] * shape.dims[2] > kMaxFuzzOutput) return 0;
 
-    const std::size_t rawSize = nul != nullptr ? size - static_cast<std::size_t>(nul + 1 - begin) : 0;
-    options.inputPath = rawFile.write(nul != nullptr ? nul + 1 : begin, rawSize);
+    const std::string raw = nul != std::string::npos ? input.substr(nul + 1) : std::string();
+    options.inputPath = rawFile.write(raw.data(), raw.size());
     options.outputPath = outFile.path();
     options.force = true;
     volimport::ImportResult result;
-    if (volimport::runImport(options, nullOutput(), nullOutput(), &result) == 0) {
+    if (volimport::runImport(options, nullOutput, nullOutput, &result) == 0) {
         for (int a = 0; a < 3; ++a) FUZZ_CHECK(result.dims[a] == shape.dims[a]);
         FUZZ_CHECK(result.minValue <= result.maxValue && result.maxValue <= 4095);
     }

@@ -1,6 +1,6 @@
-// A scratch file for fuzz targets whose code under test reads from a path:
-// one per process, in memory-backed /dev/shm when there is one, removed at
-// exit.
+// Shared by the fuzz targets: a scratch file for code that reads from a path
+// (one per process, in memory-backed /dev/shm when there is one, removed at
+// exit), and a check that stops the run so that libFuzzer keeps the input.
 #pragma once
 
 #include <unistd.h>
@@ -13,14 +13,10 @@ namespace fuzzing {
 
 class ScratchFile {
 public:
-    explicit ScratchFile(const char* suffix) {
-        const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::getenv("TMPDIR");
-        path_ = std::string(base != nullptr ? base : "/tmp") + "/volview-fuzz-" + std::to_string(getpid()) + suffix;
-    }
+    explicit ScratchFile(const char* suffix)
+        : path_(std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/volview-fuzz-" +
+                std::to_string(getpid()) + suffix) {}
     ~ScratchFile() { std::remove(path_.c_str()); }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
-
     // Replaces the file's contents; returns its path.
     const std::string& write(const void* data, std::size_t size) const {
         std::FILE* file = std::fopen(path_.c_str(), "wb");
@@ -34,13 +30,12 @@ private:
     std::string path_;
 };
 
-// Stops the run on a broken property, so that libFuzzer keeps the input.
-#define FUZZ_CHECK(condition)                                                              \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
+#define FUZZ_CHECK(condition)                                                                   \
+    do {                                                                                        \
+        if (!(condition)) {                                                                     \
             std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
+            std::abort();                                                                       \
+        }                                                                                       \
     } while (0)
 
 }  // namespace fuzzing

@@ -1,32 +1,22 @@
-// An in-memory driver for the extension tests: fake GL strings, a fake
-// window-system extension-string query and a resolver that answers every name
-// with its own non-null address unless told otherwise. Installing it clears
-// all extension state; removing it restores the defaults.
+// An in-memory driver for the extension tests: fake GL strings, fake
+// window-system extension-string queries that count their calls, and a
+// resolver that answers every other name with a non-null address. Installing
+// it clears all extension state; removing it restores the defaults.
 #pragma once
 
-#include <map>
-#include <set>
 #include <string>
-#include <vector>
 
 #include "glext/entry_points.h"
 
 class FakeDriver {
 public:
-    const char* version = "1.1";     // GL_VERSION; null for none
+    const char* version = "1.1";     // GL_VERSION
     const char* glExtensions = "";   // GL_EXTENSIONS; null for none
     const char* wglExtensions = "";  // what both extension-string queries answer
-    bool arbQuery = true;            // wglGetExtensionsStringARB resolves
-    bool extQuery = true;            // wglGetExtensionsStringEXT resolves
-    std::set<std::string> missing;   // names the resolver does not find
-
-    std::vector<std::string> lookups;  // every name asked of the resolver
-    int glExtensionsReads = 0;
-    int arbCalls = 0;
-    int extCalls = 0;
+    int arbCalls = 0, extCalls = 0;
     glext::HDC dcSeen = nullptr;  // the context the ARB query was last asked about
 
-    static glext::HDC currentDc() { return reinterpret_cast<glext::HDC>(&instance()); }
+    static glext::HDC currentDc() { return reinterpret_cast<glext::HDC>(instance_); }
 
     FakeDriver() {
         instance_ = this;
@@ -43,48 +33,28 @@ public:
         instance_ = nullptr;
     }
 
-    // The address the resolver hands out for `name`.
-    void* procFor(const std::string& name) { return &procs_[name]; }
-    int lookupsOf(const std::string& name) const {
-        int count = 0;
-        for (const std::string& seen : lookups) count += seen == name ? 1 : 0;
-        return count;
-    }
-
 private:
-    static FakeDriver& instance() { return *instance_; }
-
     static void* resolve(const char* name) {
-        FakeDriver& d = instance();
-        d.lookups.push_back(name);
+        static char anyProc;
         const std::string key = name;
-        if (d.missing.count(key) != 0) return nullptr;
-        if (key == "wglGetExtensionsStringARB")
-            return d.arbQuery ? reinterpret_cast<void*>(&arbString) : nullptr;
-        if (key == "wglGetExtensionsStringEXT")
-            return d.extQuery ? reinterpret_cast<void*>(&extString) : nullptr;
-        return d.procFor(key);
+        if (key == "wglGetExtensionsStringARB") return reinterpret_cast<void*>(&arbString);
+        if (key == "wglGetExtensionsStringEXT") return reinterpret_cast<void*>(&extString);
+        return &anyProc;
     }
     static const GLubyte* APIENTRY glString(GLenum which) {
-        FakeDriver& d = instance();
-        const char* text = nullptr;
-        if (which == GL_VERSION) text = d.version;
-        if (which == GL_EXTENSIONS) {
-            ++d.glExtensionsReads;
-            text = d.glExtensions;
-        }
-        return reinterpret_cast<const GLubyte*>(text);
+        return reinterpret_cast<const GLubyte*>(which == GL_VERSION      ? instance_->version
+                                                : which == GL_EXTENSIONS ? instance_->glExtensions
+                                                                         : nullptr);
     }
     static const char* APIENTRY arbString(glext::HDC dc) {
-        ++instance().arbCalls;
-        instance().dcSeen = dc;
-        return instance().wglExtensions;
+        ++instance_->arbCalls;
+        instance_->dcSeen = dc;
+        return instance_->wglExtensions;
     }
     static const char* APIENTRY extString() {
-        ++instance().extCalls;
-        return instance().wglExtensions;
+        ++instance_->extCalls;
+        return instance_->wglExtensions;
     }
 
     static inline FakeDriver* instance_ = nullptr;
-    std::map<std::string, char> procs_;
 };

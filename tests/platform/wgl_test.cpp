@@ -1,8 +1,7 @@
-// Pixel formats, contexts, off-screen buffers and the resolver's rules, on
-// the null backend (four pretend formats: two window, two off-screen).
+// Off-screen buffers and the render-texture rules, on the null backend (four
+// pretend formats: two window, two off-screen).
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,64 +15,52 @@ using namespace platform::win;
 namespace {
 
 std::vector<std::string> errors;
-void collect(const char* message) { errors.push_back(message); }
 intptr_t proc(Window* w, unsigned m, uintptr_t wp, intptr_t lp) { return defWindowProc(w, m, wp, lp); }
 
 class WglTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        errors.clear();
-        previousSink = setErrorSink(collect);
+        previousSink = setErrorSink([](const char* message) { errors.push_back(message); });
         null::setGlStrings("2.1 Null", "GL_ARB_multitexture GL_ARB_fragment_program");
         ASSERT_TRUE(init(Backend::null));
         ASSERT_TRUE(registerClass({"test", CS_OWNDC, proc}));
-        window = createWindow("test", "test", WS_VISIBLE, 0, 0, 400, 400);
-        dc = getDC(window);
+        dc = getDC(createWindow("test", "test", WS_VISIBLE, 0, 0, 400, 400));
         PIXELFORMATDESCRIPTOR pfd;
         pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
         pfd.cColorBits = 32;
         pfd.cDepthBits = 24;
-        format = choosePixelFormat(dc, pfd);
-        ASSERT_TRUE(setPixelFormat(dc, format, pfd));
+        ASSERT_TRUE(setPixelFormat(dc, choosePixelFormat(dc, pfd), pfd));
         context = wglCreateContext(dc);
         ASSERT_TRUE(wglMakeCurrent(dc, context));
+        // The viewer's request for its off-screen buffer format.
+        const int attributes[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_BIND_TO_TEXTURE_RGBA_ARB, 1, WGL_COLOR_BITS_ARB, 24,
+                                  WGL_ALPHA_BITS_ARB, 8, WGL_DEPTH_BITS_ARB, 16, 0, 0};
+        const FLOAT none[] = {0, 0};
+        UINT count = 0;
+        ASSERT_TRUE(wglChoosePixelFormatARB(dc, attributes, none, 1, &pbufferFormat, &count));
+        ASSERT_EQ(count, 1u);
+        errors.clear();
     }
     void TearDown() override {
         terminate();
         setErrorSink(previousSink);
     }
 
-    // The viewer's request for its off-screen buffer format.
-    int pbufferFormat() {
-        const int attributes[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_BIND_TO_TEXTURE_RGBA_ARB, 1,
-                                  WGL_COLOR_BITS_ARB, 24, WGL_ALPHA_BITS_ARB, 8,
-                                  WGL_DEPTH_BITS_ARB, 16, 0, 0};
-        const FLOAT none[] = {0, 0};
-        int found = 0;
-        UINT count = 0;
-        EXPECT_TRUE(wglChoosePixelFormatARB(dc, attributes, none, 1, &found, &count));
-        EXPECT_EQ(count, 1u);
-        return found;
-    }
-
     ErrorSink previousSink = nullptr;
-    Window* window = nullptr;
     HDC dc = nullptr;
-    int format = 0;
     HGLRC context = nullptr;
+    int pbufferFormat = 0;
 };
 
 TEST_F(WglTest, OffScreenBufferFollowsTheRenderTextureRules) {
-    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB,
-                              WGL_TEXTURE_TARGET_ARB, WGL_TEXTURE_2D_ARB,
+    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB, WGL_TEXTURE_TARGET_ARB, WGL_TEXTURE_2D_ARB,
                               WGL_MIPMAP_TEXTURE_ARB, 1, WGL_PBUFFER_LARGEST_ARB, 0, 0, 0};
-    HPBUFFERARB pbuffer = wglCreatePbufferARB(dc, pbufferFormat(), 512, 256, attributes);
+    HPBUFFERARB pbuffer = wglCreatePbufferARB(dc, pbufferFormat, 512, 256, attributes);
     ASSERT_NE(pbuffer, nullptr);
     int width = 0, height = 0;
     EXPECT_TRUE(wglQueryPbufferARB(pbuffer, WGL_PBUFFER_WIDTH_ARB, &width));
     EXPECT_TRUE(wglQueryPbufferARB(pbuffer, WGL_PBUFFER_HEIGHT_ARB, &height));
-    EXPECT_EQ(width, 512);
-    EXPECT_EQ(height, 256);
+    EXPECT_EQ(width * 1000 + height, 512256);
     HDC pdc = wglGetPbufferDCARB(pbuffer);
     HGLRC pcontext = wglCreateContext(pdc);
     ASSERT_NE(pcontext, nullptr);

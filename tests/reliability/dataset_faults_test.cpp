@@ -24,13 +24,6 @@ using testing_support::ViewerRun;
 constexpr int kExitCannotStart = 2;
 constexpr const char* kDataset = "skewed_head.dat";
 
-// A file whose length matches a header of 2048 x 2048 x 1024 samples (8 GiB,
-// sparse: it takes no disk), so that only the allocation can fail.
-void writeHugeSparseDataset(const std::string& path) {
-    testing_support::writeBytes(path, datasetHeader(2048, 2048, 1024));
-    ASSERT_EQ(truncate(path.c_str(), 6 + 2 * (off_t(2048) * 2048 * 1024)), 0);
-}
-
 void expectStoppedWithBox(const ViewerRun& run, const std::string& problem) {
     EXPECT_TRUE(run.exited && run.status == kExitCannotStart) << run.describe();
     EXPECT_FALSE(run.timedOut);
@@ -85,7 +78,9 @@ TEST(DatasetFaults, EachBadDatasetEndsTheRunWithItsProblem) {
 TEST(DatasetFaults, NoMemoryForTheSamples) {
     TempDir dir;
     testing_support::prepareRunDirectory(dir.path());
-    writeHugeSparseDataset(dir.file(kDataset));
+    // The file's length matches the header (8 GiB, sparse: it takes no disk).
+    testing_support::writeBytes(dir.file(kDataset), datasetHeader(2048, 2048, 1024));
+    ASSERT_EQ(truncate(dir.file(kDataset).c_str(), 6 + 2 * (off_t(2048) * 2048 * 1024)), 0);
     testing_support::ViewerLaunch options{"volview256", dir.path()};
 #if defined(__SANITIZE_ADDRESS__)
     // The sanitizer reserves terabytes of address space for itself, so a

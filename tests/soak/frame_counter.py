@@ -1,12 +1,8 @@
 #!/usr/bin/python3
-"""frame_counter.py TITLE COUNT_FILE: counts the frames that the window called
-TITLE shows, from outside the program, and keeps the count in COUNT_FILE.
-
-Every frame ends with the whole back buffer put onto the window. The X
-DAMAGE extension reports each drawing on the window as a rectangle; a
-rectangle that covers the whole window is one frame shown. The count file is
-rewritten (atomically) a few times a second; the counter ends when the window
-or the display goes away."""
+"""frame_counter.py TITLE COUNT_FILE: counts the frames the window called TITLE
+shows, from outside the program, into COUNT_FILE (rewritten atomically a few
+times a second) until the window or the display goes away. Every frame puts
+the whole back buffer onto the window: a DAMAGE rectangle covering it all."""
 import os
 import sys
 import time
@@ -14,66 +10,53 @@ import time
 from Xlib import X, display, error
 from Xlib.ext import damage
 
-# The window search is the close script's own.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "scripts"))
 from close_window import find  # noqa: E402
 
 
 def publish(path, frames):
-    temporary = path + ".tmp"
-    with open(temporary, "w") as out:
+    with open(path + ".tmp", "w") as out:
         out.write("%d\n" % frames)
-    os.replace(temporary, path)
+    os.replace(path + ".tmp", path)
 
 
-def main():
-    if len(sys.argv) != 3:
-        sys.stderr.write("usage: frame_counter.py TITLE COUNT_FILE\n")
-        return 2
-    title, path = sys.argv[1], sys.argv[2]
+def main(title, path):
     screen = display.Display()
     if not screen.has_extension("DAMAGE"):
-        sys.stderr.write("frame_counter.py: the display has no DAMAGE extension\n")
-        return 1
+        sys.exit("frame_counter.py: the display has no DAMAGE extension")
     screen.damage_query_version()
-    window = None
     for _ in range(300):
         window = find(screen.screen().root, title)
         if window is not None:
             break
         time.sleep(0.1)
-    if window is None:
-        sys.stderr.write("frame_counter.py: no window called %r\n" % title)
-        return 1
+    else:
+        sys.exit("frame_counter.py: no window called %r" % title)
     window.change_attributes(event_mask=X.StructureNotifyMask)
     window.damage_create(damage.DamageReportRawRectangles)
     screen.sync()
-    frames = 0
-    published = 0.0
+    frames, published = 0, 0.0
     publish(path, frames)
     try:
         while True:
             while screen.pending_events() == 0:
-                now = time.monotonic()
-                if now - published > 0.2:
+                if time.monotonic() - published > 0.2:
                     publish(path, frames)
-                    published = now
+                    published = time.monotonic()
                 time.sleep(0.005)
-                # Reading is what notices a server that went away.
-                screen.flush()
+                screen.flush()  # what notices a server that went away
             event = screen.next_event()
             if event.type == X.DestroyNotify:
                 break
-            if not hasattr(event, "area"):
-                continue
-            area, whole = event.area, event.drawable_geometry
-            if area.x == 0 and area.y == 0 and area.width == whole.width and area.height == whole.height:
-                frames += 1
+            if hasattr(event, "area"):
+                area, whole = event.area, event.drawable_geometry
+                frames += (area.x, area.y, area.width, area.height) == (0, 0, whole.width, whole.height)
     except (error.ConnectionClosedError, error.XError, OSError):
         pass
     publish(path, frames)
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    if len(sys.argv) != 3:
+        sys.exit("usage: frame_counter.py TITLE COUNT_FILE")
+    main(sys.argv[1], sys.argv[2])

@@ -45,13 +45,11 @@ namespace testing_support {
 
 // Loads an edge^3 volume whose file sample (x, y, z) is sample(x, y, z);
 // with a file of the grid's size, storage position equals file position.
-// VolumeType lets tests load a Volume subclass.
-template <typename VolumeType = volume::Volume>
-std::unique_ptr<VolumeType> loadCube(int edge, const SampleFunction& sample) {
+inline std::unique_ptr<volume::Volume> loadCube(int edge, const SampleFunction& sample) {
     TempDir dir;
     const std::string path = dir.write("cube.dat", datasetBytes(edge, edge, edge, sample));
     testing::internal::CaptureStdout();
-    auto loaded = std::make_unique<VolumeType>(path.c_str(), edge);
+    auto loaded = std::make_unique<volume::Volume>(path.c_str(), edge);
     testing::internal::GetCapturedStdout();
     return loaded;
 }

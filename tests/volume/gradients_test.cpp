@@ -1,5 +1,4 @@
-// Gradients of the sample field, the packed gradient word, the gradient
-// image and the shading pass.
+// Gradients of the sample field and the gradient image.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,7 +12,6 @@ using support::Vector3;
 using testing_support::loadCube;
 
 constexpr int kEdge = 12;
-const double kSixth = static_cast<double>(0.16666667f);
 
 TEST(Gradients, StoredVectorPointsTowardsDenserMaterialInStorageAxes) {
     // Density grows with storage z (towards the top slice).
@@ -22,17 +20,6 @@ TEST(Gradients, StoredVectorPointsTowardsDenserMaterialInStorageAxes) {
     EXPECT_EQ(g.z, 16.666666f);
     EXPECT_EQ(g.x, 0.0f);
 }
-
-// A volume whose gradients are whatever the test says: the packing, the
-// gradient image and the shading must all go through gradient().
-class FixedGradientVolume : public volume::Volume {
-public:
-    using Volume::Volume;
-    Vector3 gradient(int x, int y, int k) override {
-        return (x > 0 && y > 0 && k > 0) ? fixed : Vector3(0, 0, 0);
-    }
-    Vector3 fixed;
-};
 
 TEST(GradientImage, TexelsHoldGradientBytesAndDensityInStorageOrder) {
     auto volume = loadCube(kEdge, [](int x, int, int) { return static_cast<uint16_t>(100 + 10 * x); });

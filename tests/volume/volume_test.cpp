@@ -1,4 +1,4 @@
-// Voxel access, value modes, sampling and the small accessors of Volume.
+// Voxel access, value modes and sampling of Volume.
 #include "volume/volume.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 
 namespace {
 
-using support::Vector3;
 using testing_support::loadCube;
 using testing_support::positionCode;
 
@@ -57,12 +56,5 @@ TEST(Volume, SampleAtRoundsHalfUpToTheNearestVoxel) {
     EXPECT_EQ(volume->sampleAt(1.0f, 1.5f, 6.99f, 0), volume->value(1, 2, 7));
     EXPECT_EQ(volume->sampleAt(-3.0f, 1e30f, 2.0f, 0), 0u);
 }
-
-class RecordingSampler : public volume::VoxelSampler {
-public:
-    uint32_t sample(float x, float, float, int32_t w) override { return static_cast<uint32_t>(x) * 1000 + w; }
-    void attachTo(volume::Volume* volume) override { attachedTo = volume; }
-    volume::Volume* attachedTo = nullptr;
-};
 
 }  // namespace
