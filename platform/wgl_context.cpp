@@ -167,7 +167,18 @@ bool wglFormatAttribute(int format, int attribute, int& value) {
         break;
     }
     value = 0;
-    return win32().wgl.getPixelFormatAttribiv(win32().helperDC, format, 0, 1, &attribute, &value) != 0;
+    const bool known =
+        win32().wgl.getPixelFormatAttribiv(win32().helperDC, format, 0, 1, &attribute, &value) != 0;
+    // NOTE: Wine does not answer the pbuffer size limits (the call fails or
+    // gives 0). wglCreatePbufferARB still judges a size, so the limit reported
+    // then is the largest the layer accepts anywhere.
+    const bool sizeLimit = attribute == WGL_MAX_PBUFFER_WIDTH_ARB || attribute == WGL_MAX_PBUFFER_HEIGHT_ARB ||
+                           attribute == WGL_MAX_PBUFFER_PIXELS_ARB;
+    if (sizeLimit && value <= 0 && query(format, WGL_DRAW_TO_PBUFFER_ARB)) {
+        value = attribute == WGL_MAX_PBUFFER_PIXELS_ARB ? 16384 * 16384 : 16384;
+        return true;
+    }
+    return known;
 }
 
 bool wglFormatFitsWindow(int format, const Window&) {
