@@ -3,6 +3,7 @@
 // (wglCreatePbufferARB, wglBindTexImageARB): no read-back copy on this host.
 // A hidden helper window with a plain context reaches the WGL extensions.
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <memory>
 #include <string>
@@ -263,7 +264,23 @@ void wglDestroyPbufferOf(Pbuffer& pbuffer) {
 }
 
 bool wglBindTexImageOf(Pbuffer& pbuffer) {
-    if (!win32().wgl.bindTexImage(pbuffer.wgl->handle, pbuffer.wgl->buffer)) {
+    // NOTE: Wine binds by copying level 0 alone, whatever WGL_MIPMAP_TEXTURE_ARB
+    // says, so a mipmapped image bound to a texture whose filter reads the
+    // levels would leave that texture incomplete. GL_GENERATE_MIPMAP during
+    // the bind has the driver build them; drivers that bind the levels
+    // themselves are not hindered by it.
+    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    const bool levels = pbuffer.mipmapTexture && minFilter != GL_NEAREST && minFilter != GL_LINEAR;
+    GLint generate = GL_FALSE;
+    if (levels) {
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &generate);
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+    }
+    const BOOL bound = win32().wgl.bindTexImage(pbuffer.wgl->handle, pbuffer.wgl->buffer);
+    if (levels)
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generate);
+    if (!bound) {
         reportError("WGL", "Failed to bind the pbuffer's image (%s)", wglError());
         return false;
     }

@@ -26,7 +26,7 @@ struct Rgb {
 class GlxTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(init(Backend::x11)) << lastError();
+        ASSERT_TRUE(init()) << lastError();
         ASSERT_TRUE(registerClass({"test", CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC, proc}));
         window = createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0,
                               400, 400);

@@ -5,11 +5,15 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include <cstring>
 #include <string>
 
 #include "tests/common/temp_dir.h"
+#ifndef _WIN32
 #include "tests/common/unprivileged.h"
+#endif
 
 namespace {
 
@@ -66,15 +70,17 @@ TEST(ProgramText, SharedBufferAndOwnDestination) {
     EXPECT_EQ(reader.text(own), own);
     EXPECT_STREQ(own, "second");
 
-    ASSERT_TRUE(reader.load(dir.write("nul.txt", std::string("ab\0cd", 5)).c_str()));
+    ASSERT_TRUE(reader.load(dir.write("zero_byte.txt", std::string("ab\0cd", 5)).c_str()));
     EXPECT_EQ(reader.length(), 5u);
     EXPECT_EQ(std::strlen(reader.text()), 2u);
 }
 
 TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
     TempDir dir;
-    mkdir(dir.file("folder").c_str(), 0755);
+    std::filesystem::create_directory(dir.file("folder"));
+#ifndef _WIN32
     mkfifo(dir.file("pipe").c_str(), 0600);  // no writer: opening it must not wait
+#endif
     const std::string tooLarge = dir.write("large.txt", std::string(ProgramText::kSharedBufferSize, 'a'));
     // Exactly one byte under the limit still fits, terminator included.
     const std::string fits = dir.write("fits.txt", std::string(ProgramText::kSharedBufferSize - 1, 'b'));
@@ -85,8 +91,12 @@ TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
     const Row rows[] = {
         {dir.file("missing.txt"), "cannot open"},
         {dir.file("folder"), "is a directory"},
+#ifdef _WIN32
+        {"NUL", "is not a regular file"},
+#else
         {"/dev/zero", "is not a regular file"},
         {dir.file("pipe"), "is not a regular file"},
+#endif
         {tooLarge, "too large"},
     };
     for (const Row& row : rows) {
@@ -105,6 +115,7 @@ TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
     EXPECT_EQ(std::strlen(reader.text()), ProgramText::kSharedBufferSize - 1);
 }
 
+#ifndef _WIN32  // permissions and other users are POSIX
 TEST(ProgramText, UnreadableFileSaysPermissionDenied) {
     TempDir dir;
     chmod(dir.path().c_str(), 0755);
@@ -117,5 +128,6 @@ TEST(ProgramText, UnreadableFileSaysPermissionDenied) {
     ASSERT_TRUE(run.ran) << "could not run as an unprivileged user";
     EXPECT_EQ(run.output, path + ": cannot open (Permission denied)");
 }
+#endif
 
 }  // namespace
