@@ -94,8 +94,6 @@ windows() {
   fi
   echo "== tests (Windows build, under Wine)"
   (cd "$dir" && ctest --output-on-failure -j2)
-  echo "== end to end (Windows build, under Wine)"
-  tests/windows/wine_e2e.sh "$dir/run" tests/app/reference
   kill $xvfb 2>/dev/null; trap - EXIT; rm -f "$numberFile"
   # The package: the run folder and a short note for Windows users.
   local package=$dir/package/volview
