@@ -3,6 +3,7 @@
 #pragma once
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <memory>
 #include <string>

@@ -2,14 +2,14 @@
 // Starts the viewer as volview (or volview256) does, in RUN_DIR, and prints
 // as JSON: the time from start to the first frame on screen, and frames per
 // second for each combination of passes. Needs a display (Xvfb will do).
-#include <unistd.h>
-
 #include <GL/gl.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>  // dup: mingw-w64 has it too
+#include <filesystem>
 #include <string>
 
 #include "app/viewer.h"
@@ -43,14 +43,15 @@ int main(int argc, char** argv) {
         if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
         if (!std::strcmp(argv[i], "--edge")) edge = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--frames")) frames = std::atoi(argv[i + 1]);
-        if (!std::strcmp(argv[i], "--dir") && chdir(argv[i + 1]) != 0) {
+        std::error_code entered;
+        if (!std::strcmp(argv[i], "--dir") && (std::filesystem::current_path(argv[i + 1], entered), entered)) {
             std::fprintf(stderr, "viewer_bench: cannot enter %s\n", argv[i + 1]);
             return 1;
         }
     }
     // The JSON goes to standard output; the viewer's progress lines do not.
     std::FILE* json = fdopen(dup(fileno(stdout)), "w");
-    if (json == nullptr || !std::freopen("/dev/null", "w", stdout)) return 1;
+    if (json == nullptr || !std::freopen(VOLVIEW_NULL_DEVICE, "w", stdout)) return 1;
 
     const Clock::time_point start = Clock::now();
     app::Viewer viewer;

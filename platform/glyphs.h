@@ -52,7 +52,8 @@ constexpr uint32_t GDI_ERROR = 0xFFFFFFFFu;
 // with an error naming the face, when nothing usable is installed.
 Font* createFont(int height, int weight, bool italic, bool antialiased, const char* face);
 
-// The file of the face the font uses ("" for none).
+// The file of the face the font uses; on Windows, where GDI keeps files to
+// itself, the name of the face it picked ("" for none).
 const char* fontFile(const Font* font);
 
 // Selects the font into the device context for getGlyphOutline; returns false

@@ -1,6 +1,7 @@
 // What a backend must provide, and the state every backend shares. Only the
 // layer's own files include this; backend-private types (WindowX11,
-// ContextGLX, PbufferGLX) are declared in their backend's files.
+// ContextGLX, PbufferGLX; WindowWin32, ContextWGL, PbufferWGL) are declared
+// in their backend's files.
 #pragma once
 
 #include <memory>
@@ -17,6 +18,9 @@ namespace platform {
 struct WindowX11;
 struct ContextGLX;
 struct PbufferGLX;
+struct WindowWin32;
+struct ContextWGL;
+struct PbufferWGL;
 
 struct DeviceContext {
     Window* window = nullptr;    // exactly one of window and pbuffer is set
@@ -34,12 +38,14 @@ struct Window {
     bool visible = false;
     DeviceContext dc;
     WindowX11* x11 = nullptr;
+    WindowWin32* win32 = nullptr;
 };
 
 struct RenderContext {
     int pixelFormat = 0;
     DeviceContext* dc = nullptr;  // where it is current, or null
     ContextGLX* glx = nullptr;
+    ContextWGL* wgl = nullptr;
     // Extensions and version of this context, read the first time the
     // resolver needs them (the context is current then).
     bool featuresKnown = false;
@@ -56,6 +62,7 @@ struct Pbuffer {
     bool bound = false;      // between wglBindTexImageARB and wglReleaseTexImageARB
     DeviceContext dc;
     PbufferGLX* glx = nullptr;
+    PbufferWGL* wgl = nullptr;
 };
 
 // The operations of one backend. Pixel formats are numbered from 1 and
@@ -88,8 +95,10 @@ struct BackendOps {
     bool (*createPbuffer)(Pbuffer& pbuffer);
     void (*destroyPbuffer)(Pbuffer& pbuffer);
     // Copies the buffer's rendered image into the texture bound to
-    // GL_TEXTURE_2D of the current context.
+    // GL_TEXTURE_2D of the current context, or has the driver bind it there.
     bool (*bindTexImage)(Pbuffer& pbuffer);
+    // Ends a bind; null where bindTexImage made a copy and nothing is held.
+    bool (*releaseTexImage)(Pbuffer& pbuffer);
 
     // The window system's own lookup, and GL_VERSION / GL_EXTENSIONS of the
     // current context.
@@ -100,6 +109,9 @@ struct BackendOps {
 const BackendOps& nullBackend();
 #if VOLVIEW_HAVE_X11
 const BackendOps& x11Backend();
+#endif
+#if VOLVIEW_HAVE_WIN32
+const BackendOps& win32Backend();
 #endif
 
 // The backend init() chose; null before init.

@@ -105,7 +105,7 @@ const BackendOps& nullBackend() {
         nullPollEvents, nullReadWindowPixels, nullMessageBox, nullFormatCount,
         nullFormatAttribute, nullFormatFitsWindow, nullCreateContext, nullDestroyContext,
         nullMakeCurrent, nullSwapBuffers, nullCreatePbuffer, nullDestroyPbuffer,
-        nullBindTexImage, nullGetGlProc, nullGlString,
+        nullBindTexImage, nullptr, nullGetGlProc, nullGlString,
     };
     return ops;
 }

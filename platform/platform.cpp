@@ -85,7 +85,6 @@ bool init(Backend which) {
     case Backend::null:
         ops = &nullBackend();
         break;
-    case Backend::automatic:
     case Backend::x11:
 #if VOLVIEW_HAVE_X11
         ops = &x11Backend();
@@ -94,11 +93,31 @@ bool init(Backend which) {
         return false;
 #endif
         break;
+    case Backend::win32:
+#if VOLVIEW_HAVE_WIN32
+        ops = &win32Backend();
+#else
+        reportError("Platform", "This build has no Win32 backend");
+        return false;
+#endif
+        break;
+    case Backend::automatic:
+#if VOLVIEW_HAVE_X11
+        ops = &x11Backend();
+        which = Backend::x11;
+#elif VOLVIEW_HAVE_WIN32
+        ops = &win32Backend();
+        which = Backend::win32;
+#else
+        reportError("Platform", "This build has no window system backend");
+        return false;
+#endif
+        break;
     }
     if (!ops->init())
         return false;
     s.ops = ops;
-    s.chosen = which == Backend::null ? Backend::null : Backend::x11;
+    s.chosen = which;
     return true;
 }
 

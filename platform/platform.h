@@ -64,8 +64,9 @@ constexpr int IDOK = 1;
 }  // namespace win
 
 // Which implementation serves the calls. `automatic` is the host's window
-// system (X11 on Linux); `null` keeps everything in memory for tests.
-enum class Backend { automatic, x11, null };
+// system (X11 on Linux, Win32 on Windows); `null` keeps everything in memory
+// for tests.
+enum class Backend { automatic, x11, win32, null };
 
 // Connects to the window system; false (and an error) when it is missing,
 // e.g. no display. Calls other than messageBox need a successful init.

@@ -50,14 +50,4 @@ std::FILE* openRegularFile(const char* path, InputFileStatus& status, int& error
     return file;
 }
 
-const char* describeInputFileStatus(InputFileStatus status) {
-    switch (status) {
-        case InputFileStatus::ok: return "opened";
-        case InputFileStatus::cannotOpen: return "cannot open";
-        case InputFileStatus::directory: return "is a directory";
-        case InputFileStatus::notRegularFile: return "is not a regular file (a device or a pipe)";
-    }
-    return "cannot open";
-}
-
 }  // namespace platform

@@ -1,5 +1,5 @@
 // Whole-file text reading for POSIX hosts. POSIX has no text mode, so the
-// translation that the Windows runtime does in _read is done here.
+// bytes go through TextModeDecoder (text_mode.cpp).
 #include "platform/runtime.h"
 
 #include "platform/file_input.h"
@@ -11,8 +11,6 @@
 
 namespace platform {
 namespace {
-
-constexpr char kCtrlZ = 0x1A;
 
 class FileHandle {
 public:
@@ -29,40 +27,6 @@ private:
 };
 
 }  // namespace
-
-bool TextModeDecoder::append(const char* raw, std::size_t count, std::string& text) {
-    if (ended_) return false;
-    for (std::size_t i = 0; i < count; ++i) {
-        const char c = raw[i];
-        if (pendingCR_) {
-            pendingCR_ = false;
-            if (c != '\n') text.push_back('\r');
-        }
-        if (c == kCtrlZ) {
-            ended_ = true;
-            return false;
-        }
-        if (c == '\r') {
-            pendingCR_ = true;
-            continue;
-        }
-        text.push_back(c);
-    }
-    return true;
-}
-
-void TextModeDecoder::finish(std::string& text) {
-    if (pendingCR_) text.push_back('\r');  // a lone CR at the very end stays
-    pendingCR_ = false;
-}
-
-std::string translateTextMode(const char* raw, std::size_t count) {
-    std::string text;
-    TextModeDecoder decoder;
-    decoder.append(raw, count, text);
-    decoder.finish(text);
-    return text;
-}
 
 TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::string& text,
                             int& errorNumber) {
@@ -103,19 +67,6 @@ TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::str
         return TextReadStatus::tooLarge;
     }
     return TextReadStatus::ok;
-}
-
-const char* describeTextReadStatus(TextReadStatus status) {
-    switch (status) {
-        case TextReadStatus::ok: return "read";
-        case TextReadStatus::cannotOpen: return "cannot open";
-        case TextReadStatus::directory: return describeInputFileStatus(InputFileStatus::directory);
-        case TextReadStatus::notRegularFile:
-            return describeInputFileStatus(InputFileStatus::notRegularFile);
-        case TextReadStatus::readError: return "read error";
-        case TextReadStatus::tooLarge: return "too large";
-    }
-    return "unknown error";
 }
 
 }  // namespace platform

@@ -474,7 +474,7 @@ BOOL wglReleaseTexImageARB(HPBUFFERARB pbuffer, int buffer) {
     if (!backend() || !livePbuffer(pbuffer) || buffer != WGL_FRONT_LEFT_ARB || !pbuffer->bound)
         return 0;
     pbuffer->bound = false;
-    return 1;
+    return !backend()->releaseTexImage || backend()->releaseTexImage(*pbuffer) ? 1 : 0;
 }
 
 BOOL wglSetPbufferAttribARB(HPBUFFERARB pbuffer, const int* attributes) {

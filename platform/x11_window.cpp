@@ -314,7 +314,7 @@ const BackendOps& x11Backend() {
         "X11", x11Init, x11Terminate, x11CreateWindow, x11DestroyWindow, x11ShowWindow,
         x11PollEvents, x11ReadWindowPixels, x11MessageBox, glxFormatCount, glxFormatAttribute,
         glxFormatFitsWindow, glxCreateContext, glxDestroyContext, glxMakeCurrent,
-        glxSwapBuffers, glxCreatePbuffer, glxDestroyPbuffer, glxBindTexImage, glxGetGlProc,
+        glxSwapBuffers, glxCreatePbuffer, glxDestroyPbuffer, glxBindTexImage, nullptr, glxGetGlProc,
         glxGlString,
     };
     return ops;

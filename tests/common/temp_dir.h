@@ -2,12 +2,11 @@
 // small whole-file helpers.
 #pragma once
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -25,8 +24,14 @@ inline std::string readBytes(const std::string& path) {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "volview-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+        // create_directory is false when the name is taken: try another.
+        std::random_device seed;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() /
+                                   ("volview-test-" + std::to_string(seed()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
+        }
     }
     ~TempDir() {
         std::error_code ignored;

@@ -1,4 +1,4 @@
-// A 400 x 400 window on the X11 backend with a GL context of the viewer's
+// A 400 x 400 window on the host's window system with a GL context of the viewer's
 // pixel format (double-buffered RGBA, 24-bit depth) current on it, for tests
 // that need a driver.
 #pragma once
@@ -21,12 +21,12 @@ inline intptr_t passMessagesOn(platform::Window* w, unsigned m, uintptr_t wp, in
     return platform::defWindowProc(w, m, wp, lp);
 }
 
-// Sets up the X11 backend (platform::terminate() ends it), opens the window
+// Sets up the host's backend (platform::terminate() ends it), opens the window
 // and makes a new context current on it.
 inline WindowContext openWindowWithContext() {
     using namespace platform::win;
     WindowContext w;
-    if (!platform::init(platform::Backend::x11)) {
+    if (!platform::init()) {
         w.error = std::string("no display: ") + platform::lastError();
     } else if (!platform::registerClass({"test", CS_OWNDC | CS_DBLCLKS, passMessagesOn})) {
         w.error = "cannot register the class";

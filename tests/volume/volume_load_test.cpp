@@ -2,9 +2,12 @@
 // small files, and every kind of bad file.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
+#include <filesystem>
 #include <string>
 
 #include "platform/runtime.h"
@@ -38,7 +41,7 @@ TEST(VolumeLoad, SmallFileLandsAtTheTopCornerOfTheGrid) {
 
 TEST(VolumeLoad, BadFilesLeaveTheVolumeEmptyWithAMessageNamingFileAndProblem) {
     TempDir dir;
-    mkdir(dir.file("folder.dat").c_str(), 0755);
+    std::filesystem::create_directory(dir.file("folder.dat"));
     struct BadFile {
         const char* name;
         std::string bytes;  // not written for the missing file and the folder

@@ -1,41 +1,37 @@
+// PNG encoding with stb_image_write: one small writer that every host has.
 #include "tools/voldump/png_writer.h"
 
-#include <png.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#endif
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#define STBI_WRITE_NO_STDIO
+#include <stb_image_write.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 namespace voldump {
 namespace {
 
-void appendToVector(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
+void appendToVector(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(context);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out->insert(out->end(), bytes, bytes + size);
 }
-
-void noFlush(png_structp) {}
 
 }  // namespace
 
 bool encodePng(int width, int height, PngKind kind, const uint8_t* pixels, std::vector<uint8_t>& out) {
     out.clear();
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
+    if (width <= 0 || height <= 0 || pixels == nullptr) return false;
     const int channels = kind == PngKind::gray ? 1 : kind == PngKind::rgb ? 3 : 4;
-    const int colorType = kind == PngKind::gray  ? PNG_COLOR_TYPE_GRAY
-                          : kind == PngKind::rgb ? PNG_COLOR_TYPE_RGB
-                                                 : PNG_COLOR_TYPE_RGBA;
-    png_set_write_fn(png, &out, appendToVector, noFlush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, colorType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int row = 0; row < height; ++row) {
-        png_write_row(png, pixels + static_cast<std::size_t>(row) * width * channels);
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    return stbi_write_png_to_func(appendToVector, &out, width, height, channels, pixels, width * channels) != 0 &&
+           !out.empty();
 }
 
 }  // namespace voldump

@@ -1,0 +1,29 @@
+// The running process on Windows hosts: the module file name names the
+// executable.
+#include <windows.h>
+
+#include <io.h>
+
+#include <vector>
+
+#include "platform/process.h"
+
+namespace platform {
+
+std::string executableDirectory() {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return std::string();
+        if (length < path.size()) {
+            const std::string exe(path.data(), length);
+            const std::size_t separator = exe.find_last_of("\\/");
+            return separator == std::string::npos ? std::string() : exe.substr(0, separator);
+        }
+        path.resize(path.size() * 2);  // the name was cut; ask again with room
+    }
+}
+
+bool isTerminal(std::FILE* stream) { return stream != nullptr && _isatty(_fileno(stream)) != 0; }
+
+}  // namespace platform

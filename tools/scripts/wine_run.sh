@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs a Windows executable under Wine with the project's settings: a prefix
+# of its own (WINEPREFIX, default build-windows/wineprefix beside this
+# script's checkout), no debug chatter, and no offer to install Mono or Gecko.
+# The prefix is made on first use. DISPLAY must name an X server.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/../.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$here/build-windows/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wine wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+fi
+exec wine "$@"
