@@ -4,6 +4,7 @@
 // it clears all extension state; removing it restores the defaults.
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "glext/entry_points.h"
@@ -13,6 +14,7 @@ public:
     const char* version = "1.1";     // GL_VERSION
     const char* glExtensions = "";   // GL_EXTENSIONS; null for none
     const char* wglExtensions = "";  // what both extension-string queries answer
+    std::set<std::string> missing;   // names the resolver does not find
     int arbCalls = 0, extCalls = 0;
     glext::HDC dcSeen = nullptr;  // the context the ARB query was last asked about
 
@@ -39,6 +41,7 @@ private:
         const std::string key = name;
         if (key == "wglGetExtensionsStringARB") return reinterpret_cast<void*>(&arbString);
         if (key == "wglGetExtensionsStringEXT") return reinterpret_cast<void*>(&extString);
+        if (instance_->missing.count(key) != 0) return nullptr;
         return &anyProc;
     }
     static const GLubyte* APIENTRY glString(GLenum which) {
