@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cstring>
 #include <string>
 
@@ -61,9 +59,9 @@ TEST(ProgramText, SharedBufferAndOwnDestination) {
 }
 
 TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
+    // Folders, devices and pipes: the program-fault runs of the viewer, which
+    // check the whole caption.
     TempDir dir;
-    mkdir(dir.file("folder").c_str(), 0755);
-    mkfifo(dir.file("pipe").c_str(), 0600);  // no writer: opening it must not wait
     const std::string tooLarge = dir.write("large.txt", std::string(ProgramText::kSharedBufferSize, 'a'));
     // Exactly one byte under the limit still fits, terminator included.
     const std::string fits = dir.write("fits.txt", std::string(ProgramText::kSharedBufferSize - 1, 'b'));
@@ -73,9 +71,6 @@ TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
     };
     const Row rows[] = {
         {dir.file("missing.txt"), "cannot open"},
-        {dir.file("folder"), "is a directory"},
-        {"/dev/zero", "is not a regular file"},
-        {dir.file("pipe"), "is not a regular file"},
         {tooLarge, "too large"},
     };
     for (const Row& row : rows) {

@@ -112,7 +112,7 @@ TEST(TarArchive, ListsRegularFilesWithTheirContent) {
     EXPECT_FALSE(ambiguous);
 }
 
-// Cuts at every length: the project fuzz target's bound check.
+// Cuts at every length are the project fuzz target's: members stay inside the data.
 TEST(TarArchive, RefusesDamage) {
     const std::string good = tarMember("a/matrix.dat", std::string(2000, 'm')) + testfiles::tarEnd();
     std::string badSum = good;
