@@ -1,6 +1,6 @@
 // An in-memory driver for the extension tests: fake GL strings, fake
 // window-system extension-string queries that count their calls, and a
-// resolver that answers every other name with a non-null address. Installing
+// resolver that answers every other name not in `missing` with a non-null address. Installing
 // it clears all extension state; removing it restores the defaults.
 #pragma once
 
@@ -14,7 +14,7 @@ public:
     const char* version = "1.1";     // GL_VERSION
     const char* glExtensions = "";   // GL_EXTENSIONS; null for none
     const char* wglExtensions = "";  // what both extension-string queries answer
-    std::set<std::string> missing;   // names the resolver does not find
+    std::set<std::string> missing;  // names the resolver does not know
     int arbCalls = 0, extCalls = 0;
     glext::HDC dcSeen = nullptr;  // the context the ARB query was last asked about
 
@@ -41,8 +41,7 @@ private:
         const std::string key = name;
         if (key == "wglGetExtensionsStringARB") return reinterpret_cast<void*>(&arbString);
         if (key == "wglGetExtensionsStringEXT") return reinterpret_cast<void*>(&extString);
-        if (instance_->missing.count(key) != 0) return nullptr;
-        return &anyProc;
+        return instance_->missing.count(key) ? nullptr : &anyProc;
     }
     static const GLubyte* APIENTRY glString(GLenum which) {
         return reinterpret_cast<const GLubyte*>(which == GL_VERSION      ? instance_->version

@@ -3,10 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <filesystem>
-
 #include <cstring>
 #include <string>
 
@@ -57,17 +53,15 @@ TEST(ProgramText, SharedBufferAndOwnDestination) {
     EXPECT_EQ(reader.text(own), own);
     EXPECT_STREQ(own, "second");
 
-    ASSERT_TRUE(reader.load(dir.write("zero_byte.txt", std::string("ab\0cd", 5)).c_str()));
+    ASSERT_TRUE(reader.load(dir.write("nul.txt", std::string("ab\0cd", 5)).c_str()));
     EXPECT_EQ(reader.length(), 5u);
     EXPECT_EQ(std::strlen(reader.text()), 2u);
 }
 
 TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
+    // Folders, devices and pipes: the program-fault runs of the viewer, which
+    // check the whole caption.
     TempDir dir;
-    std::filesystem::create_directory(dir.file("folder"));
-#ifndef _WIN32
-    mkfifo(dir.file("pipe").c_str(), 0600);  // no writer: opening it must not wait
-#endif
     const std::string tooLarge = dir.write("large.txt", std::string(ProgramText::kSharedBufferSize, 'a'));
     // Exactly one byte under the limit still fits, terminator included.
     const std::string fits = dir.write("fits.txt", std::string(ProgramText::kSharedBufferSize - 1, 'b'));
@@ -77,13 +71,6 @@ TEST(ProgramText, FailuresHoldNoTextAndSaySo) {
     };
     const Row rows[] = {
         {dir.file("missing.txt"), "cannot open"},
-        {dir.file("folder"), "is a directory"},
-#ifdef _WIN32
-        {"NUL", "is not a regular file"},
-#else
-        {"/dev/zero", "is not a regular file"},
-        {dir.file("pipe"), "is not a regular file"},
-#endif
         {tooLarge, "too large"},
     };
     for (const Row& row : rows) {

@@ -29,6 +29,30 @@ def phantom(p):
         hu[inside] = value
     return hu
 
+def save_slice(path, uid, pos, orientation, spacing, pixels, slope=1.0, intercept=0.0,
+               syntax=ExplicitVRLittleEndian, **extra):
+    meta = FileMetaDataset()
+    meta.MediaStorageSOPClassUID, meta.MediaStorageSOPInstanceUID = "1.2.840.10008.5.1.4.1.1.2", generate_uid()
+    meta.TransferSyntaxUID = syntax
+    ds = Dataset()
+    ds.file_meta = meta
+    ds.SOPClassUID, ds.SOPInstanceUID = meta.MediaStorageSOPClassUID, meta.MediaStorageSOPInstanceUID
+    ds.Modality, ds.SeriesInstanceUID = "CT", uid
+    for key, value in extra.items():
+        setattr(ds, key, value)
+    ds.ImagePositionPatient = [float(v) for v in pos]
+    ds.ImageOrientationPatient = [float(v) for v in orientation]
+    ds.PixelSpacing = [spacing, spacing]
+    ds.Rows, ds.Columns = pixels.shape
+    ds.SamplesPerPixel, ds.PhotometricInterpretation = 1, "MONOCHROME2"
+    ds.BitsAllocated, ds.BitsStored, ds.HighBit, ds.PixelRepresentation = 16, 16, 15, 1
+    ds.RescaleSlope, ds.RescaleIntercept = slope, intercept
+    ds.PixelData = pixels.tobytes()
+    if syntax != ExplicitVRLittleEndian:  # a code stream that breaks off
+        ds.PixelData = encapsulate([b"\xff\x4f\xff\x51" + bytes(60)])
+    ds.is_little_endian, ds.is_implicit_VR = True, False
+    ds.save_as(path, write_like_original=False)
+
 def write_series(folder, row, col, *, n=16, spacing=2.0, slope=1.0, intercept=0.0, uid=None,
                  positions=None, size=16, description="phantom", syntax=ExplicitVRLittleEndian):
     row, col = np.array(row, float), np.array(col, float)
@@ -43,28 +67,9 @@ def write_series(folder, row, col, *, n=16, spacing=2.0, slope=1.0, intercept=0.
         pos = origin + np.asarray(off)
         points = pos + ij[..., 0:1] * row + ij[..., 1:2] * col
         stored = np.round((phantom(points) - intercept) / slope).astype(np.int16)
-        meta = FileMetaDataset()
-        meta.MediaStorageSOPClassUID = "1.2.840.10008.5.1.4.1.1.2"
-        meta.MediaStorageSOPInstanceUID = generate_uid()
-        meta.TransferSyntaxUID = syntax
-        ds = Dataset()
-        ds.file_meta = meta
-        ds.SOPClassUID, ds.SOPInstanceUID = meta.MediaStorageSOPClassUID, meta.MediaStorageSOPInstanceUID
-        ds.Modality, ds.SeriesInstanceUID, ds.SeriesDescription = "CT", uid, description
-        ds.InstanceNumber = n - k  # never used for the order
-        ds.ImagePositionPatient = [float(v) for v in pos]
-        ds.ImageOrientationPatient = [float(v) for v in list(row) + list(col)]
-        ds.PixelSpacing = [spacing, spacing]
-        ds.Rows = ds.Columns = size
-        ds.SamplesPerPixel, ds.PhotometricInterpretation = 1, "MONOCHROME2"
-        ds.BitsAllocated, ds.BitsStored, ds.HighBit, ds.PixelRepresentation = 16, 16, 15, 1
-        ds.RescaleSlope, ds.RescaleIntercept = slope, intercept
-        ds.PixelData = stored.tobytes()
-        if syntax != ExplicitVRLittleEndian:  # a code stream that breaks off
-            ds.PixelData = encapsulate([b"\xff\x4f\xff\x51" + bytes(60)])
-        ds.is_little_endian, ds.is_implicit_VR = True, False
         name = os.path.join(folder, "%08x" % random.getrandbits(32))  # shuffled file order
-        ds.save_as(name, write_like_original=False)
+        save_slice(name, uid, pos, list(row) + list(col), spacing, stored, slope, intercept, syntax,
+                   SeriesDescription=description, InstanceNumber=n - k)  # never used for the order
         names.append(name)
     return uid, names
 
@@ -200,14 +205,9 @@ with tempfile.TemporaryDirectory() as tmp:
         values = ((phantom(lps) + 1024) / 16).reshape(16, 16, 16)  # fits every type
         path = os.path.join(tmp, "p-%s.nii" % tname)
         write_nifti(path, dtype, code, affine, values, qform=aname == "qform turned")
-        out = os.path.join(tmp, "n-%s.dat" % tname)
-        result = run("--nifti", path, "-o", out, "--range", "%g,%g" % (0, 4096 / 16))
-        label = "NIfTI %s, %s" % (tname, aname)
-        check(result.returncode == 0, "%s: %s" % (label, result.stderr))
-        if result.returncode == 0:
-            check(marker_sides(read_dataset(out)) == EXPECTED, "%s: markers at %s" % (label, marker_sides(read_dataset(out))))
+        import_and_check("NIfTI %s, %s" % (tname, aname), ["--nifti", path, "--range", "0,256"], tmp)
         if tname == "uint8":
-            plain = run("--nifti", path, "-o", out + ".2")
+            plain = run("--nifti", path, "-o", os.path.join(tmp, "plain.dat"))
             check("percentile" in plain.stdout, "no percentile said: " + plain.stdout)
 
     # The default CT as a DICOM series gives the same dataset as its archive.
@@ -217,23 +217,9 @@ with tempfile.TemporaryDirectory() as tmp:
             matrix = np.frombuffer(archive.extractfile(member).read(), "<i2").reshape(108, 256, 256)
         folder = tempfile.mkdtemp(dir=tmp)
         uid = generate_uid()
-        for k in range(108):
-            meta = FileMetaDataset()
-            meta.MediaStorageSOPClassUID, meta.MediaStorageSOPInstanceUID = "1.2.840.10008.5.1.4.1.1.2", generate_uid()
-            meta.TransferSyntaxUID = ExplicitVRLittleEndian
-            ds = Dataset()
-            ds.file_meta = meta
-            ds.Modality, ds.SeriesInstanceUID = "CT", uid
-            # The archive's rows run towards the front and its slices upwards.
-            ds.ImagePositionPatient, ds.ImageOrientationPatient = [0.0, 0.0, 1.5 * k], [1, 0, 0, 0, -1, 0]
-            ds.PixelSpacing = [0.9570312, 0.9570312]
-            ds.Rows = ds.Columns = 256
-            ds.SamplesPerPixel, ds.PhotometricInterpretation = 1, "MONOCHROME2"
-            ds.BitsAllocated, ds.BitsStored, ds.HighBit, ds.PixelRepresentation = 16, 16, 15, 1
-            ds.RescaleSlope, ds.RescaleIntercept = 1, 0
-            ds.PixelData = matrix[k].tobytes()
-            ds.is_little_endian, ds.is_implicit_VR = True, False
-            ds.save_as(os.path.join(folder, "s%03d" % ((k * 37) % 108)), write_like_original=False)
+        for k in range(108):  # the archive's rows run towards the front and its slices upwards
+            save_slice(os.path.join(folder, "s%03d" % ((k * 37) % 108)), uid, [0.0, 0.0, 1.5 * k],
+                       [1, 0, 0, 0, -1, 0], 0.9570312, matrix[k])
         a, b = os.path.join(tmp, "ct-a.dat"), os.path.join(tmp, "ct-d.dat")
         ra, rb = run("--inv3", sys.argv[2], "-o", a), run("--dicom", folder, "-o", b)
         check(ra.returncode == 0 and rb.returncode == 0, "default CT: " + ra.stderr + rb.stderr)
