@@ -53,7 +53,7 @@ TEST(ProgramText, SharedBufferAndOwnDestination) {
     EXPECT_EQ(reader.text(own), own);
     EXPECT_STREQ(own, "second");
 
-    ASSERT_TRUE(reader.load(dir.write("nul.txt", std::string("ab\0cd", 5)).c_str()));
+    ASSERT_TRUE(reader.load(dir.write("with-nul-byte.txt", std::string("ab\0cd", 5)).c_str()));
     EXPECT_EQ(reader.length(), 5u);
     EXPECT_EQ(std::strlen(reader.text()), 2u);
 }
