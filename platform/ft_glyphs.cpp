@@ -109,12 +109,6 @@ Font* createFont(int height, int weight, bool italic, bool antialiased, const ch
 
 const char* fontFile(const Font* font) { return font ? font->file.c_str() : ""; }
 
-bool selectFont(HDC dc, Font* font) {
-    if (!dc)
-        return false;
-    dc->font = font;
-    return font != nullptr;
-}
 
 void deleteFont(Font* font) {
     if (!font)

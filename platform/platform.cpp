@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/glyphs.h"
 #include "platform/internal.h"
 
 namespace platform {
@@ -246,6 +247,14 @@ bool readWindowPixels(Window* window, int& width, int& height, std::vector<unsig
     if (!backend() || !liveWindow(window) || !window->visible)
         return false;
     return backend()->readWindowPixels(*window, width, height, rgb);
+}
+
+// A device context keeps the font selected into it; the glyph backends read
+// it from there.
+bool selectFont(HDC dc, Font* font) {
+    if (!dc) return false;
+    dc->font = font;
+    return font != nullptr;
 }
 
 }  // namespace platform

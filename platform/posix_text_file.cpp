@@ -34,13 +34,7 @@ TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::str
     errorNumber = 0;
     InputFileStatus openStatus = InputFileStatus::ok;
     FileHandle file(openRegularFileDescriptor(path, openStatus, errorNumber));
-    if (file.get() < 0) {
-        switch (openStatus) {
-            case InputFileStatus::directory: return TextReadStatus::directory;
-            case InputFileStatus::notRegularFile: return TextReadStatus::notRegularFile;
-            default: return TextReadStatus::cannotOpen;
-        }
-    }
+    if (file.get() < 0) return textReadStatusOf(openStatus);
 
     char chunk[64 * 1024];
     TextModeDecoder decoder;

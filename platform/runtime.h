@@ -46,6 +46,10 @@ private:
 // The whole translation of one buffer.
 std::string translateTextMode(const char* raw, std::size_t count);
 
+enum class InputFileStatus;
+// What a text read reports when opening the file failed with `openStatus`.
+TextReadStatus textReadStatusOf(InputFileStatus openStatus);
+
 // Reads the named file whole, as text mode delivers it: each CR LF pair
 // becomes one LF and a Ctrl-Z byte (0x1A) ends the text. At most maxTextBytes
 // of text are accepted; a longer text fails with tooLarge and leaves `text`

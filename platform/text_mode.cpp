@@ -44,6 +44,14 @@ std::string translateTextMode(const char* raw, std::size_t count) {
     return text;
 }
 
+TextReadStatus textReadStatusOf(InputFileStatus openStatus) {
+    switch (openStatus) {
+        case InputFileStatus::directory: return TextReadStatus::directory;
+        case InputFileStatus::notRegularFile: return TextReadStatus::notRegularFile;
+        default: return TextReadStatus::cannotOpen;
+    }
+}
+
 const char* describeTextReadStatus(TextReadStatus status) {
     switch (status) {
         case TextReadStatus::ok: return "read";

@@ -16,13 +16,7 @@ TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::str
     errorNumber = 0;
     InputFileStatus openStatus = InputFileStatus::ok;
     const int fd = openRegularFileDescriptor(path, openStatus, errorNumber);
-    if (fd < 0) {
-        switch (openStatus) {
-            case InputFileStatus::directory: return TextReadStatus::directory;
-            case InputFileStatus::notRegularFile: return TextReadStatus::notRegularFile;
-            default: return TextReadStatus::cannotOpen;
-        }
-    }
+    if (fd < 0) return textReadStatusOf(openStatus);
     char chunk[64 * 1024];
     TextModeDecoder decoder;
     TextReadStatus status = TextReadStatus::ok;
