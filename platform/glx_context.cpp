@@ -200,11 +200,54 @@ void glxDestroyPbuffer(Pbuffer& pbuffer) {
     pbuffer.glx = nullptr;
 }
 
+namespace {
+
+// Copies the read buffer of the current context into the texture bound to
+// GL_TEXTURE_2D. A mipmapped image gets every level when the texture's filter
+// will ask for them; a texture that reads only the base level is spared
+// making them (a blit per level, and a shader to build on the first bind).
+void copyIntoBoundTexture(const Pbuffer& pbuffer) {
+    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    const bool levels = pbuffer.mipmapTexture && minFilter != GL_NEAREST && minFilter != GL_LINEAR;
+    GLint generate = GL_FALSE;
+    if (levels) {
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &generate);
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+    }
+    GLint width = 0, height = 0, internal = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+    const GLint wanted = pbuffer.textureFormat == WGL_TEXTURE_RGBA_ARB ? GL_RGBA8 : GL_RGB8;
+    if (width == pbuffer.width && height == pbuffer.height && internal == wanted) {
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+    } else {
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, wanted, 0, 0, pbuffer.width, pbuffer.height, 0);
+    }
+    if (levels)
+        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generate);
+}
+
+// The buffer's image: the viewer draws into the default draw buffer, the back
+// buffer of a double-buffered pbuffer, and that is its front-left image.
+GLenum imageBuffer(const Pbuffer& pbuffer) {
+    return configAttribute(pbuffer.pixelFormat, GLX_DOUBLEBUFFER) ? GL_BACK : GL_FRONT;
+}
+
+}  // namespace
+
 // Copies the pbuffer's image into the texture bound to GL_TEXTURE_2D of the
-// current context without leaving graphics memory: a context of the buffer's
-// own format, sharing objects with the current one, reads the buffer as its
-// drawable and copies into that same texture object. The current context and
-// its draw and read drawables are put back afterwards.
+// current context without leaving graphics memory. When the current context
+// has the buffer's own configuration, it reads the buffer as its read
+// drawable for the copy; GLX accepts only drawables of the context's
+// configuration there. Otherwise a context of the buffer's configuration,
+// sharing objects with the current one, is made current on the buffer and
+// copies into that same texture object. Either way the current context and
+// its draw and read drawables are put back afterwards. The context that drew
+// into the buffer has been flushed: it cannot be current now (bind refuses a
+// buffer whose context is current), and making another context current in
+// its place flushed it.
 bool glxBindTexImage(Pbuffer& pbuffer) {
     Display* display = x11().display;
     PbufferGLX& native = *pbuffer.glx;
@@ -218,47 +261,37 @@ bool glxBindTexImage(Pbuffer& pbuffer) {
         reportError("GLX", "Binding a pbuffer's image needs a texture object bound to GL_TEXTURE_2D");
         return false;
     }
+    const RenderContext* current = currentContext();
+    const bool sameConfig = current && current->glx && current->glx->handle == previous &&
+                            current->pixelFormat == pbuffer.pixelFormat;
     grabErrors();
-    if (native.reader && native.readerShares != previous) {
-        glXDestroyContext(display, native.reader);
-        native.reader = nullptr;
-    }
-    if (!native.reader) {
-        native.reader = glXCreateNewContext(display, x11().configs[pbuffer.pixelFormat - 1],
-                                            GLX_RGBA_TYPE, previous, True);
-        native.readerShares = previous;
-    }
-    const Bool made = native.reader &&
-                      glXMakeContextCurrent(display, native.handle, native.handle, native.reader);
-    if (made) {
-        // The viewer draws into the default draw buffer, the back buffer of
-        // this double-buffered pbuffer: that is its front-left image.
-        glReadBuffer(configAttribute(pbuffer.pixelFormat, GLX_DOUBLEBUFFER) ? GL_BACK : GL_FRONT);
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
-        // A mipmapped image gets every level when the texture's filter will
-        // ask for them; a texture that reads only the base level is spared
-        // making them (a blit per level, and a shader to build on the first
-        // bind).
-        GLint minFilter = GL_NEAREST_MIPMAP_LINEAR;
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-        const bool levels = pbuffer.mipmapTexture && minFilter != GL_NEAREST && minFilter != GL_LINEAR;
-        GLint generate = GL_FALSE;
-        if (levels) {
-            glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &generate);
-            glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+    Bool made = False;
+    if (sameConfig) {
+        made = glXMakeContextCurrent(display, previousDraw, native.handle, previous);
+        if (made) {
+            GLint readBuffer = GL_BACK;
+            glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+            glReadBuffer(imageBuffer(pbuffer));
+            copyIntoBoundTexture(pbuffer);
+            glReadBuffer(static_cast<GLenum>(readBuffer));
         }
-        GLint width = 0, height = 0, internal = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
-        const GLint wanted = pbuffer.textureFormat == WGL_TEXTURE_RGBA_ARB ? GL_RGBA8 : GL_RGB8;
-        if (width == pbuffer.width && height == pbuffer.height && internal == wanted) {
-            glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
-        } else {
-            glCopyTexImage2D(GL_TEXTURE_2D, 0, wanted, 0, 0, pbuffer.width, pbuffer.height, 0);
+    } else {
+        if (native.reader && native.readerShares != previous) {
+            glXDestroyContext(display, native.reader);
+            native.reader = nullptr;
         }
-        if (levels)
-            glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generate);
+        if (!native.reader) {
+            native.reader = glXCreateNewContext(display, x11().configs[pbuffer.pixelFormat - 1],
+                                                GLX_RGBA_TYPE, previous, True);
+            native.readerShares = previous;
+        }
+        made = native.reader &&
+               glXMakeContextCurrent(display, native.handle, native.handle, native.reader);
+        if (made) {
+            glReadBuffer(imageBuffer(pbuffer));
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+            copyIntoBoundTexture(pbuffer);
+        }
     }
     restoreCurrent(previousDraw, previousRead, previous);
     if (releaseErrors() || !made) {

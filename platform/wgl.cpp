@@ -347,6 +347,14 @@ BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttributes, const FLOAT* floa
     }
     std::vector<int> found(std::max(1, backend()->formatCount()));
     const int n = chooseFormats(intAttributes, nullptr, found.data(), static_cast<int>(found.size()));
+    // NOTE: asked on a window whose format is set, that format comes first
+    // when it matches. An off-screen buffer of the window's own format can be
+    // read by the window's context directly, so binding its image as a
+    // texture needs no second context (see the GLX backend); the order among
+    // matches is the layer's to choose.
+    if (dc->window && dc->pixelFormat != 0)
+        std::stable_partition(found.begin(), found.begin() + n,
+                              [dc](int format) { return format == dc->pixelFormat; });
     const UINT given = std::min<UINT>(maxFormats, static_cast<UINT>(n));
     std::copy(found.begin(), found.begin() + given, formats);
     *formatCount = given;
