@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "platform/bind_mipmaps.h"
 #include "platform/x11_platform.h"
 
 namespace platform {
@@ -203,18 +204,9 @@ void glxDestroyPbuffer(Pbuffer& pbuffer) {
 namespace {
 
 // Copies the read buffer of the current context into the texture bound to
-// GL_TEXTURE_2D. A mipmapped image gets every level when the texture's filter
-// will ask for them; a texture that reads only the base level is spared
-// making them (a blit per level, and a shader to build on the first bind).
+// GL_TEXTURE_2D, with mipmap levels where the texture reads them.
 void copyIntoBoundTexture(const Pbuffer& pbuffer) {
-    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    const bool levels = pbuffer.mipmapTexture && minFilter != GL_NEAREST && minFilter != GL_LINEAR;
-    GLint generate = GL_FALSE;
-    if (levels) {
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &generate);
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-    }
+    const MipmapsWhileBinding mipmaps(pbuffer);
     GLint width = 0, height = 0, internal = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
@@ -225,8 +217,6 @@ void copyIntoBoundTexture(const Pbuffer& pbuffer) {
     } else {
         glCopyTexImage2D(GL_TEXTURE_2D, 0, wanted, 0, 0, pbuffer.width, pbuffer.height, 0);
     }
-    if (levels)
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generate);
 }
 
 // The buffer's image: the viewer draws into the default draw buffer, the back

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/bind_mipmaps.h"
 #include "platform/proc_table.h"
 #include "platform/win32_platform.h"
 
@@ -269,17 +270,11 @@ bool wglBindTexImageOf(Pbuffer& pbuffer) {
     // levels would leave that texture incomplete. GL_GENERATE_MIPMAP during
     // the bind has the driver build them; drivers that bind the levels
     // themselves are not hindered by it.
-    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-    const bool levels = pbuffer.mipmapTexture && minFilter != GL_NEAREST && minFilter != GL_LINEAR;
-    GLint generate = GL_FALSE;
-    if (levels) {
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, &generate);
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
+    BOOL bound = FALSE;
+    {
+        const MipmapsWhileBinding mipmaps(pbuffer);
+        bound = win32().wgl.bindTexImage(pbuffer.wgl->handle, pbuffer.wgl->buffer);
     }
-    const BOOL bound = win32().wgl.bindTexImage(pbuffer.wgl->handle, pbuffer.wgl->buffer);
-    if (levels)
-        glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, generate);
     if (!bound) {
         reportError("WGL", "Failed to bind the pbuffer's image (%s)", wglError());
         return false;
