@@ -1,5 +1,6 @@
 // Process memory figures for Windows hosts.
 #include <windows.h>
+// psapi.h uses the types windows.h declares.
 #include <psapi.h>
 
 #include "platform/runtime.h"

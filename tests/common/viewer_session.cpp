@@ -1,6 +1,7 @@
 #include "tests/common/viewer_session.h"
 
-#include "tests/volume/dataset_builder.h"  // before Xlib, whose macros clash with the test framework
+#include "tests/volume/dataset_builder.h"
+// Xlib after the test framework (through the line above): its macros clash with it.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
