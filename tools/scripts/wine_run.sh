@@ -8,6 +8,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/build-windows/wineprefix}
+# Wine takes only a prefix of the user's own: another user (the tests' runs
+# as user nobody) gets one beside it, made ready by setup.sh.
+if [ -e "$WINEPREFIX" ] && [ ! -O "$WINEPREFIX" ]; then WINEPREFIX=$WINEPREFIX-$(id -un); fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
