@@ -105,8 +105,9 @@ windows() {
   kill $xvfb 2>/dev/null; trap - EXIT; rm -f "$numberFile"
   # End to end: the Linux build's viewer tests drive the .exe files through
   # Wine, each test program on an Xvfb of its own (FILTERS below). Left out:
-  # the dataset too large for a 2 GiB address-space limit, which under Wine
-  # ends in an unhandled exception 0xc0000417 instead of its box (open).
+  # the dataset too large for a 2 GiB address-space limit: under that limit
+  # Wine's glu32 dies in gluBuild2DMipmaps (strtod on a null GL version
+  # string, exception 0xc0000417) before the loader's box comes (open).
   [ -f build/CMakeCache.txt ] || cmake -S "$ROOT" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build build -j"$(nproc)" --target viewer_run_test program_faults_test dataset_faults_test >/dev/null
   echo "== end to end (Windows build, under Wine)"
