@@ -162,6 +162,17 @@ void prepareRunDirectory(const std::string& dir) {
 
 // ---- ViewerSession ------------------------------------------------------------
 
+namespace {
+std::string withLfLineEnds(std::string text) {
+    if (std::getenv("VOLVIEW_LAUNCHER") == nullptr) return text;
+    for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+    return text;
+}
+}  // namespace
+
+std::string ViewerSession::standardOutput() const { return withLfLineEnds(readBytes(logs_.file("stdout"))); }
+std::string ViewerSession::standardError() const { return withLfLineEnds(readBytes(logs_.file("stderr"))); }
+
 ViewerSession::ViewerSession(const ViewerLaunch& launch) {
     const int out = open(logs_.file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const int err = open(logs_.file("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

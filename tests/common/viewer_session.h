@@ -81,8 +81,9 @@ public:
     int waitForExit(Seconds limit = Seconds(15));
     bool running();
 
-    std::string standardOutput() const { return readBytes(logs_.file("stdout")); }
-    std::string standardError() const { return readBytes(logs_.file("stderr")); }
+    // Line ends as LF: under a launcher (Wine) the C runtime's text mode writes CR LF.
+    std::string standardOutput() const;
+    std::string standardError() const;
     // Names opened in the working folder so far, in order.
     const std::vector<std::string>& opened();
     int signal() const { return signal_; }
