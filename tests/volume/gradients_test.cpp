@@ -1,4 +1,4 @@
-// Gradients of the sample field and the gradient image.
+// The gradient image.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,18 +8,9 @@
 
 namespace {
 
-using support::Vector3;
 using testing_support::loadCube;
 
 constexpr int kEdge = 12;
-
-TEST(Gradients, StoredVectorPointsTowardsDenserMaterialInStorageAxes) {
-    // Density grows with storage z (towards the top slice).
-    auto volume = loadCube(kEdge, [](int, int, int z) { return static_cast<uint16_t>(100 + 10 * z); });
-    const Vector3 g = volume->gradient(5, 5, 5);
-    EXPECT_EQ(g.z, 16.666666f);
-    EXPECT_EQ(g.x, 0.0f);
-}
 
 TEST(GradientImage, TexelsHoldGradientBytesAndDensityInStorageOrder) {
     auto volume = loadCube(kEdge, [](int x, int, int) { return static_cast<uint16_t>(100 + 10 * x); });

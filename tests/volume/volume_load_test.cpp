@@ -1,5 +1,4 @@
-// Loading dataset files into a Volume: where a small file lands, and what a
-// bad file leaves behind.
+// Loading dataset files into a Volume: what a bad file leaves behind.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,27 +10,8 @@
 
 namespace {
 
-using testing_support::datasetBytes;
 using testing_support::datasetHeader;
 using testing_support::TempDir;
-
-TEST(VolumeLoad, SmallFileLandsAtTheTopCornerOfTheGrid) {
-    TempDir dir;
-    const std::string path = dir.write(
-        "two.dat", datasetBytes(2, 2, 2, [](int x, int y, int z) { return 100 + x + 2 * y + 4 * z; }));
-    testing::internal::CaptureStdout();
-    volume::Volume volume(path.c_str(), 8);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(volume.sizeX(), 8);
-    EXPECT_EQ(volume.sizeZ(), 8);
-    EXPECT_EQ(volume.valueMode(), volume::Density);
-    // Storage (x, y, 6 + z) holds file sample (x, y, z); access k counts
-    // down from the top, so k = 1 is storage z 6 and k = 0 is never inside.
-    EXPECT_EQ(volume.value(1, 1, 0), 0u);
-    EXPECT_EQ(volume.value(1, 1, 1), 100u + 1 + 2);
-    EXPECT_EQ(volume.value(1, 0, 1), 0u);
-    EXPECT_EQ(volume.value(1, 1, 2), 0u);  // padding below the data
-}
 
 TEST(VolumeLoad, BadFilesLeaveTheVolumeEmptyWithAMessageNamingFileAndProblem) {
     // Cut, huge, folder and device files: the dataset-fault runs of the
