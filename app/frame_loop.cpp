@@ -22,8 +22,9 @@ float wobbleReach() { return viewerState.wobble ? kWobbleReach : 0.0f; }
 const std::vector<volume::TextureBox>& isosurfaceBoxes(Viewer& viewer) {
     const int level = lowestIsosurfaceTexel(viewerState.threshold);
     if (level != viewer.isosurfaceLevel) {
-        viewer.isosurfaceBoxes =
-            viewer.densityBounds ? viewer.densityBounds->boxesAtLeast(static_cast<uint8_t>(level)) : wholeVolume();
+        viewer.isosurfaceBoxes = viewer.densityBounds
+                                     ? viewer.densityBounds->boxesAtLeast(static_cast<uint8_t>(level))
+                                     : wholeVolume();
         viewer.isosurfaceLevel = level;
     }
     return viewer.isosurfaceBoxes;

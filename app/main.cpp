@@ -14,7 +14,8 @@
 int main(int argc, char** argv) {
     const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "volview";
     if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        const bool help = argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+        const bool help =
+            argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
         std::fprintf(help ? stdout : stderr,
                      "usage: %s [DATASET]\n"
                      "Shows DATASET (default: skewed_head.dat in the current folder). A path that\n"

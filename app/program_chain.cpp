@@ -53,7 +53,7 @@ ChainResult loadProgramChain(support::ProgramText& reader, const std::string& fo
         vgl::glBindProgramARB(entry.target, entry.number);
         const char* text = reader.text();
         vgl::glProgramStringARB(entry.target, GL_PROGRAM_FORMAT_ASCII_ARB,
-                                  static_cast<GLsizei>(std::strlen(text)), text);
+                                static_cast<GLsizei>(std::strlen(text)), text);
         if (entry.number == kIsosurfaceFirst) {
             vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.25f, 0.25f, 0.25f, 0.25f);
         } else if (entry.number == kIsosurfaceSecond) {

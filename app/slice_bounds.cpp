@@ -38,7 +38,8 @@ std::vector<volume::TextureBox> wholeVolume() {
     return {box};
 }
 
-SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16], float wobbleReach) {
+SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
+                      float wobbleReach) {
     // Column-major: element (row r, column c) is modelview[4c + r]. The
     // inverse of a rigid map turns texture space back into slice space.
     const auto rotation = [modelview](int r, int c) { return modelview[4 * c + r]; };
@@ -66,7 +67,8 @@ SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float 
         // Slice i lies at w = 1 - i/150: the slices within [low w, high w],
         // one more each way for rounding.
         const int first = std::max(0, static_cast<int>(std::ceil((1.0f - high[2]) * 150.0f)) - 1);
-        const int last = std::min(kSliceCount - 1, static_cast<int>(std::floor((1.0f - low[2]) * 150.0f)) + 1);
+        const int last =
+            std::min(kSliceCount - 1, static_cast<int>(std::floor((1.0f - low[2]) * 150.0f)) + 1);
         for (int pair = first / 2; pair <= last / 2 && first <= last; ++pair) {
             SliceRect& rect = rects[static_cast<std::size_t>(pair)];
             for (int a = 0; a < 2; ++a) {
@@ -94,7 +96,7 @@ void loadSliceRects(const SliceRects& rects) {
             vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), 0, 0, 0, 0);
         } else {
             vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), rect.low[0],
-                                              rect.low[1], rect.high[0], rect.high[1]);
+                                            rect.low[1], rect.high[0], rect.high[1]);
         }
     }
 }

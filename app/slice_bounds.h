@@ -43,7 +43,8 @@ std::vector<volume::TextureBox> wholeVolume();
 // texture space) cross those slices. modelview is column-major, as GL keeps
 // it, and rigid: texture coordinate = modelview . (s, t, w, 1). The wobble
 // programs displace their samples across x and y by up to wobbleReach.
-SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16], float wobbleReach);
+SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
+                      float wobbleReach);
 
 // Hands the rectangles to the vertex program.
 void loadSliceRects(const SliceRects& rects);

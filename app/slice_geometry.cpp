@@ -58,9 +58,7 @@ unsigned compileList(SliceOrder order, const support::Vector3& lightVector) {
 
 }  // namespace
 
-float sliceParameter(int slice) {
-    return static_cast<float>(1.0 - slice * static_cast<double>(kSliceStep));
-}
+float sliceParameter(int slice) { return static_cast<float>(1.0 - slice * static_cast<double>(kSliceStep)); }
 
 float sliceDepth(int slice) {
     return static_cast<float>(0.5 * static_cast<double>(sliceParameter(slice)) - 0.75);

@@ -11,12 +11,12 @@
 
 #include "app/slice_geometry.h"
 #include "app/volume_loader.h"
-#include "volume/density_bounds.h"
 #include "platform/gl_context.h"
 #include "support/frame_timer.h"
 #include "support/matrix4.h"
 #include "support/program_text.h"
 #include "support/texture_font.h"
+#include "volume/density_bounds.h"
 #include "volume/volume.h"
 
 namespace app {

@@ -14,8 +14,8 @@
 #include "app/program_folder.h"
 #include "app/viewer.h"
 #include "app/window_procedure.h"
-#include "glext/viewer_entry_points.h"
 #include "glext/extensions.h"
+#include "glext/viewer_entry_points.h"
 
 namespace app {
 
@@ -47,8 +47,8 @@ bool createWindowAndContext(Viewer& viewer) {
     if (!platform::registerClass(windowClass)) {
         platform::messageBox(nullptr, "Failed To Register The Window Class.", "ERROR", MB_ICONEXCLAMATION);
     }
-    viewer.window = platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0,
-                                           400, 400);
+    viewer.window =
+        platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 400, 400);
     if (viewer.window == nullptr) return false;
     platform::showWindow(viewer.window, SW_SHOW);
     viewer.windowDC = platform::getDC(viewer.window);
@@ -64,8 +64,7 @@ bool createWindowAndContext(Viewer& viewer) {
     const int format = platform::choosePixelFormat(viewer.windowDC, descriptor);
     if (!platform::setPixelFormat(viewer.windowDC, format, descriptor)) return false;
     viewer.windowContext = platform::wglCreateContext(viewer.windowDC);
-    return viewer.windowContext != nullptr &&
-           platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
+    return viewer.windowContext != nullptr && platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
 }
 
 // Resolves extensions and checks that every entry point the viewer calls is
@@ -117,20 +116,37 @@ bool overlayFontAvailable() {
 }  // namespace
 
 std::string createOffscreenBuffer(Viewer& viewer) {
-    const int intAttributes[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_BIND_TO_TEXTURE_RGBA_ARB, 1,
-                                 WGL_COLOR_BITS_ARB, 24, WGL_ALPHA_BITS_ARB, 8,
-                                 WGL_DEPTH_BITS_ARB, 16, 0, 0};
+    const int intAttributes[] = {WGL_DRAW_TO_PBUFFER_ARB,
+                                 1,
+                                 WGL_BIND_TO_TEXTURE_RGBA_ARB,
+                                 1,
+                                 WGL_COLOR_BITS_ARB,
+                                 24,
+                                 WGL_ALPHA_BITS_ARB,
+                                 8,
+                                 WGL_DEPTH_BITS_ARB,
+                                 16,
+                                 0,
+                                 0};
     const float floatAttributes[] = {0, 0};
     int format = 0;
     unsigned formatCount = 0;
     vgl::wglChoosePixelFormatARB(viewer.windowDC, intAttributes, floatAttributes, 1, &format, &formatCount);
     if (formatCount == 0) {
-        return "no off-screen buffer format with 24 colour, 8 alpha and 16 depth bits that binds as a texture";
+        return "no off-screen buffer format with 24 colour, 8 alpha and 16 depth bits that binds as a "
+               "texture";
     }
     const std::string size = std::to_string(viewer.pbufferEdge) + " x " + std::to_string(viewer.pbufferEdge);
-    const int pbufferAttributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB, WGL_TEXTURE_TARGET_ARB,
-                                     WGL_TEXTURE_2D_ARB, WGL_MIPMAP_TEXTURE_ARB, 1, WGL_PBUFFER_LARGEST_ARB, 0,
-                                     0, 0};
+    const int pbufferAttributes[] = {WGL_TEXTURE_FORMAT_ARB,
+                                     WGL_TEXTURE_RGBA_ARB,
+                                     WGL_TEXTURE_TARGET_ARB,
+                                     WGL_TEXTURE_2D_ARB,
+                                     WGL_MIPMAP_TEXTURE_ARB,
+                                     1,
+                                     WGL_PBUFFER_LARGEST_ARB,
+                                     0,
+                                     0,
+                                     0};
     viewer.pbuffer = vgl::wglCreatePbufferARB(viewer.windowDC, format, viewer.pbufferEdge, viewer.pbufferEdge,
                                               pbufferAttributes);
     if (viewer.pbuffer == nullptr) return "cannot create a " + size + " off-screen buffer";

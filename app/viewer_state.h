@@ -7,13 +7,13 @@
 namespace app {
 
 struct ViewerState {
-    float threshold = 0.3f;   // alpha-test reference of the isosurface pass
-    float animStep = 0.1f;    // added to animValue every frame
-    float animValue = 0.0f;   // animation value handed to the fragment programs
+    float threshold = 0.3f;  // alpha-test reference of the isosurface pass
+    float animStep = 0.1f;   // added to animValue every frame
+    float animValue = 0.0f;  // animation value handed to the fragment programs
     bool showIsosurface = true;
     bool showTransparent = true;
-    bool wobble = false;      // use the wobbling program variants
-    int32_t mouseX = 0;       // last cursor position in client pixels
+    bool wobble = false;  // use the wobbling program variants
+    int32_t mouseX = 0;   // last cursor position in client pixels
     int32_t mouseY = 0;
 };
 

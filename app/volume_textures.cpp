@@ -27,7 +27,7 @@ void defineVolumeTexture(GLenum unit, GLuint name, GLenum internalFormat, GLenum
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     vgl::glTexImage3D(GL_TEXTURE_3D, 0, static_cast<GLint>(internalFormat), edge, edge, edge, 0, format,
-                        GL_UNSIGNED_BYTE, image);
+                      GL_UNSIGNED_BYTE, image);
 }
 
 // Where the transparent pass can leave a mark: the blocks that reach the
@@ -79,7 +79,8 @@ void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
     // Defined for the programs' use; never written. Unit 3 stays active.
     vgl::glActiveTexture(GL_TEXTURE3);
     glBindTexture(GL_TEXTURE_2D, viewer.depthTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, 128, 128, 0, GL_DEPTH_COMPONENT, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, 128, 128, 0, GL_DEPTH_COMPONENT, GL_UNSIGNED_BYTE,
+                 nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);

@@ -26,31 +26,31 @@ void moveThreshold(float step) {
 
 intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
-        case WM_SIZE:
-            glViewport(0, 0, static_cast<GLsizei>(platform::loWord(lParam)),
-                       static_cast<GLsizei>(platform::hiWord(lParam)));
-            break;
-        case WM_CLOSE:
-            // The window stays; the frame loop ends when it takes WM_QUIT.
-            platform::postQuitMessage(0);
-            return 0;
-        case WM_CHAR:
-            if (wParam == '1') viewerState.showIsosurface = !viewerState.showIsosurface;
-            if (wParam == '2') viewerState.showTransparent = !viewerState.showTransparent;
-            if (wParam == '3') viewerState.wobble = !viewerState.wobble;
-            break;
-        case WM_MOUSEMOVE:
-            viewerState.mouseX = static_cast<int32_t>(platform::loWord(lParam));
-            viewerState.mouseY = static_cast<int32_t>(platform::hiWord(lParam));
-            break;
-        case WM_LBUTTONDOWN:
-            moveThreshold(-kThresholdStep);
-            break;
-        case WM_RBUTTONDOWN:
-            moveThreshold(kThresholdStep);
-            break;
-        default:
-            break;
+    case WM_SIZE:
+        glViewport(0, 0, static_cast<GLsizei>(platform::loWord(lParam)),
+                   static_cast<GLsizei>(platform::hiWord(lParam)));
+        break;
+    case WM_CLOSE:
+        // The window stays; the frame loop ends when it takes WM_QUIT.
+        platform::postQuitMessage(0);
+        return 0;
+    case WM_CHAR:
+        if (wParam == '1') viewerState.showIsosurface = !viewerState.showIsosurface;
+        if (wParam == '2') viewerState.showTransparent = !viewerState.showTransparent;
+        if (wParam == '3') viewerState.wobble = !viewerState.wobble;
+        break;
+    case WM_MOUSEMOVE:
+        viewerState.mouseX = static_cast<int32_t>(platform::loWord(lParam));
+        viewerState.mouseY = static_cast<int32_t>(platform::hiWord(lParam));
+        break;
+    case WM_LBUTTONDOWN:
+        moveThreshold(-kThresholdStep);
+        break;
+    case WM_RBUTTONDOWN:
+        moveThreshold(kThresholdStep);
+        break;
+    default:
+        break;
     }
     return platform::defWindowProc(window, message, wParam, lParam);
 }

@@ -3,12 +3,12 @@
 // as JSON: the time from start to the first frame on screen, and frames per
 // second for each combination of passes. Needs a display (Xvfb will do).
 #include <GL/gl.h>
+#include <unistd.h>  // dup: mingw-w64 has it too
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>  // dup: mingw-w64 has it too
 #include <filesystem>
 #include <string>
 
@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
         if (!std::strcmp(argv[i], "--edge")) edge = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--frames")) frames = std::atoi(argv[i + 1]);
         std::error_code entered;
-        if (!std::strcmp(argv[i], "--dir") && (std::filesystem::current_path(argv[i + 1], entered), entered)) {
+        if (!std::strcmp(argv[i], "--dir") &&
+            (std::filesystem::current_path(argv[i + 1], entered), entered)) {
             std::fprintf(stderr, "viewer_bench: cannot enter %s\n", argv[i + 1]);
             return 1;
         }

@@ -87,28 +87,29 @@ int main(int argc, char** argv) {
     });
 
     const double totalMs = readMs + resampleMs + gradientsMs + densityMs + gradientImageMs + transferMs;
-    std::printf("{\n"
-                "  \"dataset\": \"%s\",\n"
-                "  \"dimensions\": [%d, %d, %d],\n"
-                "  \"edge\": %d,\n"
-                "  \"repeat\": %d,\n"
-                "  \"stages_ms\": {\n"
-                "    \"read\": %.2f,\n"
-                "    \"resample\": %.2f,\n"
-                "    \"gradients\": %.2f,\n"
-                "    \"density_image\": %.2f,\n"
-                "    \"gradient_image\": %.2f,\n"
-                "    \"transfer_table\": %.3f\n"
-                "  },\n"
-                "  \"total_ms\": %.2f,\n"
-                "  \"load_ms\": %.2f,\n"
-                "  \"value_calls_per_voxel_pass_ms\": %.2f,\n"
-                "  \"peak_resident_mib\": %.1f,\n"
-                "  \"checksum\": %llu\n"
-                "}\n",
-                path.c_str(), file.dimX(), file.dimY(), file.dimZ(), edge, repeat, readMs, resampleMs,
-                gradientsMs, densityMs, gradientImageMs, transferMs, totalMs, loadMs, valueCallsMs,
-                static_cast<double>(platform::peakResidentBytes()) / (1024.0 * 1024.0),
-                static_cast<unsigned long long>(sink % 1000003));
+    std::printf(
+        "{\n"
+        "  \"dataset\": \"%s\",\n"
+        "  \"dimensions\": [%d, %d, %d],\n"
+        "  \"edge\": %d,\n"
+        "  \"repeat\": %d,\n"
+        "  \"stages_ms\": {\n"
+        "    \"read\": %.2f,\n"
+        "    \"resample\": %.2f,\n"
+        "    \"gradients\": %.2f,\n"
+        "    \"density_image\": %.2f,\n"
+        "    \"gradient_image\": %.2f,\n"
+        "    \"transfer_table\": %.3f\n"
+        "  },\n"
+        "  \"total_ms\": %.2f,\n"
+        "  \"load_ms\": %.2f,\n"
+        "  \"value_calls_per_voxel_pass_ms\": %.2f,\n"
+        "  \"peak_resident_mib\": %.1f,\n"
+        "  \"checksum\": %llu\n"
+        "}\n",
+        path.c_str(), file.dimX(), file.dimY(), file.dimZ(), edge, repeat, readMs, resampleMs, gradientsMs,
+        densityMs, gradientImageMs, transferMs, totalMs, loadMs, valueCallsMs,
+        static_cast<double>(platform::peakResidentBytes()) / (1024.0 * 1024.0),
+        static_cast<unsigned long long>(sink % 1000003));
     return 0;
 }

@@ -20,9 +20,8 @@ int32_t extensionLoadError = 0;
 
 namespace {
 
-#define VV_LOOKUP(gate, name, repeat)                                                   \
-    {#name, gate, repeat,                                                              \
-     [](void* proc) { name = reinterpret_cast<decltype(name)>(proc); },                \
+#define VV_LOOKUP(gate, name, repeat)                                                        \
+    {#name, gate, repeat, [](void* proc) { name = reinterpret_cast<decltype(name)>(proc); }, \
      []() { return reinterpret_cast<GenericProc>(name); }},
 #define VV_GL(gate, ret, name, params) VV_LOOKUP(&ExtensionFlags::gate, name, false)
 #define VV_GL_UNLISTED(gate, ret, name, params) VV_LOOKUP(&ExtensionFlags::gate, name, false)
@@ -45,8 +44,7 @@ ProcResolver procResolver = &noResolver;
 
 bool isWindowSystemGate(int32_t ExtensionFlags::*gate) {
     const FlagInfo* flag = findFlag(gate);
-    return flag != nullptr &&
-           (flag->source == FlagSource::wglString || flag->source == FlagSource::wglQuery);
+    return flag != nullptr && (flag->source == FlagSource::wglString || flag->source == FlagSource::wglQuery);
 }
 
 // Runs the loaders of one stage in table order. A loader whose flag is 0
@@ -61,9 +59,7 @@ void runLoaders(bool windowSystem) {
 
 }  // namespace
 
-void setProcResolver(ProcResolver resolver) {
-    procResolver = resolver != nullptr ? resolver : &noResolver;
-}
+void setProcResolver(ProcResolver resolver) { procResolver = resolver != nullptr ? resolver : &noResolver; }
 
 void* resolveProc(const char* name) {
     void* proc = procResolver(name);

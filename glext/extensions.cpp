@@ -30,14 +30,10 @@ HDC noCurrentDc() { return nullptr; }
 GlStringQuery glStringQuery = &realGlString;
 CurrentDcQuery currentDcQuery = &noCurrentDc;
 
-const char* glString(GLenum name) {
-    return reinterpret_cast<const char*>(glStringQuery(name));
-}
+const char* glString(GLenum name) { return reinterpret_cast<const char*>(glStringQuery(name)); }
 
 // A name to look up must be non-empty and free of spaces.
-bool isValidName(const char* name) {
-    return name[0] != '\0' && std::strchr(name, ' ') == nullptr;
-}
+bool isValidName(const char* name) { return name[0] != '\0' && std::strchr(name, ' ') == nullptr; }
 
 // 1 when `name` occurs in `list` with a space or the start before it and a
 // space or the end after it. Only the space separates names.
@@ -120,8 +116,7 @@ void queryGlExtensions() {
     const bool parsed = parseVersion(version, major, minor);
     for (const FlagInfo& flag : kFlags) {
         if (flag.source != FlagSource::glVersion) continue;
-        const bool atLeast =
-            major > flag.major || (major == flag.major && minor >= flag.minor);
+        const bool atLeast = major > flag.major || (major == flag.major && minor >= flag.minor);
         extensionFlags.*flag.field = parsed && atLeast ? 1 : 0;
     }
     for (const FlagInfo& flag : kFlags) {
@@ -137,12 +132,8 @@ int initExtensions() {
     return initWglExtensions();
 }
 
-void setGlStringQuery(GlStringQuery query) {
-    glStringQuery = query != nullptr ? query : &realGlString;
-}
+void setGlStringQuery(GlStringQuery query) { glStringQuery = query != nullptr ? query : &realGlString; }
 
-void setCurrentDcQuery(CurrentDcQuery query) {
-    currentDcQuery = query != nullptr ? query : &noCurrentDc;
-}
+void setCurrentDcQuery(CurrentDcQuery query) { currentDcQuery = query != nullptr ? query : &noCurrentDc; }
 
 }  // namespace glext

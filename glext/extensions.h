@@ -4,13 +4,13 @@
 // allow. The viewer calls initExtensions once with its window's context current.
 #pragma once
 
+#include <GL/gl.h>
+#include <GL/glext.h>
+
 #include <cstddef>
 #include <cstdint>
 
 #include "glext/wgl_types.h"
-
-#include <GL/gl.h>
-#include <GL/glext.h>
 
 namespace glext {
 

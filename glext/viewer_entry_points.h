@@ -6,21 +6,21 @@
 
 #include "glext/entry_points.h"
 
-#define VV_VIEWER_ENTRY_POINTS(X)                                                               \
-    X(glActiveTextureARB)                                                                       \
-    X(glMultiTexCoord3fARB)                                                                     \
-    X(glMultiTexCoord3fvARB)                                                                    \
-    X(glMultiTexCoord4fARB)                                                                     \
-    X(glActiveTexture)                                                                          \
-    X(glTexImage3D)                                                                             \
-    X(glProgramStringARB)                                                                       \
-    X(glBindProgramARB)                                                                         \
-    X(glProgramEnvParameter4fARB)                                                               \
-    X(glGetProgramivARB)                                                                        \
-    X(wglChoosePixelFormatARB)                                                                  \
-    X(wglCreatePbufferARB)                                                                      \
-    X(wglGetPbufferDCARB)                                                                       \
-    X(wglBindTexImageARB)                                                                       \
+#define VV_VIEWER_ENTRY_POINTS(X) \
+    X(glActiveTextureARB)         \
+    X(glMultiTexCoord3fARB)       \
+    X(glMultiTexCoord3fvARB)      \
+    X(glMultiTexCoord4fARB)       \
+    X(glActiveTexture)            \
+    X(glTexImage3D)               \
+    X(glProgramStringARB)         \
+    X(glBindProgramARB)           \
+    X(glProgramEnvParameter4fARB) \
+    X(glGetProgramivARB)          \
+    X(wglChoosePixelFormatARB)    \
+    X(wglCreatePbufferARB)        \
+    X(wglGetPbufferDCARB)         \
+    X(wglBindTexImageARB)         \
     X(wglReleaseTexImageARB)
 
 namespace vgl {

@@ -11,8 +11,8 @@ namespace platform {
 // it to disk and moves it into place. Without `overwrite` an existing `path`
 // (of any kind) is left alone and the call fails. On failure no temporary file
 // remains and `error` describes the problem (without the path).
-bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
-                         bool overwrite, std::string& error);
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size, bool overwrite,
+                         std::string& error);
 
 // True when anything (a file, folder or link, even a dangling one) is at `path`.
 bool pathExists(const std::string& path);

@@ -28,11 +28,9 @@ namespace {
 // The file fontconfig picks for a face name, weight and slant; "" when none.
 std::string matchFace(const char* face, int weight, bool italic, int& index) {
     std::string file;
-    if (!FcInit())
-        return file;
+    if (!FcInit()) return file;
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(face));
-    if (!pattern)
-        return file;
+    if (!pattern) return file;
     FcPatternAddInteger(pattern, FC_WEIGHT, weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
@@ -43,11 +41,9 @@ std::string matchFace(const char* face, int weight, bool italic, int& index) {
     FcChar8* path = nullptr;
     if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) {
         file = reinterpret_cast<const char*>(path);
-        if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch)
-            index = 0;
+        if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
     }
-    if (match)
-        FcPatternDestroy(match);
+    if (match) FcPatternDestroy(match);
     FcPatternDestroy(pattern);
     return file;
 }
@@ -55,20 +51,16 @@ std::string matchFace(const char* face, int weight, bool italic, int& index) {
 // Pixels per em for a GDI height: positive means the cell (the Windows
 // ascent plus descent), negative the em itself.
 unsigned pixelsPerEm(FT_Face face, int height) {
-    if (height < 0)
-        return static_cast<unsigned>(-height);
+    if (height < 0) return static_cast<unsigned>(-height);
     double cell = face->ascender - face->descender;
     if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)))
-        if (os2->usWinAscent + os2->usWinDescent > 0)
-            cell = os2->usWinAscent + os2->usWinDescent;
-    if (cell <= 0)
-        cell = face->units_per_EM;
+        if (os2->usWinAscent + os2->usWinDescent > 0) cell = os2->usWinAscent + os2->usWinDescent;
+    if (cell <= 0) cell = face->units_per_EM;
     return static_cast<unsigned>(std::lround(height * face->units_per_EM / cell));
 }
 
 bool isIdentity(const MAT2* m) {
-    if (!m)
-        return true;
+    if (!m) return true;
     return m->eM11.value == 1 && m->eM11.fract == 0 && m->eM22.value == 1 && m->eM22.fract == 0 &&
            m->eM12.value == 0 && m->eM12.fract == 0 && m->eM21.value == 0 && m->eM21.fract == 0;
 }
@@ -109,17 +101,15 @@ Font* createFont(int height, int weight, bool italic, bool antialiased, const ch
 
 const char* fontFile(const Font* font) { return font ? font->file.c_str() : ""; }
 
-
 void deleteFont(Font* font) {
-    if (!font)
-        return;
+    if (!font) return;
     FT_Done_Face(font->face);
     FT_Done_FreeType(font->library);
     delete font;
 }
 
-uint32_t getGlyphOutline(HDC dc, unsigned code, unsigned format, GLYPHMETRICS* metrics,
-                         uint32_t bufferSize, void* buffer, const MAT2* transform) {
+uint32_t getGlyphOutline(HDC dc, unsigned code, unsigned format, GLYPHMETRICS* metrics, uint32_t bufferSize,
+                         void* buffer, const MAT2* transform) {
     if (!dc || !dc->font || !metrics || code > 255 || !isIdentity(transform) ||
         (format != GGO_METRICS && format != GGO_GRAY8_BITMAP))
         return GDI_ERROR;
@@ -127,8 +117,7 @@ uint32_t getGlyphOutline(HDC dc, unsigned code, unsigned format, GLYPHMETRICS* m
     // Character codes are Latin-1, which the ANSI code page agrees with here.
     const FT_UInt index = FT_Get_Char_Index(font.face, code);
     const FT_Int32 load = font.antialiased ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
-    if (FT_Load_Glyph(font.face, index, FT_LOAD_DEFAULT | load))
-        return GDI_ERROR;
+    if (FT_Load_Glyph(font.face, index, FT_LOAD_DEFAULT | load)) return GDI_ERROR;
     FT_GlyphSlot slot = font.face->glyph;
     if (FT_Render_Glyph(slot, font.antialiased ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO))
         return GDI_ERROR;
@@ -141,16 +130,12 @@ uint32_t getGlyphOutline(HDC dc, unsigned code, unsigned format, GLYPHMETRICS* m
     metrics->gmptGlyphOrigin.y = empty ? 0 : slot->bitmap_top;
     metrics->gmCellIncX = static_cast<int16_t>((slot->advance.x + 32) >> 6);
     metrics->gmCellIncY = 0;
-    if (format == GGO_METRICS)
-        return 0;
-    if (empty)
-        return 0;
+    if (format == GGO_METRICS) return 0;
+    if (empty) return 0;
     const uint32_t pitch = (bitmap.width + 3) & ~3u;
     const uint32_t size = pitch * bitmap.rows;
-    if (!buffer || bufferSize == 0)
-        return size;
-    if (bufferSize < size)
-        return GDI_ERROR;
+    if (!buffer || bufferSize == 0) return size;
+    if (bufferSize < size) return GDI_ERROR;
     auto* out = static_cast<unsigned char*>(buffer);
     std::memset(out, 0, size);
     for (unsigned row = 0; row < bitmap.rows; ++row) {

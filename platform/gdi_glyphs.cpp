@@ -18,8 +18,7 @@ struct Font {
 namespace {
 
 bool isIdentity(const MAT2* m) {
-    if (!m)
-        return true;
+    if (!m) return true;
     return m->eM11.value == 1 && m->eM11.fract == 0 && m->eM22.value == 1 && m->eM22.fract == 0 &&
            m->eM12.value == 0 && m->eM12.fract == 0 && m->eM21.value == 0 && m->eM21.fract == 0;
 }
@@ -42,18 +41,16 @@ Font* createFont(int height, int weight, bool italic, bool antialiased, const ch
     }
     auto font = std::make_unique<Font>();
     font->antialiased = antialiased;
-    font->handle = CreateFontA(height, 0, 0, 0, weight, italic, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, antialiased ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY,
-                               DEFAULT_PITCH | FF_SWISS, face);
+    font->handle = CreateFontA(
+        height, 0, 0, 0, weight, italic, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+        antialiased ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
     font->dc = CreateCompatibleDC(nullptr);
     char picked[LF_FACESIZE] = "";
     if (!font->handle || !font->dc || !SelectObject(font->dc, font->handle) ||
         !GetTextFaceA(font->dc, sizeof picked, picked)) {
         reportError("GDI", "No installed font matches \"%s\"", face);
-        if (font->dc)
-            DeleteDC(font->dc);
-        if (font->handle)
-            DeleteObject(font->handle);
+        if (font->dc) DeleteDC(font->dc);
+        if (font->handle) DeleteObject(font->handle);
         return nullptr;
     }
     font->face = picked;
@@ -62,10 +59,8 @@ Font* createFont(int height, int weight, bool italic, bool antialiased, const ch
 
 const char* fontFile(const Font* font) { return font ? font->face.c_str() : ""; }
 
-
 void deleteFont(Font* font) {
-    if (!font)
-        return;
+    if (!font) return;
     DeleteDC(font->dc);
     DeleteObject(font->handle);
     delete font;
@@ -82,20 +77,17 @@ uint32_t getGlyphOutline(HDC dc, unsigned code, unsigned format, GLYPHMETRICS* m
     // A font without antialiasing gives GDI's one-bit bitmap, widened to 0 or 64.
     const UINT asked = format == GGO_METRICS ? GGO_METRICS : font.antialiased ? GGO_GRAY8_BITMAP : GGO_BITMAP;
     const DWORD size = GetGlyphOutlineA(font.dc, code, asked, &gm, 0, nullptr, &identity);
-    if (size == GDI_ERROR)
-        return GDI_ERROR;
+    if (size == GDI_ERROR) return GDI_ERROR;
     copyMetrics(gm, *metrics);
-    if (format == GGO_METRICS || size == 0)
-        return 0;
+    if (format == GGO_METRICS || size == 0) return 0;
     const uint32_t pitch = (gm.gmBlackBoxX + 3) & ~3u;
     const uint32_t needed = pitch * gm.gmBlackBoxY;
-    if (!buffer || bufferSize == 0)
-        return needed;
-    if (bufferSize < needed)
-        return GDI_ERROR;
+    if (!buffer || bufferSize == 0) return needed;
+    if (bufferSize < needed) return GDI_ERROR;
     if (asked == GGO_GRAY8_BITMAP)
-        return GetGlyphOutlineA(font.dc, code, asked, &gm, bufferSize, buffer, &identity) == GDI_ERROR ? GDI_ERROR
-                                                                                                       : needed;
+        return GetGlyphOutlineA(font.dc, code, asked, &gm, bufferSize, buffer, &identity) == GDI_ERROR
+                   ? GDI_ERROR
+                   : needed;
     std::vector<unsigned char> bits(size);
     if (GetGlyphOutlineA(font.dc, code, asked, &gm, size, bits.data(), &identity) == GDI_ERROR)
         return GDI_ERROR;

@@ -25,13 +25,12 @@ using FLOAT = float;
 struct PIXELFORMATDESCRIPTOR {
     uint16_t nSize = sizeof(PIXELFORMATDESCRIPTOR);
     uint16_t nVersion = 1;
-    uint32_t dwFlags = 0;      // read: PFD_DOUBLEBUFFER
-    uint8_t iPixelType = 0;    // read: PFD_TYPE_RGBA only
-    uint8_t cColorBits = 0;    // read
+    uint32_t dwFlags = 0;    // read: PFD_DOUBLEBUFFER
+    uint8_t iPixelType = 0;  // read: PFD_TYPE_RGBA only
+    uint8_t cColorBits = 0;  // read
     uint8_t cRedBits = 0, cRedShift = 0, cGreenBits = 0, cGreenShift = 0;
     uint8_t cBlueBits = 0, cBlueShift = 0, cAlphaBits = 0, cAlphaShift = 0;  // cAlphaBits read
-    uint8_t cAccumBits = 0, cAccumRedBits = 0, cAccumGreenBits = 0, cAccumBlueBits = 0,
-            cAccumAlphaBits = 0;
+    uint8_t cAccumBits = 0, cAccumRedBits = 0, cAccumGreenBits = 0, cAccumBlueBits = 0, cAccumAlphaBits = 0;
     uint8_t cDepthBits = 0;    // read
     uint8_t cStencilBits = 0;  // read
     uint8_t cAuxBuffers = 0;
@@ -139,15 +138,14 @@ const char* windowSystemExtensions();
 const char* wglGetExtensionsStringARB(HDC dc);
 const char* wglGetExtensionsStringEXT();
 
-BOOL wglGetPixelFormatAttribivARB(HDC dc, int pixelFormat, int layerPlane, UINT count,
-                                  const int* attributes, int* values);
-BOOL wglGetPixelFormatAttribfvARB(HDC dc, int pixelFormat, int layerPlane, UINT count,
-                                  const int* attributes, FLOAT* values);
-BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttributes, const FLOAT* floatAttributes,
-                             UINT maxFormats, int* formats, UINT* formatCount);
+BOOL wglGetPixelFormatAttribivARB(HDC dc, int pixelFormat, int layerPlane, UINT count, const int* attributes,
+                                  int* values);
+BOOL wglGetPixelFormatAttribfvARB(HDC dc, int pixelFormat, int layerPlane, UINT count, const int* attributes,
+                                  FLOAT* values);
+BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttributes, const FLOAT* floatAttributes, UINT maxFormats,
+                             int* formats, UINT* formatCount);
 
-HPBUFFERARB wglCreatePbufferARB(HDC dc, int pixelFormat, int width, int height,
-                                const int* attributes);
+HPBUFFERARB wglCreatePbufferARB(HDC dc, int pixelFormat, int width, int height, const int* attributes);
 HDC wglGetPbufferDCARB(HPBUFFERARB pbuffer);
 int wglReleasePbufferDCARB(HPBUFFERARB pbuffer, HDC dc);
 BOOL wglDestroyPbufferARB(HPBUFFERARB pbuffer);

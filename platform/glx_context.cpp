@@ -55,8 +55,7 @@ bool glxInit() {
         return false;
     }
     if (!glXQueryVersion(lib.display, &major, &minor) || major < 1 || (major == 1 && minor < 3)) {
-        reportError("GLX", "GLX 1.3 is required for off-screen buffers; the display has %d.%d",
-                    major, minor);
+        reportError("GLX", "GLX 1.3 is required for off-screen buffers; the display has %d.%d", major, minor);
         return false;
     }
     int count = 0;
@@ -81,22 +80,44 @@ bool glxFormatAttribute(int format, int attribute, int& value) {
         value = (configAttribute(format, GLX_DRAWABLE_TYPE) & GLX_WINDOW_BIT) &&
                 configAttribute(format, GLX_VISUAL_ID) != 0;
         return true;
-    case WGL_DRAW_TO_PBUFFER_ARB: value = pbuffer; return true;
-    case WGL_SUPPORT_OPENGL_ARB: value = plainRgba(format); return true;
-    case WGL_DOUBLE_BUFFER_ARB: value = configAttribute(format, GLX_DOUBLEBUFFER); return true;
-    case WGL_PIXEL_TYPE_ARB: value = WGL_TYPE_RGBA_ARB; return true;
+    case WGL_DRAW_TO_PBUFFER_ARB:
+        value = pbuffer;
+        return true;
+    case WGL_SUPPORT_OPENGL_ARB:
+        value = plainRgba(format);
+        return true;
+    case WGL_DOUBLE_BUFFER_ARB:
+        value = configAttribute(format, GLX_DOUBLEBUFFER);
+        return true;
+    case WGL_PIXEL_TYPE_ARB:
+        value = WGL_TYPE_RGBA_ARB;
+        return true;
     case WGL_COLOR_BITS_ARB:
         value = configAttribute(format, GLX_RED_SIZE) + configAttribute(format, GLX_GREEN_SIZE) +
                 configAttribute(format, GLX_BLUE_SIZE);
         return true;
-    case WGL_RED_BITS_ARB: value = configAttribute(format, GLX_RED_SIZE); return true;
-    case WGL_GREEN_BITS_ARB: value = configAttribute(format, GLX_GREEN_SIZE); return true;
-    case WGL_BLUE_BITS_ARB: value = configAttribute(format, GLX_BLUE_SIZE); return true;
-    case WGL_ALPHA_BITS_ARB: value = configAttribute(format, GLX_ALPHA_SIZE); return true;
-    case WGL_DEPTH_BITS_ARB: value = configAttribute(format, GLX_DEPTH_SIZE); return true;
-    case WGL_STENCIL_BITS_ARB: value = configAttribute(format, GLX_STENCIL_SIZE); return true;
+    case WGL_RED_BITS_ARB:
+        value = configAttribute(format, GLX_RED_SIZE);
+        return true;
+    case WGL_GREEN_BITS_ARB:
+        value = configAttribute(format, GLX_GREEN_SIZE);
+        return true;
+    case WGL_BLUE_BITS_ARB:
+        value = configAttribute(format, GLX_BLUE_SIZE);
+        return true;
+    case WGL_ALPHA_BITS_ARB:
+        value = configAttribute(format, GLX_ALPHA_SIZE);
+        return true;
+    case WGL_DEPTH_BITS_ARB:
+        value = configAttribute(format, GLX_DEPTH_SIZE);
+        return true;
+    case WGL_STENCIL_BITS_ARB:
+        value = configAttribute(format, GLX_STENCIL_SIZE);
+        return true;
     // Binding copies the image, so every off-screen format can be bound.
-    case WGL_BIND_TO_TEXTURE_RGB_ARB: value = pbuffer; return true;
+    case WGL_BIND_TO_TEXTURE_RGB_ARB:
+        value = pbuffer;
+        return true;
     case WGL_BIND_TO_TEXTURE_RGBA_ARB:
         value = pbuffer && configAttribute(format, GLX_ALPHA_SIZE) > 0;
         return true;
@@ -117,27 +138,32 @@ bool glxFormatAttribute(int format, int attribute, int& value) {
 bool glxFormatFitsWindow(int format, const Window& window) {
     // NOTE: an X window's visual is fixed when it is created, so only formats
     // of that visual can be set on it later.
-    return window.x11 &&
-           static_cast<VisualID>(configAttribute(format, GLX_VISUAL_ID)) == window.x11->visual;
+    return window.x11 && static_cast<VisualID>(configAttribute(format, GLX_VISUAL_ID)) == window.x11->visual;
 }
 
 XVisualInfo* glxWindowVisual() {
-    const int wanted[] = {WGL_DRAW_TO_WINDOW_ARB, 1, WGL_DOUBLE_BUFFER_ARB, 1,
-                          WGL_COLOR_BITS_ARB, 24, WGL_DEPTH_BITS_ARB, 24, 0, 0};
+    const int wanted[] = {WGL_DRAW_TO_WINDOW_ARB,
+                          1,
+                          WGL_DOUBLE_BUFFER_ARB,
+                          1,
+                          WGL_COLOR_BITS_ARB,
+                          24,
+                          WGL_DEPTH_BITS_ARB,
+                          24,
+                          0,
+                          0};
     int format = 0;
-    if (chooseFormats(wanted, nullptr, &format, 1) != 1)
-        return nullptr;
+    if (chooseFormats(wanted, nullptr, &format, 1) != 1) return nullptr;
     return glXGetVisualFromFBConfig(x11().display, x11().configs[format - 1]);
 }
 
 bool glxCreateContext(RenderContext& context, DeviceContext&) {
     auto native = std::make_unique<ContextGLX>();
     grabErrors();
-    native->handle = glXCreateNewContext(x11().display, x11().configs[context.pixelFormat - 1],
-                                         GLX_RGBA_TYPE, nullptr, True);
+    native->handle = glXCreateNewContext(x11().display, x11().configs[context.pixelFormat - 1], GLX_RGBA_TYPE,
+                                         nullptr, True);
     if (releaseErrors() || !native->handle) {
-        if (native->handle)
-            glXDestroyContext(x11().display, native->handle);
+        if (native->handle) glXDestroyContext(x11().display, native->handle);
         reportError("GLX", "Failed to create a context for pixel format %d", context.pixelFormat);
         return false;
     }
@@ -146,8 +172,7 @@ bool glxCreateContext(RenderContext& context, DeviceContext&) {
 }
 
 void glxDestroyContext(RenderContext& context) {
-    if (!context.glx)
-        return;
+    if (!context.glx) return;
     glXDestroyContext(x11().display, context.glx->handle);
     delete context.glx;
     context.glx = nullptr;
@@ -176,13 +201,18 @@ bool glxSwapBuffers(DeviceContext& dc) {
 }
 
 bool glxCreatePbuffer(Pbuffer& pbuffer) {
-    const int attributes[] = {GLX_PBUFFER_WIDTH, pbuffer.width, GLX_PBUFFER_HEIGHT,
-                              pbuffer.height, GLX_PRESERVED_CONTENTS, True,
-                              GLX_LARGEST_PBUFFER, False, None};
+    const int attributes[] = {GLX_PBUFFER_WIDTH,
+                              pbuffer.width,
+                              GLX_PBUFFER_HEIGHT,
+                              pbuffer.height,
+                              GLX_PRESERVED_CONTENTS,
+                              True,
+                              GLX_LARGEST_PBUFFER,
+                              False,
+                              None};
     auto native = std::make_unique<PbufferGLX>();
     grabErrors();
-    native->handle = glXCreatePbuffer(x11().display, x11().configs[pbuffer.pixelFormat - 1],
-                                      attributes);
+    native->handle = glXCreatePbuffer(x11().display, x11().configs[pbuffer.pixelFormat - 1], attributes);
     if (releaseErrors() || !native->handle) {
         reportError("GLX", "Failed to create a %d x %d pbuffer", pbuffer.width, pbuffer.height);
         return false;
@@ -192,10 +222,8 @@ bool glxCreatePbuffer(Pbuffer& pbuffer) {
 }
 
 void glxDestroyPbuffer(Pbuffer& pbuffer) {
-    if (!pbuffer.glx)
-        return;
-    if (pbuffer.glx->reader)
-        glXDestroyContext(x11().display, pbuffer.glx->reader);
+    if (!pbuffer.glx) return;
+    if (pbuffer.glx->reader) glXDestroyContext(x11().display, pbuffer.glx->reader);
     glXDestroyPbuffer(x11().display, pbuffer.glx->handle);
     delete pbuffer.glx;
     pbuffer.glx = nullptr;
@@ -275,8 +303,7 @@ bool glxBindTexImage(Pbuffer& pbuffer) {
                                                 GLX_RGBA_TYPE, previous, True);
             native.readerShares = previous;
         }
-        made = native.reader &&
-               glXMakeContextCurrent(display, native.handle, native.handle, native.reader);
+        made = native.reader && glXMakeContextCurrent(display, native.handle, native.handle, native.reader);
         if (made) {
             glReadBuffer(imageBuffer(pbuffer));
             glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
@@ -295,8 +322,6 @@ void* glxGetGlProc(const char* name) {
     return reinterpret_cast<void*>(glXGetProcAddress(reinterpret_cast<const GLubyte*>(name)));
 }
 
-const char* glxGlString(unsigned name) {
-    return reinterpret_cast<const char*>(glGetString(name));
-}
+const char* glxGlString(unsigned name) { return reinterpret_cast<const char*>(glGetString(name)); }
 
 }  // namespace platform

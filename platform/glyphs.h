@@ -70,7 +70,7 @@ void deleteFont(Font* font);
 // top row first, one byte per pixel with levels 0 to 64, rows padded to a
 // multiple of 4 bytes. A glyph without pixels (the space) returns 0 and
 // reports a 1 x 1 black box. GDI_ERROR on any failure.
-uint32_t getGlyphOutline(HDC dc, unsigned code, unsigned format, GLYPHMETRICS* metrics,
-                         uint32_t bufferSize, void* buffer, const MAT2* transform);
+uint32_t getGlyphOutline(HDC dc, unsigned code, unsigned format, GLYPHMETRICS* metrics, uint32_t bufferSize,
+                         void* buffer, const MAT2* transform);
 
 }  // namespace platform

@@ -23,10 +23,10 @@ struct ContextWGL;
 struct PbufferWGL;
 
 struct DeviceContext {
-    Window* window = nullptr;    // exactly one of window and pbuffer is set
+    Window* window = nullptr;  // exactly one of window and pbuffer is set
     Pbuffer* pbuffer = nullptr;
-    int pixelFormat = 0;         // 0 until set
-    Font* font = nullptr;        // selected by selectFont
+    int pixelFormat = 0;   // 0 until set
+    Font* font = nullptr;  // selected by selectFont
 };
 
 struct Window {
@@ -56,10 +56,10 @@ struct RenderContext {
 struct Pbuffer {
     int width = 0, height = 0;
     int pixelFormat = 0;
-    int textureFormat = 0;   // WGL_NO_TEXTURE_ARB, WGL_TEXTURE_RGB_ARB or _RGBA_ARB
-    int textureTarget = 0;   // WGL_NO_TEXTURE_ARB or WGL_TEXTURE_2D_ARB
+    int textureFormat = 0;  // WGL_NO_TEXTURE_ARB, WGL_TEXTURE_RGB_ARB or _RGBA_ARB
+    int textureTarget = 0;  // WGL_NO_TEXTURE_ARB or WGL_TEXTURE_2D_ARB
     bool mipmapTexture = false;
-    bool bound = false;      // between wglBindTexImageARB and wglReleaseTexImageARB
+    bool bound = false;  // between wglBindTexImageARB and wglReleaseTexImageARB
     DeviceContext dc;
     PbufferGLX* glx = nullptr;
     PbufferWGL* wgl = nullptr;
@@ -76,8 +76,7 @@ struct BackendOps {
     void (*destroyWindow)(Window& window);
     void (*showWindow)(Window& window, bool show);
     void (*pollEvents)();  // moves pending input into queue()
-    bool (*readWindowPixels)(Window& window, int& width, int& height,
-                             std::vector<unsigned char>& rgb);
+    bool (*readWindowPixels)(Window& window, int& width, int& height, std::vector<unsigned char>& rgb);
     // Modal box; false when it cannot be shown (no display).
     bool (*messageBox)(const char* text, const char* caption);
 
@@ -125,8 +124,7 @@ MessageQueue& queue();
 // setConnectionLostHandler); never returns.
 [[noreturn]] void connectionLost(const char* detail);
 
-void reportError(const char* prefix, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+void reportError(const char* prefix, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // Every live window, in creation order.
 const std::vector<std::unique_ptr<Window>>& windows();

@@ -24,16 +24,15 @@ void MessageQueue::post(const Message& message) { messages_.push_back(message); 
 
 void MessageQueue::motion(Window* window, int x, int y, unsigned keys, uint32_t time) {
     Message message{window, WM_MOUSEMOVE, keys, makeLParam(x, y), time};
-    if (!messages_.empty() && messages_.back().message == WM_MOUSEMOVE &&
-        messages_.back().window == window) {
+    if (!messages_.empty() && messages_.back().message == WM_MOUSEMOVE && messages_.back().window == window) {
         messages_.back() = message;
         return;
     }
     messages_.push_back(message);
 }
 
-void MessageQueue::button(Window* window, MouseButton which, bool pressed, int x, int y,
-                          unsigned keys, uint32_t time, bool doubleClicks) {
+void MessageQueue::button(Window* window, MouseButton which, bool pressed, int x, int y, unsigned keys,
+                          uint32_t time, bool doubleClicks) {
     static const unsigned down[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN};
     static const unsigned up[] = {WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP};
     static const unsigned dbl[] = {WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK};
@@ -43,8 +42,7 @@ void MessageQueue::button(Window* window, MouseButton which, bool pressed, int x
         return;
     }
     const bool isDouble = doubleClicks && lastClick_.valid && lastClick_.window == window &&
-                          lastClick_.button == which &&
-                          time - lastClick_.time <= doubleClickMilliseconds &&
+                          lastClick_.button == which && time - lastClick_.time <= doubleClickMilliseconds &&
                           std::abs(x - lastClick_.x) <= doubleClickDistance &&
                           std::abs(y - lastClick_.y) <= doubleClickDistance;
     if (isDouble) {
@@ -67,8 +65,7 @@ void MessageQueue::key(Window* window, const KeyInput& key, uint32_t time) {
 
 void MessageQueue::resize(Window* window, int width, int height, uint32_t time) {
     Message message{window, WM_SIZE, SIZE_RESTORED, makeLParam(width, height), time};
-    if (!messages_.empty() && messages_.back().message == WM_SIZE &&
-        messages_.back().window == window) {
+    if (!messages_.empty() && messages_.back().message == WM_SIZE && messages_.back().window == window) {
         messages_.back() = message;
         return;
     }
@@ -87,23 +84,19 @@ void MessageQueue::postQuit(int exitCode) {
 bool MessageQueue::take(Message& message, bool remove) {
     if (quitPosted_) {
         message = Message{nullptr, WM_QUIT, static_cast<uintptr_t>(quitCode_), 0, 0};
-        if (remove)
-            quitPosted_ = false;
+        if (remove) quitPosted_ = false;
         return true;
     }
-    if (messages_.empty())
-        return false;
+    if (messages_.empty()) return false;
     message = messages_.front();
-    if (remove)
-        messages_.pop_front();
+    if (remove) messages_.pop_front();
     return true;
 }
 
 void MessageQueue::dropWindow(Window* window) {
     for (auto it = messages_.begin(); it != messages_.end();)
         it = it->window == window ? messages_.erase(it) : it + 1;
-    if (lastClick_.window == window)
-        lastClick_.valid = false;
+    if (lastClick_.window == window) lastClick_.valid = false;
 }
 
 void MessageQueue::clear() {

@@ -20,7 +20,7 @@ enum class MouseButton { left, right, middle };
 struct KeyInput {
     enum class Kind { character, keypadDigit, keypadDecimal, other };
     Kind kind = Kind::other;
-    int value = 0;        // the character, or the keypad digit 0 to 9
+    int value = 0;  // the character, or the keypad digit 0 to 9
     bool numLock = false;
     bool shift = false;
     bool repeat = false;  // auto-repeat of a key already held
@@ -41,8 +41,8 @@ public:
 
     // A button press or release; a second press of the same button within the
     // double-click time and distance becomes *DBLCLK when doubleClicks is set.
-    void button(Window* window, MouseButton which, bool pressed, int x, int y, unsigned keys,
-                uint32_t time, bool doubleClicks);
+    void button(Window* window, MouseButton which, bool pressed, int x, int y, unsigned keys, uint32_t time,
+                bool doubleClicks);
 
     // A key press: WM_KEYDOWN, then WM_CHAR when it produces a character.
     void key(Window* window, const KeyInput& key, uint32_t time);

@@ -57,24 +57,53 @@ int nullFormatCount() { return static_cast<int>(sizeof nullFormats / sizeof null
 bool nullFormatAttribute(int format, int attribute, int& value) {
     const NullFormat& f = nullFormats[format - 1];
     switch (attribute) {
-    case WGL_DRAW_TO_WINDOW_ARB: value = f.window; return true;
-    case WGL_DRAW_TO_PBUFFER_ARB: value = f.pbuffer; return true;
-    case WGL_BIND_TO_TEXTURE_RGBA_ARB: value = f.pbuffer; return true;
-    case WGL_BIND_TO_TEXTURE_RGB_ARB: value = f.pbuffer; return true;
-    case WGL_SUPPORT_OPENGL_ARB: value = 1; return true;
-    case WGL_DOUBLE_BUFFER_ARB: value = f.doubleBuffer; return true;
-    case WGL_PIXEL_TYPE_ARB: value = WGL_TYPE_RGBA_ARB; return true;
-    case WGL_COLOR_BITS_ARB: value = f.colour; return true;
+    case WGL_DRAW_TO_WINDOW_ARB:
+        value = f.window;
+        return true;
+    case WGL_DRAW_TO_PBUFFER_ARB:
+        value = f.pbuffer;
+        return true;
+    case WGL_BIND_TO_TEXTURE_RGBA_ARB:
+        value = f.pbuffer;
+        return true;
+    case WGL_BIND_TO_TEXTURE_RGB_ARB:
+        value = f.pbuffer;
+        return true;
+    case WGL_SUPPORT_OPENGL_ARB:
+        value = 1;
+        return true;
+    case WGL_DOUBLE_BUFFER_ARB:
+        value = f.doubleBuffer;
+        return true;
+    case WGL_PIXEL_TYPE_ARB:
+        value = WGL_TYPE_RGBA_ARB;
+        return true;
+    case WGL_COLOR_BITS_ARB:
+        value = f.colour;
+        return true;
     case WGL_RED_BITS_ARB:
     case WGL_GREEN_BITS_ARB:
-    case WGL_BLUE_BITS_ARB: value = 8; return true;
-    case WGL_ALPHA_BITS_ARB: value = f.alpha; return true;
-    case WGL_DEPTH_BITS_ARB: value = f.depth; return true;
-    case WGL_STENCIL_BITS_ARB: value = f.stencil; return true;
+    case WGL_BLUE_BITS_ARB:
+        value = 8;
+        return true;
+    case WGL_ALPHA_BITS_ARB:
+        value = f.alpha;
+        return true;
+    case WGL_DEPTH_BITS_ARB:
+        value = f.depth;
+        return true;
+    case WGL_STENCIL_BITS_ARB:
+        value = f.stencil;
+        return true;
     case WGL_MAX_PBUFFER_WIDTH_ARB:
-    case WGL_MAX_PBUFFER_HEIGHT_ARB: value = f.pbuffer ? 4096 : 0; return true;
-    case WGL_MAX_PBUFFER_PIXELS_ARB: value = f.pbuffer ? 4096 * 4096 : 0; return true;
-    default: return false;
+    case WGL_MAX_PBUFFER_HEIGHT_ARB:
+        value = f.pbuffer ? 4096 : 0;
+        return true;
+    case WGL_MAX_PBUFFER_PIXELS_ARB:
+        value = f.pbuffer ? 4096 * 4096 : 0;
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -92,8 +121,7 @@ void nullEntryPoint() {}
 void* nullGetGlProc(const char*) { return reinterpret_cast<void*>(&nullEntryPoint); }
 
 const char* nullGlString(unsigned name) {
-    if (!currentContext())
-        return nullptr;
+    if (!currentContext()) return nullptr;
     return name == 0x1F02 ? nullState().version.c_str() : nullState().extensions.c_str();
 }
 
@@ -101,11 +129,28 @@ const char* nullGlString(unsigned name) {
 
 const BackendOps& nullBackend() {
     static const BackendOps ops = {
-        "Null", nullInit, nullTerminate, nullCreateWindow, nullDestroyWindow, nullShowWindow,
-        nullPollEvents, nullReadWindowPixels, nullMessageBox, nullFormatCount,
-        nullFormatAttribute, nullFormatFitsWindow, nullCreateContext, nullDestroyContext,
-        nullMakeCurrent, nullSwapBuffers, nullCreatePbuffer, nullDestroyPbuffer,
-        nullBindTexImage, nullptr, nullGetGlProc, nullGlString,
+        "Null",
+        nullInit,
+        nullTerminate,
+        nullCreateWindow,
+        nullDestroyWindow,
+        nullShowWindow,
+        nullPollEvents,
+        nullReadWindowPixels,
+        nullMessageBox,
+        nullFormatCount,
+        nullFormatAttribute,
+        nullFormatFitsWindow,
+        nullCreateContext,
+        nullDestroyContext,
+        nullMakeCurrent,
+        nullSwapBuffers,
+        nullCreatePbuffer,
+        nullDestroyPbuffer,
+        nullBindTexImage,
+        nullptr,
+        nullGetGlProc,
+        nullGlString,
     };
     return ops;
 }

@@ -38,8 +38,7 @@ void defaultSink(const char* message) { std::fprintf(stderr, "volview: %s\n", me
 
 bool liveWindow(const Window* window) {
     for (const auto& w : state().windows)
-        if (w.get() == window)
-            return true;
+        if (w.get() == window) return true;
     return false;
 }
 
@@ -78,8 +77,7 @@ const char* lastError() { return state().lastError.c_str(); }
 
 bool init(Backend which) {
     State& s = state();
-    if (s.ops)
-        terminate();
+    if (s.ops) terminate();
     s.lastError.clear();
     const BackendOps* ops = nullptr;
     switch (which) {
@@ -115,8 +113,7 @@ bool init(Backend which) {
 #endif
         break;
     }
-    if (!ops->init())
-        return false;
+    if (!ops->init()) return false;
     s.ops = ops;
     s.chosen = which;
     return true;
@@ -124,11 +121,9 @@ bool init(Backend which) {
 
 void terminate() {
     State& s = state();
-    if (!s.ops)
-        return;
+    if (!s.ops) return;
     destroyContexts();
-    while (!s.windows.empty())
-        destroyWindow(s.windows.back().get());
+    while (!s.windows.empty()) destroyWindow(s.windows.back().get());
     s.ops->terminate();
     s.ops = nullptr;
     s.chosen = Backend::automatic;
@@ -151,11 +146,10 @@ bool registerClass(const WindowClass& windowClass) {
     return true;
 }
 
-Window* createWindow(const char* className, const char* title, unsigned style, int, int,
-                     int width, int height) {
+Window* createWindow(const char* className, const char* title, unsigned style, int, int, int width,
+                     int height) {
     State& s = state();
-    if (!s.ops)
-        return nullptr;
+    if (!s.ops) return nullptr;
     auto found = s.classes.find(className ? className : "");
     if (found == s.classes.end()) {
         reportError("Platform", "No window class \"%s\"", className ? className : "(null)");
@@ -173,30 +167,25 @@ Window* createWindow(const char* className, const char* title, unsigned style, i
     window->width = width;
     window->height = height;
     window->dc.window = window.get();
-    if (!s.ops->createWindow(*window))
-        return nullptr;
+    if (!s.ops->createWindow(*window)) return nullptr;
     Window* result = window.get();
     s.windows.push_back(std::move(window));
     s.queue.resize(result, width, height, 0);
-    if (style & WS_VISIBLE)
-        showWindow(result, SW_SHOW);
+    if (style & WS_VISIBLE) showWindow(result, SW_SHOW);
     return result;
 }
 
 void showWindow(Window* window, int command) {
-    if (!backend() || !liveWindow(window))
-        return;
+    if (!backend() || !liveWindow(window)) return;
     const bool show = command != SW_HIDE;
-    if (window->visible == show)
-        return;
+    if (window->visible == show) return;
     backend()->showWindow(*window, show);
     window->visible = show;
 }
 
 void destroyWindow(Window* window) {
     State& s = state();
-    if (!s.ops || !liveWindow(window))
-        return;
+    if (!s.ops || !liveWindow(window)) return;
     window->procedure(window, WM_DESTROY, 0, 0);
     s.ops->destroyWindow(*window);
     s.queue.dropWindow(window);
@@ -210,8 +199,7 @@ void clientSize(const Window* window, int& width, int& height) {
 }
 
 bool peekMessage(Message& message, unsigned removeFlag) {
-    if (!backend())
-        return false;
+    if (!backend()) return false;
     backend()->pollEvents();
     return state().queue.take(message, (removeFlag & PM_REMOVE) != 0);
 }
@@ -219,15 +207,12 @@ bool peekMessage(Message& message, unsigned removeFlag) {
 bool translateMessage(const Message& message) { return message.message == WM_KEYDOWN; }
 
 intptr_t dispatchMessage(const Message& message) {
-    if (message.message == WM_QUIT || !liveWindow(message.window))
-        return 0;
-    return message.window->procedure(message.window, message.message, message.wParam,
-                                     message.lParam);
+    if (message.message == WM_QUIT || !liveWindow(message.window)) return 0;
+    return message.window->procedure(message.window, message.message, message.wParam, message.lParam);
 }
 
 intptr_t defWindowProc(Window* window, unsigned message, uintptr_t, intptr_t) {
-    if (message == WM_CLOSE)
-        destroyWindow(window);
+    if (message == WM_CLOSE) destroyWindow(window);
     return 0;
 }
 
@@ -238,14 +223,12 @@ int messageBox(Window*, const char* text, const char* caption, unsigned) {
     caption = caption ? caption : "";
     std::fprintf(stderr, "%s: %s\n", caption, text);
     std::fflush(stderr);
-    if (backend())
-        backend()->messageBox(text, caption);
+    if (backend()) backend()->messageBox(text, caption);
     return IDOK;
 }
 
 bool readWindowPixels(Window* window, int& width, int& height, std::vector<unsigned char>& rgb) {
-    if (!backend() || !liveWindow(window) || !window->visible)
-        return false;
+    if (!backend() || !liveWindow(window) || !window->visible) return false;
     return backend()->readWindowPixels(*window, width, height, rgb);
 }
 

@@ -99,8 +99,7 @@ void setConnectionLostHandler(ConnectionLostHandler handler);
 
 struct Window;  // a top-level window with a client area
 
-using WindowProc = intptr_t (*)(Window* window, unsigned message, uintptr_t wParam,
-                                intptr_t lParam);
+using WindowProc = intptr_t (*)(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam);
 
 struct Message {
     Window* window = nullptr;
@@ -130,8 +129,8 @@ bool registerClass(const WindowClass& windowClass);
 
 // Creates a window of a registered class whose client area is width x height
 // pixels; it is shown at once when style has WS_VISIBLE. Null on failure.
-Window* createWindow(const char* className, const char* title, unsigned style, int x, int y,
-                     int width, int height);
+Window* createWindow(const char* className, const char* title, unsigned style, int x, int y, int width,
+                     int height);
 
 // Shows (SW_SHOW) or hides (SW_HIDE) the window.
 void showWindow(Window* window, int command);

@@ -1,8 +1,8 @@
 // The frame clock for POSIX hosts: monotonic, so that the wall clock being
 // set (by NTP or by hand) never makes a measured rate wrong or negative.
-#include "platform/runtime.h"
-
 #include <ctime>
+
+#include "platform/runtime.h"
 
 namespace platform {
 

@@ -1,11 +1,11 @@
 // Opening regular files for reading, for POSIX hosts.
-#include "platform/file_input.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/file_input.h"
 
 namespace platform {
 

@@ -1,6 +1,4 @@
 // Files written whole and atomically, for POSIX hosts.
-#include "platform/file_output.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "platform/file_output.h"
 
 namespace platform {
 namespace {
@@ -74,8 +74,8 @@ bool placeWithoutOverwrite(const std::string& temp, const std::string& path, std
 
 }  // namespace
 
-bool writeFileAtomically(const std::string& path, const void* data, std::size_t size,
-                         bool overwrite, std::string& error) {
+bool writeFileAtomically(const std::string& path, const void* data, std::size_t size, bool overwrite,
+                         std::string& error) {
     struct stat info;
     if (!overwrite && ::lstat(path.c_str(), &info) == 0) {
         error = "already exists";
@@ -86,8 +86,7 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
         return false;
     }
     // The temporary name stays short so that it is valid whenever `path` is.
-    const std::string pattern =
-        directoryOf(path) + "/." + baseOf(path).substr(0, 64) + ".tmpXXXXXX";
+    const std::string pattern = directoryOf(path) + "/." + baseOf(path).substr(0, 64) + ".tmpXXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());

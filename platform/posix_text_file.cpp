@@ -1,13 +1,13 @@
 // Whole-file text reading for POSIX hosts. POSIX has no text mode, so the
 // bytes go through TextModeDecoder (text_mode.cpp).
-#include "platform/runtime.h"
-
-#include "platform/file_input.h"
-
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/file_input.h"
+#include "platform/runtime.h"
 
 namespace platform {
 namespace {
@@ -28,8 +28,7 @@ private:
 
 }  // namespace
 
-TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::string& text,
-                            int& errorNumber) {
+TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::string& text, int& errorNumber) {
     text.clear();
     errorNumber = 0;
     InputFileStatus openStatus = InputFileStatus::ok;

@@ -39,28 +39,22 @@ void parseGlVersion(const char* version, int& major, int& minor) {
 }
 
 bool hasToken(const char* list, const char* name) {
-    if (!list || !name || !*name)
-        return false;
+    if (!list || !name || !*name) return false;
     const std::size_t length = std::strlen(name);
     for (const char* p = list; (p = std::strstr(p, name)) != nullptr; p += length) {
         const bool starts = p == list || p[-1] == ' ';
         const bool ends = p[length] == ' ' || p[length] == '\0';
-        if (starts && ends)
-            return true;
+        if (starts && ends) return true;
     }
     return false;
 }
 
 bool glProcProvided(const char* name, int major, int minor, const char* extensions) {
-    if (!name)
-        return false;
-    const auto byName = [](const ProcRow& row, const char* key) {
-        return std::strcmp(row.name, key) < 0;
-    };
+    if (!name) return false;
+    const auto byName = [](const ProcRow& row, const char* key) { return std::strcmp(row.name, key) < 0; };
     for (auto row = std::lower_bound(std::begin(procRows), std::end(procRows), name, byName);
          row != std::end(procRows) && std::strcmp(row->name, name) == 0; ++row)
-        if (featureProvided(row->feature, major, minor, extensions))
-            return true;
+        if (featureProvided(row->feature, major, minor, extensions)) return true;
     return false;
 }
 

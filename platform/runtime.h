@@ -55,8 +55,7 @@ TextReadStatus textReadStatusOf(InputFileStatus openStatus);
 // of text are accepted; a longer text fails with tooLarge and leaves `text`
 // empty. On failure `text` is empty and `errorNumber` holds the errno value
 // when there is one (0 otherwise).
-TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::string& text,
-                            int& errorNumber);
+TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::string& text, int& errorNumber);
 
 // A short description of a failed read, for messages ("cannot open", ...).
 const char* describeTextReadStatus(TextReadStatus status);

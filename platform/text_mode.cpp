@@ -46,31 +46,43 @@ std::string translateTextMode(const char* raw, std::size_t count) {
 
 TextReadStatus textReadStatusOf(InputFileStatus openStatus) {
     switch (openStatus) {
-        case InputFileStatus::directory: return TextReadStatus::directory;
-        case InputFileStatus::notRegularFile: return TextReadStatus::notRegularFile;
-        default: return TextReadStatus::cannotOpen;
+    case InputFileStatus::directory:
+        return TextReadStatus::directory;
+    case InputFileStatus::notRegularFile:
+        return TextReadStatus::notRegularFile;
+    default:
+        return TextReadStatus::cannotOpen;
     }
 }
 
 const char* describeTextReadStatus(TextReadStatus status) {
     switch (status) {
-        case TextReadStatus::ok: return "read";
-        case TextReadStatus::cannotOpen: return "cannot open";
-        case TextReadStatus::directory: return describeInputFileStatus(InputFileStatus::directory);
-        case TextReadStatus::notRegularFile:
-            return describeInputFileStatus(InputFileStatus::notRegularFile);
-        case TextReadStatus::readError: return "read error";
-        case TextReadStatus::tooLarge: return "too large";
+    case TextReadStatus::ok:
+        return "read";
+    case TextReadStatus::cannotOpen:
+        return "cannot open";
+    case TextReadStatus::directory:
+        return describeInputFileStatus(InputFileStatus::directory);
+    case TextReadStatus::notRegularFile:
+        return describeInputFileStatus(InputFileStatus::notRegularFile);
+    case TextReadStatus::readError:
+        return "read error";
+    case TextReadStatus::tooLarge:
+        return "too large";
     }
     return "unknown error";
 }
 
 const char* describeInputFileStatus(InputFileStatus status) {
     switch (status) {
-        case InputFileStatus::ok: return "opened";
-        case InputFileStatus::cannotOpen: return "cannot open";
-        case InputFileStatus::directory: return "is a directory";
-        case InputFileStatus::notRegularFile: return "is not a regular file (a device or a pipe)";
+    case InputFileStatus::ok:
+        return "opened";
+    case InputFileStatus::cannotOpen:
+        return "cannot open";
+    case InputFileStatus::directory:
+        return "is a directory";
+    case InputFileStatus::notRegularFile:
+        return "is not a regular file (a device or a pipe)";
     }
     return "cannot open";
 }

@@ -31,27 +31,22 @@ const char* prefix() { return backend() ? backend()->prefix : "Platform"; }
 
 bool liveContext(const RenderContext* context) {
     for (const auto& c : contexts)
-        if (c.get() == context)
-            return true;
+        if (c.get() == context) return true;
     return false;
 }
 
 bool livePbuffer(const Pbuffer* pbuffer) {
     for (const auto& p : pbuffers)
-        if (p.get() == pbuffer)
-            return true;
+        if (p.get() == pbuffer) return true;
     return false;
 }
 
 bool liveDC(const DeviceContext* dc) {
-    if (!dc)
-        return false;
+    if (!dc) return false;
     for (const auto& w : windows())
-        if (&w->dc == dc)
-            return true;
+        if (&w->dc == dc) return true;
     for (const auto& p : pbuffers)
-        if (&p->dc == dc)
-            return true;
+        if (&p->dc == dc) return true;
     return false;
 }
 
@@ -88,8 +83,7 @@ int chooseFormats(const int* intAttributes, const Window* forWindow, int* format
     std::vector<Candidate> candidates;
     const int count = backend()->formatCount();
     for (int format = 1; format <= count; ++format) {
-        if (forWindow && !backend()->formatFitsWindow(format, *forWindow))
-            continue;
+        if (forWindow && !backend()->formatFitsWindow(format, *forWindow)) continue;
         bool fits = attribute(format, WGL_SUPPORT_OPENGL_ARB) != 0;
         int surplus = 0;
         for (const int* a = intAttributes; fits && a && a[0] != 0; a += 2) {
@@ -105,55 +99,56 @@ int chooseFormats(const int* intAttributes, const Window* forWindow, int* format
                 fits = (value != 0) == (a[1] != 0);
             }
         }
-        if (fits)
-            candidates.push_back({format, surplus});
+        if (fits) candidates.push_back({format, surplus});
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.surplus < b.surplus; });
     const int found = std::min<int>(maxFormats, static_cast<int>(candidates.size()));
-    for (int i = 0; i < found; ++i)
-        formats[i] = candidates[i].format;
+    for (int i = 0; i < found; ++i) formats[i] = candidates[i].format;
     return found;
 }
 
 HDC getDC(Window* window) {
     for (const auto& w : windows())
-        if (w.get() == window)
-            return &window->dc;
+        if (w.get() == window) return &window->dc;
     return nullptr;
 }
 
 int choosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR& descriptor) {
-    if (!backend() || !liveDC(dc) || !dc->window || descriptor.iPixelType != PFD_TYPE_RGBA)
-        return 0;
+    if (!backend() || !liveDC(dc) || !dc->window || descriptor.iPixelType != PFD_TYPE_RGBA) return 0;
     // GDI fills colour bits with alpha included; GLX-like formats count them apart.
     const int colour = descriptor.cColorBits > 24 ? 24 : descriptor.cColorBits;
     const int alpha = descriptor.cColorBits > 24 ? descriptor.cColorBits - 24 : descriptor.cAlphaBits;
-    const int wanted[] = {WGL_DRAW_TO_WINDOW_ARB, 1,
-                          WGL_DOUBLE_BUFFER_ARB, (descriptor.dwFlags & PFD_DOUBLEBUFFER) ? 1 : 0,
-                          WGL_PIXEL_TYPE_ARB, WGL_TYPE_RGBA_ARB,
-                          WGL_COLOR_BITS_ARB, colour,
-                          WGL_ALPHA_BITS_ARB, alpha,
-                          WGL_DEPTH_BITS_ARB, descriptor.cDepthBits,
-                          WGL_STENCIL_BITS_ARB, descriptor.cStencilBits,
-                          0, 0};
+    const int wanted[] = {WGL_DRAW_TO_WINDOW_ARB,
+                          1,
+                          WGL_DOUBLE_BUFFER_ARB,
+                          (descriptor.dwFlags & PFD_DOUBLEBUFFER) ? 1 : 0,
+                          WGL_PIXEL_TYPE_ARB,
+                          WGL_TYPE_RGBA_ARB,
+                          WGL_COLOR_BITS_ARB,
+                          colour,
+                          WGL_ALPHA_BITS_ARB,
+                          alpha,
+                          WGL_DEPTH_BITS_ARB,
+                          descriptor.cDepthBits,
+                          WGL_STENCIL_BITS_ARB,
+                          descriptor.cStencilBits,
+                          0,
+                          0};
     int format = 0;
-    if (chooseFormats(wanted, dc->window, &format, 1) == 1)
-        return format;
+    if (chooseFormats(wanted, dc->window, &format, 1) == 1) return format;
     // Closest rather than exact: drop the alpha wish.
     int relaxed[sizeof wanted / sizeof wanted[0]];
     std::copy(std::begin(wanted), std::end(wanted), relaxed);
     relaxed[9] = 0;
-    if (chooseFormats(relaxed, dc->window, &format, 1) == 1)
-        return format;
-    reportError(prefix(), "No pixel format fits the window (%d colour, %d depth bits)",
-                descriptor.cColorBits, descriptor.cDepthBits);
+    if (chooseFormats(relaxed, dc->window, &format, 1) == 1) return format;
+    reportError(prefix(), "No pixel format fits the window (%d colour, %d depth bits)", descriptor.cColorBits,
+                descriptor.cDepthBits);
     return 0;
 }
 
 bool setPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR&) {
-    if (!backend() || !liveDC(dc) || !dc->window)
-        return false;
+    if (!backend() || !liveDC(dc) || !dc->window) return false;
     if (dc->pixelFormat != 0 || format < 1 || format > backend()->formatCount() ||
         !backend()->formatFitsWindow(format, *dc->window)) {
         reportError(prefix(), "Cannot set pixel format %d on the window", format);
@@ -164,33 +159,28 @@ bool setPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR&) {
 }
 
 bool swapBuffers(HDC dc) {
-    if (!backend() || !liveDC(dc) || !dc->window)
-        return false;
+    if (!backend() || !liveDC(dc) || !dc->window) return false;
     return backend()->swapBuffers(*dc);
 }
 
 HGLRC wglCreateContext(HDC dc) {
-    if (!backend() || !liveDC(dc))
-        return nullptr;
+    if (!backend() || !liveDC(dc)) return nullptr;
     if (dc->pixelFormat == 0) {
         reportError(prefix(), "Cannot create a context before the pixel format is set");
         return nullptr;
     }
     auto context = std::make_unique<RenderContext>();
     context->pixelFormat = dc->pixelFormat;
-    if (!backend()->createContext(*context, *dc))
-        return nullptr;
+    if (!backend()->createContext(*context, *dc)) return nullptr;
     contexts.push_back(std::move(context));
     return contexts.back().get();
 }
 
 BOOL wglMakeCurrent(HDC dc, HGLRC context) {
-    if (!backend())
-        return 0;
+    if (!backend()) return 0;
     if (!context) {
         backend()->makeCurrent(nullptr, nullptr);
-        if (current)
-            current->dc = nullptr;
+        if (current) current->dc = nullptr;
         current = nullptr;
         return 1;
     }
@@ -202,20 +192,16 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context) {
         reportError(prefix(), "Context and device context have different pixel formats");
         return 0;
     }
-    if (!backend()->makeCurrent(dc, context))
-        return 0;
-    if (current)
-        current->dc = nullptr;
+    if (!backend()->makeCurrent(dc, context)) return 0;
+    if (current) current->dc = nullptr;
     current = context;
     current->dc = dc;
     return 1;
 }
 
 BOOL wglDeleteContext(HGLRC context) {
-    if (!backend() || !liveContext(context))
-        return 0;
-    if (context == current)
-        wglMakeCurrent(nullptr, nullptr);
+    if (!backend() || !liveContext(context)) return 0;
+    if (context == current) wglMakeCurrent(nullptr, nullptr);
     backend()->destroyContext(*context);
     contexts.erase(std::find_if(contexts.begin(), contexts.end(),
                                 [context](const auto& c) { return c.get() == context; }));
@@ -227,13 +213,10 @@ HDC wglGetCurrentDC() { return current ? current->dc : nullptr; }
 
 // Releases contexts and buffers through the backend before it shuts down.
 void destroyContexts() {
-    if (!backend())
-        return;
+    if (!backend()) return;
     wglMakeCurrent(nullptr, nullptr);
-    for (auto& p : pbuffers)
-        backend()->destroyPbuffer(*p);
-    for (auto& c : contexts)
-        backend()->destroyContext(*c);
+    for (auto& p : pbuffers) backend()->destroyPbuffer(*p);
+    for (auto& c : contexts) backend()->destroyContext(*c);
     current = nullptr;
     contexts.clear();
     pbuffers.clear();
@@ -271,11 +254,9 @@ const WglEntry wglEntries[] = {
 
 // Reads version and extensions of the current context once.
 void learnFeatures(RenderContext& context) {
-    if (context.featuresKnown)
-        return;
+    if (context.featuresKnown) return;
     context.featuresKnown = true;
-    parseGlVersion(backend()->glString(0x1F02 /* GL_VERSION */), context.majorVersion,
-                   context.minorVersion);
+    parseGlVersion(backend()->glString(0x1F02 /* GL_VERSION */), context.majorVersion, context.minorVersion);
     const char* extensions = backend()->glString(0x1F03 /* GL_EXTENSIONS */);
     context.glExtensions = extensions ? extensions : "";
 }
@@ -283,17 +264,14 @@ void learnFeatures(RenderContext& context) {
 }  // namespace
 
 void* getProcAddress(const char* name) {
-    if (!backend() || !current || !name)
-        return nullptr;
+    if (!backend() || !current || !name) return nullptr;
     if (std::strncmp(name, "wgl", 3) == 0) {
         for (const WglEntry& entry : wglEntries)
-            if (std::strcmp(entry.name, name) == 0)
-                return entry.function;
+            if (std::strcmp(entry.name, name) == 0) return entry.function;
         return nullptr;
     }
     learnFeatures(*current);
-    if (!glProcProvided(name, current->majorVersion, current->minorVersion,
-                        current->glExtensions.c_str()))
+    if (!glProcProvided(name, current->majorVersion, current->minorVersion, current->glExtensions.c_str()))
         return nullptr;
     return backend()->getGlProc(name);
 }
@@ -302,9 +280,7 @@ void* wglGetProcAddress(const char* name) { return getProcAddress(name); }
 
 const char* windowSystemExtensions() { return current ? extensionString : ""; }
 
-const char* wglGetExtensionsStringARB(HDC dc) {
-    return liveDC(dc) ? extensionString : nullptr;
-}
+const char* wglGetExtensionsStringARB(HDC dc) { return liveDC(dc) ? extensionString : nullptr; }
 
 const char* wglGetExtensionsStringEXT() { return current ? extensionString : nullptr; }
 
@@ -312,8 +288,7 @@ const char* wglGetExtensionsStringEXT() { return current ? extensionString : nul
 
 BOOL wglGetPixelFormatAttribivARB(HDC dc, int pixelFormat, int, UINT count, const int* attributes,
                                   int* values) {
-    if (!backend() || !liveDC(dc) || !attributes || !values)
-        return 0;
+    if (!backend() || !liveDC(dc) || !attributes || !values) return 0;
     const int formats = backend()->formatCount();
     for (UINT i = 0; i < count; ++i) {
         if (attributes[i] == WGL_NUMBER_PIXEL_FORMATS_ARB) {
@@ -326,21 +301,18 @@ BOOL wglGetPixelFormatAttribivARB(HDC dc, int pixelFormat, int, UINT count, cons
     return 1;
 }
 
-BOOL wglGetPixelFormatAttribfvARB(HDC dc, int pixelFormat, int layerPlane, UINT count,
-                                  const int* attributes, FLOAT* values) {
+BOOL wglGetPixelFormatAttribfvARB(HDC dc, int pixelFormat, int layerPlane, UINT count, const int* attributes,
+                                  FLOAT* values) {
     std::vector<int> ints(count);
-    if (!values || !wglGetPixelFormatAttribivARB(dc, pixelFormat, layerPlane, count, attributes,
-                                                 ints.data()))
+    if (!values || !wglGetPixelFormatAttribivARB(dc, pixelFormat, layerPlane, count, attributes, ints.data()))
         return 0;
-    for (UINT i = 0; i < count; ++i)
-        values[i] = static_cast<FLOAT>(ints[i]);
+    for (UINT i = 0; i < count; ++i) values[i] = static_cast<FLOAT>(ints[i]);
     return 1;
 }
 
-BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttributes, const FLOAT* floatAttributes,
-                             UINT maxFormats, int* formats, UINT* formatCount) {
-    if (!backend() || !liveDC(dc) || !formatCount || (maxFormats > 0 && !formats))
-        return 0;
+BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttributes, const FLOAT* floatAttributes, UINT maxFormats,
+                             int* formats, UINT* formatCount) {
+    if (!backend() || !liveDC(dc) || !formatCount || (maxFormats > 0 && !formats)) return 0;
     if (floatAttributes && floatAttributes[0] != 0) {
         reportError(prefix(), "Floating-point pixel format attributes are not supported");
         return 0;
@@ -363,10 +335,8 @@ BOOL wglChoosePixelFormatARB(HDC dc, const int* intAttributes, const FLOAT* floa
 
 // ---- WGL_ARB_pbuffer --------------------------------------------------------
 
-HPBUFFERARB wglCreatePbufferARB(HDC dc, int pixelFormat, int width, int height,
-                                const int* attributes) {
-    if (!backend() || !liveDC(dc))
-        return nullptr;
+HPBUFFERARB wglCreatePbufferARB(HDC dc, int pixelFormat, int width, int height, const int* attributes) {
+    if (!backend() || !liveDC(dc)) return nullptr;
     if (pixelFormat < 1 || pixelFormat > backend()->formatCount() ||
         !attribute(pixelFormat, WGL_DRAW_TO_PBUFFER_ARB)) {
         reportError(prefix(), "Pixel format %d cannot draw to an off-screen buffer", pixelFormat);
@@ -413,8 +383,7 @@ HPBUFFERARB wglCreatePbufferARB(HDC dc, int pixelFormat, int width, int height,
     }
     pbuffer->dc.pbuffer = pbuffer.get();
     pbuffer->dc.pixelFormat = pixelFormat;
-    if (!backend()->createPbuffer(*pbuffer))
-        return nullptr;
+    if (!backend()->createPbuffer(*pbuffer)) return nullptr;
     pbuffers.push_back(std::move(pbuffer));
     return pbuffers.back().get();
 }
@@ -428,12 +397,10 @@ int wglReleasePbufferDCARB(HPBUFFERARB pbuffer, HDC dc) {
 }
 
 BOOL wglDestroyPbufferARB(HPBUFFERARB pbuffer) {
-    if (!backend() || !livePbuffer(pbuffer))
-        return 0;
+    if (!backend() || !livePbuffer(pbuffer)) return 0;
     for (auto& c : contexts)
         if (c->dc == &pbuffer->dc) {
-            if (c.get() == current)
-                wglMakeCurrent(nullptr, nullptr);
+            if (c.get() == current) wglMakeCurrent(nullptr, nullptr);
             c->dc = nullptr;
         }
     backend()->destroyPbuffer(*pbuffer);
@@ -443,54 +410,63 @@ BOOL wglDestroyPbufferARB(HPBUFFERARB pbuffer) {
 }
 
 BOOL wglQueryPbufferARB(HPBUFFERARB pbuffer, int attribute, int* value) {
-    if (!backend() || !livePbuffer(pbuffer) || !value)
-        return 0;
+    if (!backend() || !livePbuffer(pbuffer) || !value) return 0;
     switch (attribute) {
-    case WGL_PBUFFER_WIDTH_ARB: *value = pbuffer->width; return 1;
-    case WGL_PBUFFER_HEIGHT_ARB: *value = pbuffer->height; return 1;
-    case WGL_PBUFFER_LOST_ARB: *value = 0; return 1;
-    case WGL_TEXTURE_FORMAT_ARB: *value = pbuffer->textureFormat; return 1;
-    case WGL_TEXTURE_TARGET_ARB: *value = pbuffer->textureTarget; return 1;
-    case WGL_MIPMAP_TEXTURE_ARB: *value = pbuffer->mipmapTexture ? 1 : 0; return 1;
-    case WGL_MIPMAP_LEVEL_ARB: *value = 0; return 1;
-    default: return 0;
+    case WGL_PBUFFER_WIDTH_ARB:
+        *value = pbuffer->width;
+        return 1;
+    case WGL_PBUFFER_HEIGHT_ARB:
+        *value = pbuffer->height;
+        return 1;
+    case WGL_PBUFFER_LOST_ARB:
+        *value = 0;
+        return 1;
+    case WGL_TEXTURE_FORMAT_ARB:
+        *value = pbuffer->textureFormat;
+        return 1;
+    case WGL_TEXTURE_TARGET_ARB:
+        *value = pbuffer->textureTarget;
+        return 1;
+    case WGL_MIPMAP_TEXTURE_ARB:
+        *value = pbuffer->mipmapTexture ? 1 : 0;
+        return 1;
+    case WGL_MIPMAP_LEVEL_ARB:
+        *value = 0;
+        return 1;
+    default:
+        return 0;
     }
 }
 
 // ---- WGL_ARB_render_texture -------------------------------------------------
 
 BOOL wglBindTexImageARB(HPBUFFERARB pbuffer, int buffer) {
-    if (!backend() || !livePbuffer(pbuffer) || !current)
-        return 0;
+    if (!backend() || !livePbuffer(pbuffer) || !current) return 0;
     if (buffer != WGL_FRONT_LEFT_ARB) {
         reportError(prefix(), "Only WGL_FRONT_LEFT_ARB can be bound, not 0x%X", buffer);
         return 0;
     }
-    if (pbuffer->textureFormat == WGL_NO_TEXTURE_ARB || pbuffer->bound ||
-        current->dc == &pbuffer->dc) {
-        reportError(prefix(), "Off-screen buffer cannot be bound now (no texture format, already "
-                              "bound, or current)");
+    if (pbuffer->textureFormat == WGL_NO_TEXTURE_ARB || pbuffer->bound || current->dc == &pbuffer->dc) {
+        reportError(prefix(),
+                    "Off-screen buffer cannot be bound now (no texture format, already "
+                    "bound, or current)");
         return 0;
     }
-    if (!backend()->bindTexImage(*pbuffer))
-        return 0;
+    if (!backend()->bindTexImage(*pbuffer)) return 0;
     pbuffer->bound = true;
     return 1;
 }
 
 BOOL wglReleaseTexImageARB(HPBUFFERARB pbuffer, int buffer) {
-    if (!backend() || !livePbuffer(pbuffer) || buffer != WGL_FRONT_LEFT_ARB || !pbuffer->bound)
-        return 0;
+    if (!backend() || !livePbuffer(pbuffer) || buffer != WGL_FRONT_LEFT_ARB || !pbuffer->bound) return 0;
     pbuffer->bound = false;
     return !backend()->releaseTexImage || backend()->releaseTexImage(*pbuffer) ? 1 : 0;
 }
 
 BOOL wglSetPbufferAttribARB(HPBUFFERARB pbuffer, const int* attributes) {
-    if (!backend() || !livePbuffer(pbuffer))
-        return 0;
+    if (!backend() || !livePbuffer(pbuffer)) return 0;
     for (const int* a = attributes; a && a[0] != 0; a += 2)
-        if (a[0] != WGL_MIPMAP_LEVEL_ARB || a[1] != 0)
-            return 0;  // only level 0 is ever drawn
+        if (a[0] != WGL_MIPMAP_LEVEL_ARB || a[1] != 0) return 0;  // only level 0 is ever drawn
     return 1;
 }
 

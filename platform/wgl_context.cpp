@@ -44,17 +44,14 @@ bool createHelper(LibraryWin32& library) {
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = library.instance;
     wc.lpszClassName = helperClass;
-    if (!GetClassInfoExA(library.instance, helperClass, &wc) && !RegisterClassExA(&wc))
-        return false;
-    library.helperWindow = CreateWindowExA(0, helperClass, "", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0,
-                                           0, 16, 16, nullptr, nullptr, library.instance, nullptr);
-    if (!library.helperWindow)
-        return false;
+    if (!GetClassInfoExA(library.instance, helperClass, &wc) && !RegisterClassExA(&wc)) return false;
+    library.helperWindow = CreateWindowExA(0, helperClass, "", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                           0, 0, 16, 16, nullptr, nullptr, library.instance, nullptr);
+    if (!library.helperWindow) return false;
     library.helperDC = GetDC(library.helperWindow);
     const ::PIXELFORMATDESCRIPTOR pfd = plainDescriptor();
     const int format = ChoosePixelFormat(library.helperDC, &pfd);
-    if (format == 0 || !SetPixelFormat(library.helperDC, format, &pfd))
-        return false;
+    if (format == 0 || !SetPixelFormat(library.helperDC, format, &pfd)) return false;
     library.helperContext = ::wglCreateContext(library.helperDC);
     return library.helperContext && ::wglMakeCurrent(library.helperDC, library.helperContext);
 }
@@ -70,21 +67,17 @@ int query(int format, int attribute) {
 // double-buffered twin of a format is always preferred: same sizes, same
 // bind abilities, one more buffer.
 int workingPbufferFormat(int format) {
-    if (query(format, WGL_DOUBLE_BUFFER_ARB))
-        return format;
-    const int same[] = {WGL_RED_BITS_ARB,          WGL_GREEN_BITS_ARB,          WGL_BLUE_BITS_ARB,
-                        WGL_ALPHA_BITS_ARB,        WGL_DEPTH_BITS_ARB,          WGL_STENCIL_BITS_ARB,
-                        WGL_DRAW_TO_PBUFFER_ARB,   WGL_BIND_TO_TEXTURE_RGB_ARB, WGL_BIND_TO_TEXTURE_RGBA_ARB,
-                        WGL_SUPPORT_OPENGL_ARB,    WGL_PIXEL_TYPE_ARB};
+    if (query(format, WGL_DOUBLE_BUFFER_ARB)) return format;
+    const int same[] = {WGL_RED_BITS_ARB,        WGL_GREEN_BITS_ARB,          WGL_BLUE_BITS_ARB,
+                        WGL_ALPHA_BITS_ARB,      WGL_DEPTH_BITS_ARB,          WGL_STENCIL_BITS_ARB,
+                        WGL_DRAW_TO_PBUFFER_ARB, WGL_BIND_TO_TEXTURE_RGB_ARB, WGL_BIND_TO_TEXTURE_RGBA_ARB,
+                        WGL_SUPPORT_OPENGL_ARB,  WGL_PIXEL_TYPE_ARB};
     const int count = wglFormatCount();
     for (int twin = 1; twin <= count; ++twin) {
-        if (!query(twin, WGL_DOUBLE_BUFFER_ARB))
-            continue;
+        if (!query(twin, WGL_DOUBLE_BUFFER_ARB)) continue;
         bool alike = true;
-        for (int attribute : same)
-            alike = alike && query(twin, attribute) == query(format, attribute);
-        if (alike)
-            return twin;
+        for (int attribute : same) alike = alike && query(twin, attribute) == query(format, attribute);
+        if (alike) return twin;
     }
     return format;
 }
@@ -101,7 +94,8 @@ bool wglInit() {
     LibraryWin32& library = win32();
     library.opengl32 = GetModuleHandleA("opengl32.dll");
     if (!createHelper(library)) {
-        reportError("WGL", "Failed to create an OpenGL context (%s): is an OpenGL driver installed?", wglError());
+        reportError("WGL", "Failed to create an OpenGL context (%s): is an OpenGL driver installed?",
+                    wglError());
         wglTerminate();
         return false;
     }
@@ -174,8 +168,8 @@ bool wglFormatAttribute(int format, int attribute, int& value) {
     // NOTE: Wine does not answer the pbuffer size limits (the call fails or
     // gives 0). wglCreatePbufferARB still judges a size, so the limit reported
     // then is the largest the layer accepts anywhere.
-    const bool sizeLimit = attribute == WGL_MAX_PBUFFER_WIDTH_ARB || attribute == WGL_MAX_PBUFFER_HEIGHT_ARB ||
-                           attribute == WGL_MAX_PBUFFER_PIXELS_ARB;
+    const bool sizeLimit = attribute == WGL_MAX_PBUFFER_WIDTH_ARB ||
+                           attribute == WGL_MAX_PBUFFER_HEIGHT_ARB || attribute == WGL_MAX_PBUFFER_PIXELS_ARB;
     if (sizeLimit && value <= 0 && query(format, WGL_DRAW_TO_PBUFFER_ARB)) {
         value = attribute == WGL_MAX_PBUFFER_PIXELS_ARB ? 16384 * 16384 : 16384;
         return true;
@@ -194,7 +188,8 @@ bool wglCreateContextFor(RenderContext& context, DeviceContext& dc) {
         ::PIXELFORMATDESCRIPTOR pfd{};
         DescribePixelFormat(device, dc.pixelFormat, sizeof pfd, &pfd);
         if (!SetPixelFormat(device, dc.pixelFormat, &pfd)) {
-            reportError("WGL", "Failed to set pixel format %d on the window (%s)", dc.pixelFormat, wglError());
+            reportError("WGL", "Failed to set pixel format %d on the window (%s)", dc.pixelFormat,
+                        wglError());
             return false;
         }
     }
@@ -210,8 +205,7 @@ bool wglCreateContextFor(RenderContext& context, DeviceContext& dc) {
 }
 
 void wglDestroyContextOf(RenderContext& context) {
-    if (!context.wgl)
-        return;
+    if (!context.wgl) return;
     ::wglDeleteContext(context.wgl->handle);
     delete context.wgl;
     context.wgl = nullptr;
@@ -234,17 +228,21 @@ bool wglSwapBuffersOf(DeviceContext& dc) { return SwapBuffers(win32DeviceContext
 bool wglCreatePbufferFor(Pbuffer& pbuffer) {
     WglExtensions& wgl = win32().wgl;
     const int format = workingPbufferFormat(pbuffer.pixelFormat);
-    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB, pbuffer.textureFormat,
-                              WGL_TEXTURE_TARGET_ARB, pbuffer.textureTarget,
-                              WGL_MIPMAP_TEXTURE_ARB, pbuffer.mipmapTexture ? 1 : 0,
-                              0, 0};
+    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB,
+                              pbuffer.textureFormat,
+                              WGL_TEXTURE_TARGET_ARB,
+                              pbuffer.textureTarget,
+                              WGL_MIPMAP_TEXTURE_ARB,
+                              pbuffer.mipmapTexture ? 1 : 0,
+                              0,
+                              0};
     auto native = std::make_unique<PbufferWGL>();
     native->handle = wgl.createPbuffer(win32().helperDC, format, pbuffer.width, pbuffer.height, attributes);
     native->dc = native->handle ? wgl.getPbufferDC(native->handle) : nullptr;
     if (!native->dc) {
-        if (native->handle)
-            wgl.destroyPbuffer(native->handle);
-        reportError("WGL", "Failed to create a %d x %d pbuffer (%s)", pbuffer.width, pbuffer.height, wglError());
+        if (native->handle) wgl.destroyPbuffer(native->handle);
+        reportError("WGL", "Failed to create a %d x %d pbuffer (%s)", pbuffer.width, pbuffer.height,
+                    wglError());
         return false;
     }
     // The viewer draws into the default draw buffer: the back buffer of a
@@ -255,8 +253,7 @@ bool wglCreatePbufferFor(Pbuffer& pbuffer) {
 }
 
 void wglDestroyPbufferOf(Pbuffer& pbuffer) {
-    if (!pbuffer.wgl)
-        return;
+    if (!pbuffer.wgl) return;
     WglExtensions& wgl = win32().wgl;
     wgl.releasePbufferDC(pbuffer.wgl->handle, pbuffer.wgl->dc);
     wgl.destroyPbuffer(pbuffer.wgl->handle);
@@ -290,8 +287,7 @@ void* wglGetGlProc(const char* name) {
     void* function = reinterpret_cast<void*>(::wglGetProcAddress(name));
     // Some drivers answer 1, 2, 3 or -1 for names they do not export.
     const auto value = reinterpret_cast<intptr_t>(function);
-    if (value >= -1 && value <= 3)
-        function = nullptr;
+    if (value >= -1 && value <= 3) function = nullptr;
     if (!function && win32().opengl32)
         function = reinterpret_cast<void*>(GetProcAddress(win32().opengl32, name));
     return function;

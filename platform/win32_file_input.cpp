@@ -1,9 +1,9 @@
 // Opening regular files for reading, for Windows hosts. The handle is checked
 // with GetFileType before the C runtime gets it: devices (NUL, CON, COM1)
 // and pipes are refused, and folders cannot be opened as files at all.
-#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cerrno>
 
@@ -14,12 +14,15 @@ namespace {
 
 int errnoOf(DWORD error) {
     switch (error) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME: return ENOENT;
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION: return EACCES;
-        default: return EIO;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return EACCES;
+    default:
+        return EIO;
     }
 }
 

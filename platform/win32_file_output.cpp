@@ -12,9 +12,9 @@ namespace {
 
 std::string reason(const char* what, DWORD error) {
     char text[256] = "";
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text,
-                                        nullptr);
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
     std::string message(text, length);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
         message.pop_back();
@@ -41,8 +41,8 @@ HANDLE createTemporary(const std::string& path, std::string& temp, DWORD& error)
         char suffix[40];
         std::snprintf(suffix, sizeof suffix, ".tmp%lu-%u", GetCurrentProcessId(), ++counter);
         temp = directoryOf(path) + "\\." + baseOf(path).substr(0, 64) + suffix;
-        HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+        HANDLE file =
+            CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         error = GetLastError();
         if (file != INVALID_HANDLE_VALUE || error != ERROR_FILE_EXISTS) return file;
     }
@@ -103,14 +103,17 @@ bool writeFileAtomically(const std::string& path, const void* data, std::size_t 
     return ok;
 }
 
-bool pathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool pathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool sameFile(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION info[2];
     const std::string* paths[] = {&a, &b};
     for (int i = 0; i < 2; ++i) {
-        HANDLE file = CreateFileA(paths[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        HANDLE file =
+            CreateFileA(paths[i]->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
         const BOOL got = GetFileInformationByHandle(file, &info[i]);
         CloseHandle(file);

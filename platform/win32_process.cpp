@@ -1,8 +1,7 @@
 // The running process on Windows hosts: the module file name names the
 // executable.
-#include <windows.h>
-
 #include <io.h>
+#include <windows.h>
 
 #include <vector>
 

@@ -10,8 +10,7 @@
 
 namespace platform {
 
-TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::string& text,
-                            int& errorNumber) {
+TextReadStatus readTextFile(const char* path, std::size_t maxTextBytes, std::string& text, int& errorNumber) {
     text.clear();
     errorNumber = 0;
     InputFileStatus openStatus = InputFileStatus::ok;

@@ -15,16 +15,13 @@ namespace {
 
 LibraryWin32 library;
 
-Window* windowOf(HWND handle) {
-    return reinterpret_cast<Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA));
-}
+Window* windowOf(HWND handle) { return reinterpret_cast<Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA)); }
 
 uint32_t messageTime() { return static_cast<uint32_t>(GetMessageTime()); }
 
 LRESULT CALLBACK windowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     Window* window = windowOf(handle);
-    if (!window)
-        return DefWindowProcA(handle, message, wParam, lParam);
+    if (!window) return DefWindowProcA(handle, message, wParam, lParam);
     MessageQueue& messages = queue();
     switch (message) {
     case WM_CLOSE:
@@ -38,8 +35,8 @@ LRESULT CALLBACK windowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
         }
         return 0;
     case WM_MOUSEMOVE:
-        messages.motion(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
-                        static_cast<unsigned>(wParam), messageTime());
+        messages.motion(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), static_cast<unsigned>(wParam),
+                        messageTime());
         return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -69,8 +66,7 @@ LRESULT CALLBACK windowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
 bool registerSystemClass(const Window& window) {
     WNDCLASSEXA existing{};
     existing.cbSize = sizeof existing;
-    if (GetClassInfoExA(library.instance, window.className.c_str(), &existing))
-        return true;
+    if (GetClassInfoExA(library.instance, window.className.c_str(), &existing)) return true;
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     // CS_OWNDC always: a GL window keeps one device context for its life.
@@ -81,8 +77,8 @@ bool registerSystemClass(const Window& window) {
     wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
     wc.lpszClassName = window.className.c_str();
     if (!RegisterClassExA(&wc)) {
-        reportError("Win32", "Failed to register window class \"%s\" (error %lu)",
-                    window.className.c_str(), GetLastError());
+        reportError("Win32", "Failed to register window class \"%s\" (error %lu)", window.className.c_str(),
+                    GetLastError());
         return false;
     }
     return true;
@@ -104,14 +100,13 @@ void win32Terminate() {
 }
 
 bool win32CreateWindow(Window& window) {
-    if (!registerSystemClass(window))
-        return false;
+    if (!registerSystemClass(window)) return false;
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     RECT frame{0, 0, window.width, window.height};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     HWND handle = CreateWindowExA(0, window.className.c_str(), window.title.c_str(), style, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                                  nullptr, nullptr, library.instance, nullptr);
+                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                  nullptr, library.instance, nullptr);
     if (!handle) {
         reportError("Win32", "Failed to create a %d x %d window (error %lu)", window.width, window.height,
                     GetLastError());
@@ -126,8 +121,7 @@ bool win32CreateWindow(Window& window) {
 }
 
 void win32DestroyWindow(Window& window) {
-    if (!window.win32)
-        return;
+    if (!window.win32) return;
     // Detach first: what Windows sends while destroying is not the viewer's.
     SetWindowLongPtrA(window.win32->handle, GWLP_USERDATA, 0);
     ReleaseDC(window.win32->handle, window.win32->dc);
@@ -183,10 +177,8 @@ bool win32ReadWindowPixels(Window& window, int& width, int& height, std::vector<
     } else {
         reportError("Win32", "Failed to read the window's pixels");
     }
-    if (bitmap)
-        DeleteObject(bitmap);
-    if (memory)
-        DeleteDC(memory);
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
     return ok;
 }
 
@@ -195,20 +187,35 @@ bool win32ReadWindowPixels(Window& window, int& width, int& height, std::vector<
 LibraryWin32& win32() { return library; }
 
 ::HDC win32DeviceContext(const DeviceContext& dc) {
-    if (dc.window && dc.window->win32)
-        return dc.window->win32->dc;
-    if (dc.pbuffer && dc.pbuffer->wgl)
-        return dc.pbuffer->wgl->dc;
+    if (dc.window && dc.window->win32) return dc.window->win32->dc;
+    if (dc.pbuffer && dc.pbuffer->wgl) return dc.pbuffer->wgl->dc;
     return library.helperDC;
 }
 
 const BackendOps& win32Backend() {
     static const BackendOps ops = {
-        "Win32", win32Init, win32Terminate, win32CreateWindow, win32DestroyWindow, win32ShowWindow,
-        win32PollEvents, win32ReadWindowPixels, win32MessageBox, wglFormatCount, wglFormatAttribute,
-        wglFormatFitsWindow, wglCreateContextFor, wglDestroyContextOf, wglMakeCurrentOn,
-        wglSwapBuffersOf, wglCreatePbufferFor, wglDestroyPbufferOf, wglBindTexImageOf,
-        wglReleaseTexImageOf, wglGetGlProc, wglGlString,
+        "Win32",
+        win32Init,
+        win32Terminate,
+        win32CreateWindow,
+        win32DestroyWindow,
+        win32ShowWindow,
+        win32PollEvents,
+        win32ReadWindowPixels,
+        win32MessageBox,
+        wglFormatCount,
+        wglFormatAttribute,
+        wglFormatFitsWindow,
+        wglCreateContextFor,
+        wglDestroyContextOf,
+        wglMakeCurrentOn,
+        wglSwapBuffersOf,
+        wglCreatePbufferFor,
+        wglDestroyPbufferOf,
+        wglBindTexImageOf,
+        wglReleaseTexImageOf,
+        wglGetGlProc,
+        wglGlString,
     };
     return ops;
 }

@@ -34,8 +34,7 @@ std::vector<std::string> linesOf(const char* text) {
 bool x11MessageBox(const char* text, const char* caption) {
     LibraryX11& lib = x11();
     Display* display = lib.display;
-    if (!display)
-        return false;
+    if (!display) return false;
     XFontStruct* font = XLoadQueryFont(display, "fixed");
     const int lineHeight = font ? font->ascent + font->descent : 13;
     const std::vector<std::string> lines = linesOf(text);
@@ -57,8 +56,7 @@ bool x11MessageBox(const char* text, const char* caption) {
     XMapRaised(display, box);
     XSetInputFocus(display, box, RevertToParent, CurrentTime);
     GC gc = XCreateGC(display, box, 0, nullptr);
-    if (font)
-        XSetFont(display, gc, font->fid);
+    if (font) XSetFont(display, gc, font->fid);
 
     bool done = false;
     while (!done) {
@@ -87,8 +85,7 @@ bool x11MessageBox(const char* text, const char* caption) {
             break;
         case KeyPress: {
             const KeySym symbol = XLookupKeysym(&event.xkey, 0);
-            done = symbol == XK_Return || symbol == XK_KP_Enter || symbol == XK_Escape ||
-                   symbol == XK_space;
+            done = symbol == XK_Return || symbol == XK_KP_Enter || symbol == XK_Escape || symbol == XK_space;
             break;
         }
         case ButtonPress:
@@ -100,8 +97,7 @@ bool x11MessageBox(const char* text, const char* caption) {
         }
     }
     XFreeGC(display, gc);
-    if (font)
-        XFreeFont(display, font);
+    if (font) XFreeFont(display, font);
     XDestroyWindow(display, box);
     XSync(display, False);
     return true;

@@ -2,9 +2,9 @@
 // backend halves of windows, contexts and off-screen buffers.
 #pragma once
 
+#include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <GL/glx.h>
 
 #include <vector>
 

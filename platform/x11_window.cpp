@@ -42,8 +42,7 @@ unsigned findNumLockMask(Display* display) {
     const KeyCode numLock = XKeysymToKeycode(display, XK_Num_Lock);
     for (int modifier = 0; modifier < 8 && numLock; ++modifier)
         for (int k = 0; k < map->max_keypermod; ++k)
-            if (map->modifiermap[modifier * map->max_keypermod + k] == numLock)
-                mask = 1u << modifier;
+            if (map->modifiermap[modifier * map->max_keypermod + k] == numLock) mask = 1u << modifier;
     XFreeModifiermap(map);
     return mask;
 }
@@ -51,8 +50,7 @@ unsigned findNumLockMask(Display* display) {
 bool x11Init() {
     library = LibraryX11{};
     XSetIOErrorHandler(handleConnectionLoss);
-    if (!connection)
-        connection = XOpenDisplay(nullptr);
+    if (!connection) connection = XOpenDisplay(nullptr);
     library.display = connection;
     if (!library.display) {
         const char* name = std::getenv("DISPLAY");
@@ -77,8 +75,7 @@ bool x11Init() {
 
 void x11Terminate() {
     glxTerminate();
-    if (library.display)
-        XSync(library.display, True);  // drop what is still queued
+    if (library.display) XSync(library.display, True);  // drop what is still queued
     library = LibraryX11{};
 }
 
@@ -96,14 +93,12 @@ bool x11CreateWindow(Window& window) {
     attributes.colormap = native->colormap;
     attributes.border_pixel = 0;
     attributes.background_pixel = 0;
-    attributes.event_mask = StructureNotifyMask | KeyPressMask | KeyReleaseMask |
-                            ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                            ExposureMask | FocusChangeMask;
+    attributes.event_mask = StructureNotifyMask | KeyPressMask | KeyReleaseMask | ButtonPressMask |
+                            ButtonReleaseMask | PointerMotionMask | ExposureMask | FocusChangeMask;
     grabErrors();
-    native->handle = XCreateWindow(display, library.root, 0, 0, window.width, window.height, 0,
-                                   visual->depth, InputOutput, visual->visual,
-                                   CWColormap | CWBorderPixel | CWBackPixel | CWEventMask,
-                                   &attributes);
+    native->handle =
+        XCreateWindow(display, library.root, 0, 0, window.width, window.height, 0, visual->depth, InputOutput,
+                      visual->visual, CWColormap | CWBorderPixel | CWBackPixel | CWEventMask, &attributes);
     XFree(visual);
     if (releaseErrors() || !native->handle) {
         XFreeColormap(display, native->colormap);
@@ -128,8 +123,7 @@ bool x11CreateWindow(Window& window) {
 }
 
 void x11DestroyWindow(Window& window) {
-    if (!window.x11)
-        return;
+    if (!window.x11) return;
     XDestroyWindow(library.display, window.x11->handle);
     XFreeColormap(library.display, window.x11->colormap);
     XFlush(library.display);
@@ -145,8 +139,7 @@ void x11ShowWindow(Window& window, bool show) {
         XEvent event;
         XSync(display, False);
         for (int tries = 0; tries < 200; ++tries) {
-            if (XCheckTypedWindowEvent(display, window.x11->handle, MapNotify, &event))
-                break;
+            if (XCheckTypedWindowEvent(display, window.x11->handle, MapNotify, &event)) break;
             XSync(display, False);
         }
     } else {
@@ -157,8 +150,7 @@ void x11ShowWindow(Window& window, bool show) {
 
 Window* windowOf(::Window handle) {
     for (const auto& w : windows())
-        if (w->x11 && w->x11->handle == handle)
-            return w.get();
+        if (w->x11 && w->x11->handle == handle) return w.get();
     return nullptr;
 }
 
@@ -199,8 +191,7 @@ KeyInput keyOf(XKeyEvent& event) {
 
 void handleEvent(XEvent& event) {
     Window* window = windowOf(event.xany.window);
-    if (!window)
-        return;
+    if (!window) return;
     MessageQueue& messages = queue();
     switch (event.type) {
     case ConfigureNotify:
@@ -225,8 +216,7 @@ void handleEvent(XEvent& event) {
     case ButtonPress:
     case ButtonRelease: {
         const unsigned button = event.xbutton.button;
-        if (button < 1 || button > 3)
-            break;  // wheel and extra buttons are not reported
+        if (button < 1 || button > 3) break;  // wheel and extra buttons are not reported
         const MouseButton which = button == 1   ? MouseButton::left
                                   : button == 3 ? MouseButton::right
                                                 : MouseButton::middle;
@@ -237,8 +227,7 @@ void handleEvent(XEvent& event) {
                                                            : MK_MBUTTON;
         keys = pressed ? keys | bit : keys & ~bit;  // the state is from before the event
         messages.button(window, which, pressed, event.xbutton.x, event.xbutton.y, keys,
-                        static_cast<uint32_t>(event.xbutton.time),
-                        (window->classStyle & CS_DBLCLKS) != 0);
+                        static_cast<uint32_t>(event.xbutton.time), (window->classStyle & CS_DBLCLKS) != 0);
         break;
     }
     case MotionNotify:
@@ -270,8 +259,8 @@ int shiftOf(unsigned long mask) {
 
 bool x11ReadWindowPixels(Window& window, int& width, int& height, std::vector<unsigned char>& rgb) {
     grabErrors();
-    XImage* image = XGetImage(library.display, window.x11->handle, 0, 0, window.width,
-                              window.height, AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(library.display, window.x11->handle, 0, 0, window.width, window.height, AllPlanes, ZPixmap);
     if (releaseErrors() || !image) {
         reportError("X11", "Failed to read the window's pixels");
         return false;
@@ -279,8 +268,7 @@ bool x11ReadWindowPixels(Window& window, int& width, int& height, std::vector<un
     width = image->width;
     height = image->height;
     rgb.resize(static_cast<size_t>(width) * height * 3);
-    const int shifts[] = {shiftOf(image->red_mask), shiftOf(image->green_mask),
-                          shiftOf(image->blue_mask)};
+    const int shifts[] = {shiftOf(image->red_mask), shiftOf(image->green_mask), shiftOf(image->blue_mask)};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const unsigned long pixel = XGetPixel(image, x, y);
@@ -311,10 +299,27 @@ int releaseErrors() {
 
 const BackendOps& x11Backend() {
     static const BackendOps ops = {
-        "X11", x11Init, x11Terminate, x11CreateWindow, x11DestroyWindow, x11ShowWindow,
-        x11PollEvents, x11ReadWindowPixels, x11MessageBox, glxFormatCount, glxFormatAttribute,
-        glxFormatFitsWindow, glxCreateContext, glxDestroyContext, glxMakeCurrent,
-        glxSwapBuffers, glxCreatePbuffer, glxDestroyPbuffer, glxBindTexImage, nullptr, glxGetGlProc,
+        "X11",
+        x11Init,
+        x11Terminate,
+        x11CreateWindow,
+        x11DestroyWindow,
+        x11ShowWindow,
+        x11PollEvents,
+        x11ReadWindowPixels,
+        x11MessageBox,
+        glxFormatCount,
+        glxFormatAttribute,
+        glxFormatFitsWindow,
+        glxCreateContext,
+        glxDestroyContext,
+        glxMakeCurrent,
+        glxSwapBuffers,
+        glxCreatePbuffer,
+        glxDestroyPbuffer,
+        glxBindTexImage,
+        nullptr,
+        glxGetGlProc,
         glxGlString,
     };
     return ops;

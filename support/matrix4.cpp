@@ -19,8 +19,7 @@ Matrix4 Matrix4::multiply(const Matrix4& b) const {
 }
 
 Vector3 Matrix4::transform(const Vector3& p) const {
-    return Vector3(m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12],
-                   m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
+    return Vector3(m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12], m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
                    m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14]);
 }
 

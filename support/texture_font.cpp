@@ -56,9 +56,8 @@ GLuint TextureFont::makeGlyphTexture(int code, int& edge) {
         return 0;
     }
     std::vector<unsigned char> bitmap(size + 10);
-    if (size > 0 &&
-        platform::getGlyphOutline(dc_, code, GGO_GRAY8_BITMAP, &gm, size + 10, bitmap.data(), &m) ==
-            GDI_ERROR) {
+    if (size > 0 && platform::getGlyphOutline(dc_, code, GGO_GRAY8_BITMAP, &gm, size + 10, bitmap.data(),
+                                              &m) == GDI_ERROR) {
         platform::messageBox(nullptr, "TREFFER", "TextureFont", MB_OK);
         return 0;
     }
@@ -95,8 +94,7 @@ GLuint makeGlyphTextureImage(int edge, const unsigned char* image) {
 
 void TextureFont::buildDisplayLists() {
     int edges[256] = {};
-    for (int c = firstCode; c <= lastCode; ++c)
-        glyphTextures[c] = makeGlyphTexture(c, edges[c]);
+    for (int c = firstCode; c <= lastCode; ++c) glyphTextures[c] = makeGlyphTexture(c, edges[c]);
     listBase = glGenLists(listCount);
     for (int c = firstCode; c <= lastCode; ++c) {
         const platform::GLYPHMETRICS& gm = glyphMetrics[c];
@@ -122,24 +120,21 @@ void TextureFont::buildDisplayLists() {
 }
 
 void TextureFont::print(const char* format, ...) {
-    if (!format)
-        return;
+    if (!format) return;
     char text[256];
     va_list args;
     va_start(args, format);
     // Bounded: longer text is cut at 255 bytes instead of overrunning.
     const int written = std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    if (written <= 0)
-        return;
+    if (written <= 0) return;
     // Bytes outside the font's lists are dropped rather than calling lists
     // that belong to someone else.
     unsigned char drawn[256];
     int count = 0;
     for (const char* p = text; *p; ++p) {
         const unsigned char b = static_cast<unsigned char>(*p);
-        if (b >= firstCode && b <= lastCode)
-            drawn[count++] = b;
+        if (b >= firstCode && b <= lastCode) drawn[count++] = b;
     }
     glPushAttrib(GL_LIST_BIT);
     glListBase(listBase - firstCode);

@@ -87,8 +87,8 @@ bool DatasetFile::open(const char* path) {
         return fail("not a dataset: the header needs 6 bytes, the file has " + std::to_string(got));
     }
     for (int i = 0; i < 3; ++i) dims_[i] = littleEndian16(header + 2 * i);
-    const std::string dims = std::to_string(dims_[0]) + " x " + std::to_string(dims_[1]) + " x " +
-                             std::to_string(dims_[2]);
+    const std::string dims =
+        std::to_string(dims_[0]) + " x " + std::to_string(dims_[1]) + " x " + std::to_string(dims_[2]);
     if (sampleCount() == 0) return fail("not a dataset: a dimension is zero (" + dims + ")");
 
     // Check the length before anything is allocated, so a damaged header
@@ -113,8 +113,8 @@ bool DatasetFile::readSamples(uint16_t* out) {
     const std::size_t got = std::fread(out, 2, count, file_);
     if (got < count) {
         if (std::ferror(file_)) return fail("cannot read" + describeErrno(errno));
-        return fail("truncated: the header announces " + std::to_string(count) +
-                    " samples, the file holds " + std::to_string(got));
+        return fail("truncated: the header announces " + std::to_string(count) + " samples, the file holds " +
+                    std::to_string(got));
     }
     // The file is little-endian; swap on a big-endian host.
     const uint16_t probe = 1;

@@ -45,9 +45,7 @@ public:
     uint16_t dimX() const { return dims_[0]; }
     uint16_t dimY() const { return dims_[1]; }
     uint16_t dimZ() const { return dims_[2]; }
-    std::size_t sampleCount() const {
-        return static_cast<std::size_t>(dims_[0]) * dims_[1] * dims_[2];
-    }
+    std::size_t sampleCount() const { return static_cast<std::size_t>(dims_[0]) * dims_[1] * dims_[2]; }
     const std::string& error() const { return error_; }
 
 private:

@@ -10,7 +10,8 @@ DensityBounds::DensityBounds(const uint8_t* image, int edge, int blockEdge)
     std::size_t index = 0;
     for (int z = 0; z < edge; ++z) {
         for (int y = 0; y < edge; ++y) {
-            uint8_t* row = &maxima_[(static_cast<std::size_t>(z / blockEdge) * blocks_ + y / blockEdge) * blocks_];
+            uint8_t* row =
+                &maxima_[(static_cast<std::size_t>(z / blockEdge) * blocks_ + y / blockEdge) * blocks_];
             for (int x = 0; x < edge; ++x, ++index) {
                 uint8_t& maximum = row[x / blockEdge];
                 maximum = std::max(maximum, image[index]);

@@ -25,7 +25,8 @@ std::vector<long> scaledAxisFromTop(int edge, int dim, float s) {
     const long covered = static_cast<long>(static_cast<double>(dim) / static_cast<double>(s));
     std::vector<long> source(static_cast<std::size_t>(edge), -1);
     for (int c = 0; c < edge && c < covered; ++c) {
-        const double position = static_cast<double>(dim - 1) - static_cast<double>(c) * static_cast<double>(s);
+        const double position =
+            static_cast<double>(dim - 1) - static_cast<double>(c) * static_cast<double>(s);
         const long index = static_cast<long>(position);
         source[static_cast<std::size_t>(edge - 1 - c)] = std::clamp<long>(index, 0, dim - 1);
     }
@@ -50,8 +51,7 @@ bool resampleScales(int dimX, int dimY, int dimZ, int edge) {
     return edge < dimX && edge < dimY && edge < dimZ;
 }
 
-void resampleToGrid(const uint16_t* samples, int dimX, int dimY, int dimZ, int edge,
-                    VoxelRecord* voxels) {
+void resampleToGrid(const uint16_t* samples, int dimX, int dimY, int dimZ, int edge, VoxelRecord* voxels) {
     std::vector<long> sx, sy, sz;
     if (resampleScales(dimX, dimY, dimZ, edge)) {
         const float s = static_cast<float>(std::max({dimX, dimY, dimZ})) / static_cast<float>(edge);
@@ -75,8 +75,8 @@ void resampleToGrid(const uint16_t* samples, int dimX, int dimY, int dimZ, int e
                 for (int x = 0; x < edge; ++x) (out++)->value = 0;
                 continue;
             }
-            const uint16_t* row = samples + static_cast<std::size_t>(fz) * sliceXY +
-                                  static_cast<std::size_t>(fy) * rowX;
+            const uint16_t* row =
+                samples + static_cast<std::size_t>(fz) * sliceXY + static_cast<std::size_t>(fy) * rowX;
             for (int x = 0; x < edge; ++x) {
                 const long fx = sx[static_cast<std::size_t>(x)];
                 (out++)->value = fx < 0 ? 0 : row[fx];

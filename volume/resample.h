@@ -16,7 +16,6 @@ bool resampleScales(int dimX, int dimY, int dimZ, int edge);
 
 // Writes the value of all edge^3 records of `voxels` (storage order, x
 // fastest) from `samples` (file order).
-void resampleToGrid(const uint16_t* samples, int dimX, int dimY, int dimZ, int edge,
-                    VoxelRecord* voxels);
+void resampleToGrid(const uint16_t* samples, int dimX, int dimY, int dimZ, int edge, VoxelRecord* voxels);
 
 }  // namespace volume

@@ -57,23 +57,23 @@ uint32_t Volume::value(int x, int y, int k) {
         return colorTable_[std::min<int>(sample, kColorTableSize - 1)];
     };
     switch (valueMode_) {
-        case Density:
-            return record.value;
-        case ShadedColor: {
-            const uint32_t color = colorOf(record.value);
-            uint32_t result = color & 0xFF000000u;
-            for (int shift = 0; shift < 24; shift += 8) {
-                const uint32_t byte = (color >> shift) & 0xFFu;
-                result |= (byte * record.shade / 255u) << shift;
-            }
-            return result;
+    case Density:
+        return record.value;
+    case ShadedColor: {
+        const uint32_t color = colorOf(record.value);
+        uint32_t result = color & 0xFF000000u;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const uint32_t byte = (color >> shift) & 0xFFu;
+            result |= (byte * record.shade / 255u) << shift;
         }
-        case Color:
-            return colorOf(record.value);
-        case GradientColor:
-            return packedGradient(x, y, k);
-        default:
-            return 0;
+        return result;
+    }
+    case Color:
+        return colorOf(record.value);
+    case GradientColor:
+        return packedGradient(x, y, k);
+    default:
+        return 0;
     }
 }
 

@@ -58,9 +58,9 @@ public:
 
     // Image buffers pass to the caller. Each is null when the volume is
     // empty, when `edge` is not the grid edge, or when memory runs out.
-    virtual std::unique_ptr<uint8_t[]> createDensityTexture(int bits, int edge);   // edge^3 bytes
-    virtual std::unique_ptr<uint8_t[]> createGradientTexture(int edge);            // 4 edge^3 bytes
-    virtual std::unique_ptr<uint8_t[]> createTransferTable(int count);             // 256 RGBA entries
+    virtual std::unique_ptr<uint8_t[]> createDensityTexture(int bits, int edge);  // edge^3 bytes
+    virtual std::unique_ptr<uint8_t[]> createGradientTexture(int edge);           // 4 edge^3 bytes
+    virtual std::unique_ptr<uint8_t[]> createTransferTable(int count);            // 256 RGBA entries
     virtual std::unique_ptr<int32_t[]> newBucketAverages(int count);
     virtual int maxValue() const { return 4095; }
     virtual bool probe(int32_t, int32_t, int32_t, int32_t) { return false; }

@@ -64,9 +64,8 @@ void Volume::load(const char* path, int edge) {
     voxels_.reset(new (std::nothrow) VoxelRecord[gridCount]);
     std::unique_ptr<uint16_t[]> samples(new (std::nothrow) uint16_t[file.sampleCount()]);
     if (!voxels_ || !samples) {
-        fail(path, "out of memory for a " + std::to_string(dimX) + " x " + std::to_string(dimY) +
-                       " x " + std::to_string(dimZ) + " dataset on a grid of edge " +
-                       std::to_string(edge));
+        fail(path, "out of memory for a " + std::to_string(dimX) + " x " + std::to_string(dimY) + " x " +
+                       std::to_string(dimZ) + " dataset on a grid of edge " + std::to_string(edge));
         return;
     }
     if (!file.readSamples(samples.get())) {

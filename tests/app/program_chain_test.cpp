@@ -3,10 +3,9 @@
 // program with the driver's message.
 #include "app/program_chain.h"
 
-#include <gtest/gtest.h>
-
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "glext/entry_points.h"
@@ -27,7 +26,8 @@ void APIENTRY envParameter(GLenum, GLuint, GLfloat, GLfloat, GLfloat, GLfloat) {
 // The driver's state queries, answered by the script instead of the GL library.
 extern "C" void GLAPIENTRY glEnable(GLenum) {}
 extern "C" void GLAPIENTRY glGetIntegerv(GLenum name, GLint* value) {
-    if (name == GL_PROGRAM_ERROR_POSITION_ARB) *value = programsGiven - 1 == rejectedProgram ? rejectPosition : -1;
+    if (name == GL_PROGRAM_ERROR_POSITION_ARB)
+        *value = programsGiven - 1 == rejectedProgram ? rejectPosition : -1;
 }
 extern "C" const GLubyte* GLAPIENTRY glGetString(GLenum) {
     return reinterpret_cast<const GLubyte*>("line 1: unexpected token");
@@ -51,8 +51,10 @@ TEST(ProgramChain, TheDriversErrorPositionStopsTheChain) {
         bool ok;
         int given;
     };
-    for (const Row& row : {Row{-1, -1, true, 7}, Row{2, 0, false, 3}, Row{0, 0, false, 1}, Row{6, 14, false, 7}}) {
-        SCOPED_TRACE("program " + std::to_string(row.program) + " rejected at " + std::to_string(row.position));
+    for (const Row& row :
+         {Row{-1, -1, true, 7}, Row{2, 0, false, 3}, Row{0, 0, false, 1}, Row{6, 14, false, 7}}) {
+        SCOPED_TRACE("program " + std::to_string(row.program) + " rejected at " +
+                     std::to_string(row.position));
         programsGiven = 0;
         rejectedProgram = row.program;
         rejectPosition = row.position;

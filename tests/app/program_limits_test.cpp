@@ -64,7 +64,8 @@ TEST(RealDriver, TakesEveryEntryPointAndProgramTheViewerUses) {
         SCOPED_TRACE(file);
         const bool vertex = std::string(file) == "vertexprog.txt";
         const GLenum target = vertex ? GL_VERTEX_PROGRAM_ARB : GL_FRAGMENT_PROGRAM_ARB;
-        const std::string program = testing_support::readBytes(std::string(std::getenv("VOLVIEW_RUN_DIR")) + "/" + file);
+        const std::string program =
+            testing_support::readBytes(std::string(std::getenv("VOLVIEW_RUN_DIR")) + "/" + file);
         ASSERT_FALSE(program.empty());
         GLuint name = 0;
         glext::glGenProgramsARB(1, &name);
@@ -73,7 +74,8 @@ TEST(RealDriver, TakesEveryEntryPointAndProgramTheViewerUses) {
                                   program.data());
         GLint errorPosition = 0;
         glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorPosition);
-        ASSERT_EQ(errorPosition, -1) << reinterpret_cast<const char*>(glGetString(GL_PROGRAM_ERROR_STRING_ARB));
+        ASSERT_EQ(errorPosition, -1) << reinterpret_cast<const char*>(
+            glGetString(GL_PROGRAM_ERROR_STRING_ARB));
         for (const Limit& limit : vertex ? kVertexLimits : kFragmentLimits) {
             GLint used = -1;
             glext::glGetProgramivARB(target, limit.query, &used);

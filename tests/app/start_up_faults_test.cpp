@@ -37,7 +37,8 @@ TEST(StartUpFaults, EachFailingOffscreenCallIsNamed) {
         pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
         pfd.cColorBits = 32;
         pfd.cDepthBits = 24;
-        ASSERT_TRUE(platform::setPixelFormat(viewer.windowDC, platform::choosePixelFormat(viewer.windowDC, pfd), pfd));
+        ASSERT_TRUE(platform::setPixelFormat(viewer.windowDC,
+                                             platform::choosePixelFormat(viewer.windowDC, pfd), pfd));
         viewer.windowContext = platform::wglCreateContext(viewer.windowDC);
         ASSERT_TRUE(platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext));
 
@@ -45,9 +46,8 @@ TEST(StartUpFaults, EachFailingOffscreenCallIsNamed) {
         glext::wglCreatePbufferARB = &platform::wglCreatePbufferARB;
         glext::wglGetPbufferDCARB = &platform::wglGetPbufferDCARB;
         if (std::strcmp(row.failing, "wglCreatePbufferARB") == 0)
-            glext::wglCreatePbufferARB = [](platform::HDC, int, int, int, const int*) -> platform::HPBUFFERARB {
-                return nullptr;
-            };
+            glext::wglCreatePbufferARB = [](platform::HDC, int, int, int,
+                                            const int*) -> platform::HPBUFFERARB { return nullptr; };
         if (std::strcmp(row.failing, "wglGetPbufferDCARB") == 0)
             glext::wglGetPbufferDCARB = [](platform::HPBUFFERARB) -> platform::HDC { return nullptr; };
         if (std::strcmp(row.failing, "wglCreateContext") == 0)  // a device context no context can be made on

@@ -3,8 +3,8 @@
 // keys, mouse movement and presses, and how a run ends.
 #include <gtest/gtest.h>
 
-#include <thread>
 #include <string>
+#include <thread>
 
 #include "tests/common/viewer_session.h"
 
@@ -12,9 +12,9 @@ using namespace testing_support;
 
 namespace {
 
-const std::string kProgress = "loading model\nloading data\nresampling data\ncalculating gradients " +
-                              std::string(128, '.') +
-                              "\nloading density texture\nloading gradient texture\nfinishing initialisation\n";
+const std::string kProgress =
+    "loading model\nloading data\nresampling data\ncalculating gradients " + std::string(128, '.') +
+    "\nloading density texture\nloading gradient texture\nfinishing initialisation\n";
 
 // The pose that shows the face: one pixel of cursor movement is one degree.
 constexpr int kFaceX = 0;
@@ -84,8 +84,8 @@ void pressOnce(ViewerSession& viewer, int button) {
 
 RgbImage waitForChange(ViewerSession& viewer, const RgbImage& before, const char* what) {
     bool changed = false;
-    const RgbImage after = viewer.waitForPicture(
-        [&](const RgbImage& p) { return differentPixels(p, before, 0) > 0; }, changed);
+    const RgbImage after =
+        viewer.waitForPicture([&](const RgbImage& p) { return differentPixels(p, before, 0) > 0; }, changed);
     EXPECT_TRUE(changed) << what << ": the picture did not change";
     return after;
 }
@@ -118,8 +118,8 @@ TEST(Volview256Run, PressesMoveTheThresholdAndTheKeypadDigitsToggle) {
         const RgbImage lowered = waitForChange(viewer, raised, "double click");
         pressOnce(viewer, 3);
         bool same = false;
-        const RgbImage back = viewer.waitForPicture(
-            [&](const RgbImage& p) { return matchesReference(p, raised); }, same);
+        const RgbImage back =
+            viewer.waitForPicture([&](const RgbImage& p) { return matchesReference(p, raised); }, same);
         EXPECT_TRUE(same) << differentPixels(back, raised, kChannelTolerance) << " pixels differ; "
                           << keepForInspection(back, "after-double-click");
         EXPECT_GT(nonBackgroundPixels(lowered), nonBackgroundPixels(raised));

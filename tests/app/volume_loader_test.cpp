@@ -17,9 +17,10 @@ constexpr int kEdge = 16;
 
 TEST(VolumeLoader, HandsOverTheVolumeAndTheImagesOfALoadOnThisThread) {
     TempDir dir;
-    const std::string path = dir.write("head.dat", testing_support::datasetBytes(kEdge, kEdge, kEdge, [](int x, int y, int z) {
-        return static_cast<uint16_t>((x * 37 + y * 11 + z * 5) % 4096);
-    }));
+    const std::string path =
+        dir.write("head.dat", testing_support::datasetBytes(kEdge, kEdge, kEdge, [](int x, int y, int z) {
+                      return static_cast<uint16_t>((x * 37 + y * 11 + z * 5) % 4096);
+                  }));
     testing::internal::CaptureStdout();
     app::LoadedVolume loaded = app::VolumeLoader(path, kEdge).take();
     volume::Volume here(path.c_str(), kEdge);
@@ -42,8 +43,9 @@ TEST(VolumeLoader, HandsOverTheVolumeAndTheImagesOfALoadOnThisThread) {
 
 TEST(VolumeLoader, NamesTheFirstImageThatMemoryRanOutFor) {
     TempDir dir;
-    const std::string path =
-        dir.write("head.dat", testing_support::datasetBytes(kEdge, kEdge, kEdge, [](int, int, int) { return uint16_t{900}; }));
+    const std::string path = dir.write(
+        "head.dat",
+        testing_support::datasetBytes(kEdge, kEdge, kEdge, [](int, int, int) { return uint16_t{900}; }));
     testing::internal::CaptureStdout();
     app::LoadedVolume loaded = app::VolumeLoader(path, kEdge).take();
     testing::internal::GetCapturedStdout();

@@ -20,8 +20,7 @@ RgbImage RgbImage::crop(int x, int y, int w, int h) const {
 bool readPng(const std::string& path, RgbImage& image) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str()))
-        return false;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
     png.format = PNG_FORMAT_RGB;
     image.width = static_cast<int>(png.width);
     image.height = static_cast<int>(png.height);
@@ -40,9 +39,9 @@ bool writePng(const std::string& path, const RgbImage& image) {
     return png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
 }
 
-int countDifferentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance, int skipWidth, int skipHeight) {
-    if (a.width != b.width || a.height != b.height)
-        return -1;
+int countDifferentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance, int skipWidth,
+                         int skipHeight) {
+    if (a.width != b.width || a.height != b.height) return -1;
     int different = 0;
     for (int y = 0; y < a.height; ++y)
         for (int x = y < skipHeight ? skipWidth : 0; x < a.width; ++x) {

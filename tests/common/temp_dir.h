@@ -27,8 +27,8 @@ public:
         // create_directory is false when the name is taken: try another.
         std::random_device seed;
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const auto candidate = std::filesystem::temp_directory_path() /
-                                   ("volview-test-" + std::to_string(seed()));
+            const auto candidate =
+                std::filesystem::temp_directory_path() / ("volview-test-" + std::to_string(seed()));
             std::error_code error;
             if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
         }

@@ -62,8 +62,9 @@ std::map<unsigned long, std::string> topWindows() {
     for (unsigned i = 0; i < count; ++i) {
         XWindowAttributes attributes;
         char* name = nullptr;
-        if (XGetWindowAttributes(connection, children[i], &attributes) != 0 && attributes.map_state == IsViewable &&
-            XFetchName(connection, children[i], &name) != 0 && name != nullptr) {
+        if (XGetWindowAttributes(connection, children[i], &attributes) != 0 &&
+            attributes.map_state == IsViewable && XFetchName(connection, children[i], &name) != 0 &&
+            name != nullptr) {
             if (*name != '\0') found[children[i]] = name;
             XFree(name);
         }
@@ -72,7 +73,9 @@ std::map<unsigned long, std::string> topWindows() {
     return found;
 }
 
-bool xdotool(const std::string& arguments) { return runCommand("timeout 10 xdotool " + arguments).status == 0; }
+bool xdotool(const std::string& arguments) {
+    return runCommand("timeout 10 xdotool " + arguments).status == 0;
+}
 
 RgbImage grab(unsigned long window) {
     RgbImage picture;
@@ -221,7 +224,8 @@ bool ViewerSession::waitForOutput(const std::string& text, Seconds limit) {
 }
 
 void ViewerSession::moveMouse(int x, int y) {
-    xdotool("mousemove --window " + std::to_string(window_) + " " + std::to_string(x) + " " + std::to_string(y));
+    xdotool("mousemove --window " + std::to_string(window_) + " " + std::to_string(x) + " " +
+            std::to_string(y));
 }
 
 void ViewerSession::typeKeys(const std::string& keys) {
@@ -262,8 +266,8 @@ RgbImage ViewerSession::waitForReference(const std::string& name, bool& matched,
     RgbImage reference;
     matched = false;
     if (!readPng(referencePath(name), reference)) return reference;
-    return waitForPicture([&](const RgbImage& picture) { return matchesReference(picture, reference); }, matched,
-                          limit);
+    return waitForPicture([&](const RgbImage& picture) { return matchesReference(picture, reference); },
+                          matched, limit);
 }
 
 int ViewerSession::waitForExit(Seconds limit) {
@@ -299,7 +303,8 @@ bool ViewerRun::openedFile(const std::string& name) const {
 }
 
 bool ViewerRun::sanitizerReport() const {
-    for (const char* mark : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "UndefinedBehaviorSanitizer", "runtime error:"}) {
+    for (const char* mark : {"ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "UndefinedBehaviorSanitizer",
+                             "runtime error:"}) {
         if (err.find(mark) != std::string::npos || out.find(mark) != std::string::npos) return true;
     }
     return false;
@@ -308,7 +313,8 @@ bool ViewerRun::sanitizerReport() const {
 std::string ViewerRun::describe() const {
     std::string text = exited ? "exit status " + std::to_string(status) : "killed";
     if (timedOut) text += " at the deadline";
-    text += ", " + std::to_string(seconds) + " s, peak " + std::to_string(peakResidentKiB / 1024) + " MiB\nboxes:";
+    text += ", " + std::to_string(seconds) + " s, peak " + std::to_string(peakResidentKiB / 1024) +
+            " MiB\nboxes:";
     for (const std::string& box : boxes) text += " [" + box + "]";
     text += "\nopened:";
     for (const std::string& name : opened) text += " " + name;
@@ -373,7 +379,8 @@ bool matchesReference(const RgbImage& picture, const RgbImage& reference) {
 }
 
 std::string keepForInspection(const RgbImage& picture, const std::string& name) {
-    const std::string path = (std::filesystem::temp_directory_path() / ("volview-e2e-" + name + ".png")).string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("volview-e2e-" + name + ".png")).string();
     writePng(path, picture);
     return path;
 }

@@ -27,9 +27,11 @@ std::string runDirectory();
 struct ViewerLaunch {
     ViewerLaunch(std::string executable = "volview", std::string workingDir = "",
                  std::vector<std::string> environment = {})
-        : executable(std::move(executable)), workingDir(std::move(workingDir)), environment(std::move(environment)) {}
-    std::string executable;  // in the run directory
-    std::string workingDir;  // default: the run directory
+        : executable(std::move(executable)),
+          workingDir(std::move(workingDir)),
+          environment(std::move(environment)) {}
+    std::string executable;                // in the run directory
+    std::string workingDir;                // default: the run directory
     std::vector<std::string> environment;  // "NAME=value" sets, "NAME" alone removes a variable
     std::vector<std::string> arguments;
     bool unprivileged = false;        // run as user nobody (when the test is root)
@@ -117,7 +119,8 @@ struct ViewerRun {
 
 // Runs the viewer until it ends, pressing Return on every message box; with
 // `closeWhenStarted` the window is closed once start-up has finished.
-ViewerRun runViewer(const ViewerLaunch& launch, bool closeWhenStarted = false, Seconds deadline = Seconds(120));
+ViewerRun runViewer(const ViewerLaunch& launch, bool closeWhenStarted = false,
+                    Seconds deadline = Seconds(120));
 
 // Pictures. The frame-rate text at the top left changes from run to run, so
 // comparisons leave that corner out: at most kAllowedPixels (half a percent

@@ -30,8 +30,8 @@ inline WindowContext openWindowWithContext() {
         w.error = std::string("no display: ") + platform::lastError();
     } else if (!platform::registerClass({"test", CS_OWNDC | CS_DBLCLKS, passMessagesOn})) {
         w.error = "cannot register the class";
-    } else if (!(w.window = platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0,
-                                                   0, 400, 400))) {
+    } else if (!(w.window = platform::createWindow(
+                     "test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 400, 400))) {
         w.error = "cannot create the window";
     } else {
         w.dc = platform::getDC(w.window);

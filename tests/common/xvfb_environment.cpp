@@ -1,8 +1,7 @@
 #include "tests/common/xvfb_environment.h"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -47,7 +46,8 @@ PrivateXServer::PrivateXServer() {
                 pid_ = 0;
                 break;
             }
-            if (runCommand("DISPLAY=" + display + " xdotool getdisplaygeometry").output.rfind(geometry, 0) == 0) {
+            if (runCommand("DISPLAY=" + display + " xdotool getdisplaygeometry").output.rfind(geometry, 0) ==
+                0) {
                 number_ = number;
                 display_ = display;
                 break;

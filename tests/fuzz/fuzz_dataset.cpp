@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     FUZZ_CHECK(volume.loadError().empty());
     FUZZ_CHECK(size >= 6);
-    const std::size_t announced = std::size_t(data[0] | data[1] << 8) * (data[2] | data[3] << 8) * (data[4] | data[5] << 8);
+    const std::size_t announced =
+        std::size_t(data[0] | data[1] << 8) * (data[2] | data[3] << 8) * (data[4] | data[5] << 8);
     FUZZ_CHECK(announced > 0 && 6 + 2 * announced <= size);
     FUZZ_CHECK(volume.sizeX() == kEdge && volume.sizeY() == kEdge && volume.sizeZ() == kEdge);
     FUZZ_CHECK(volume.createDensityTexture(8, kEdge) != nullptr);

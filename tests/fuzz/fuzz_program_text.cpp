@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // The size limit, scaled down: the control byte is the limit.
     std::string text;
     int errorNumber = 0;
-    const platform::TextReadStatus status = platform::readTextFile(scratch.path().c_str(), control, text, errorNumber);
+    const platform::TextReadStatus status =
+        platform::readTextFile(scratch.path().c_str(), control, text, errorNumber);
     if (expected.size() > control) {
         FUZZ_CHECK(status == platform::TextReadStatus::tooLarge && text.empty());
     } else {

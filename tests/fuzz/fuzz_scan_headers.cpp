@@ -59,8 +59,10 @@ void niftiVolume(Reader& in) {
     for (double& v : header.pixdim) v = in.take<float>();
     header.sformCode = in.take<int8_t>();
     header.qformCode = in.take<int8_t>();
-    for (auto& row : header.sform) for (double& v : row) v = in.take<float>();
-    for (auto& row : header.qform) for (double& v : row) v = in.take<float>();
+    for (auto& row : header.sform)
+        for (double& v : row) v = in.take<float>();
+    for (auto& row : header.qform)
+        for (double& v : row) v = in.take<float>();
     volimport::RealVolume volume;
     std::string note, error;
     if (!volimport::niftiToVolume(header, in.data, in.size, volume, note, error)) return;

@@ -7,7 +7,6 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-
 #include <set>
 #include <string>
 #include <type_traits>
@@ -24,9 +23,8 @@ std::set<std::string> viewerList() {
 #undef VV_NAME
 }
 
-
 // Every GL pointer has the type of the published prototype of its name.
-#define VV_GL(gate, ret, name, params)                                               \
+#define VV_GL(gate, ret, name, params) \
     static_assert(std::is_same<decltype(glext::name), decltype(&::name)>::value, #name);
 #define VV_GL_UNLISTED(gate, ret, name, params)
 #define VV_WGL(gate, ret, name, params)
@@ -70,7 +68,9 @@ TEST(EntryPoints, TheViewerCallsExactlyTheCheckedList) {
         EXPECT_EQ(text.find("glext::wgl"), std::string::npos) << entry.path();
         for (std::size_t at = text.find("vgl::"); at != std::string::npos; at = text.find("vgl::", at + 1)) {
             std::size_t end = at + 5;
-            while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_')) ++end;
+            while (end < text.size() &&
+                   (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+                ++end;
             called.insert(text.substr(at + 5, end - at - 5));
         }
     }

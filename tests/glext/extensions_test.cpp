@@ -17,22 +17,23 @@ TEST(Extensions, TokenRuleOnBothExtensionStrings) {
         int expected;
     };
     const Row rows[] = {
-        {"GL_A GL_B GL_C", "GL_A", 1},                                   // first token
-        {"GL_A GL_B GL_C", "GL_C", 1},                                   // last, no trailing space
-        {" GL_A  GL_B ", "GL_B", 1},                                     // extra spaces
-        {"GL_ARB_shadow_ambient", "GL_ARB_shadow", 0},                   // start of a longer token
-        {"XGL_ARB_shadow", "GL_ARB_shadow", 0},                          // tail of a longer token
-        {"GL_ARB_shadow_ambient GL_ARB_shadow", "GL_ARB_shadow", 1},     // scan goes on
+        {"GL_A GL_B GL_C", "GL_A", 1},                                // first token
+        {"GL_A GL_B GL_C", "GL_C", 1},                                // last, no trailing space
+        {" GL_A  GL_B ", "GL_B", 1},                                  // extra spaces
+        {"GL_ARB_shadow_ambient", "GL_ARB_shadow", 0},                // start of a longer token
+        {"XGL_ARB_shadow", "GL_ARB_shadow", 0},                       // tail of a longer token
+        {"GL_ARB_shadow_ambient GL_ARB_shadow", "GL_ARB_shadow", 1},  // scan goes on
         {"GL_ARB_shadowX GL_ARB_shadow_ambient GL_ARB_shadow", "GL_ARB_shadow", 1},
-        {"GL_A\tGL_B GL_C\nGL_D", "GL_B", 0},                            // only spaces separate
+        {"GL_A\tGL_B GL_C\nGL_D", "GL_B", 0},  // only spaces separate
         {"GL_A\tGL_B GL_C\nGL_D", "GL_A\tGL_B", 1},
-        {"gl_a", "GL_A", 0},                                             // case matters
+        {"gl_a", "GL_A", 0},  // case matters
         {"", "GL_A", 0},
         {nullptr, "GL_A", 0},  // no string at all
     };
     FakeDriver driver;
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string("list \"") + (row.list ? row.list : "(null)") + "\", name \"" + row.name + "\"");
+        SCOPED_TRACE(std::string("list \"") + (row.list ? row.list : "(null)") + "\", name \"" + row.name +
+                     "\"");
         driver.glExtensions = row.list;
         driver.wglExtensions = row.list;
         EXPECT_EQ(glext::hasGlExtension(row.name), row.expected);

@@ -14,7 +14,7 @@ public:
     const char* version = "1.1";     // GL_VERSION
     const char* glExtensions = "";   // GL_EXTENSIONS; null for none
     const char* wglExtensions = "";  // what both extension-string queries answer
-    std::set<std::string> missing;  // names the resolver does not know
+    std::set<std::string> missing;   // names the resolver does not know
     int arbCalls = 0, extCalls = 0;
     glext::HDC dcSeen = nullptr;  // the context the ARB query was last asked about
 

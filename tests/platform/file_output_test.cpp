@@ -2,7 +2,6 @@
 #include "platform/file_output.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,7 +80,8 @@ TEST(AtomicFile, ReplacingALinkLeavesItsTargetAlone) {
             return write(out, "new content", true, error);
         },
         [](const std::string& out) {
-            return std::system((VOLPHANTOM_PATH " --dims 4,4,4 --force -o '" + out + "' >/dev/null").c_str()) == 0;
+            return std::system(
+                       (VOLPHANTOM_PATH " --dims 4,4,4 --force -o '" + out + "' >/dev/null").c_str()) == 0;
         },
     };
     for (const bool hard : {false, true}) {

@@ -15,15 +15,33 @@ namespace {
 
 // The viewer's off-screen buffer: its format request and attributes.
 HPBUFFERARB createViewerPbuffer(HDC dc, int size) {
-    const int formatAttributes[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_BIND_TO_TEXTURE_RGBA_ARB, 1,
-                                    WGL_COLOR_BITS_ARB, 24, WGL_ALPHA_BITS_ARB, 8,
-                                    WGL_DEPTH_BITS_ARB, 16, 0, 0};
+    const int formatAttributes[] = {WGL_DRAW_TO_PBUFFER_ARB,
+                                    1,
+                                    WGL_BIND_TO_TEXTURE_RGBA_ARB,
+                                    1,
+                                    WGL_COLOR_BITS_ARB,
+                                    24,
+                                    WGL_ALPHA_BITS_ARB,
+                                    8,
+                                    WGL_DEPTH_BITS_ARB,
+                                    16,
+                                    0,
+                                    0};
     const FLOAT none[] = {0, 0};
     int format = 0;
     UINT count = 0;
-    if (!wglChoosePixelFormatARB(dc, formatAttributes, none, 1, &format, &count) || count != 1) return nullptr;
-    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB, WGL_TEXTURE_TARGET_ARB, WGL_TEXTURE_2D_ARB,
-                              WGL_MIPMAP_TEXTURE_ARB, 1, WGL_PBUFFER_LARGEST_ARB, 0, 0, 0};
+    if (!wglChoosePixelFormatARB(dc, formatAttributes, none, 1, &format, &count) || count != 1)
+        return nullptr;
+    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB,
+                              WGL_TEXTURE_RGBA_ARB,
+                              WGL_TEXTURE_TARGET_ARB,
+                              WGL_TEXTURE_2D_ARB,
+                              WGL_MIPMAP_TEXTURE_ARB,
+                              1,
+                              WGL_PBUFFER_LARGEST_ARB,
+                              0,
+                              0,
+                              0};
     return wglCreatePbufferARB(dc, format, size, size, attributes);
 }
 
@@ -101,8 +119,12 @@ TEST(Glx, OffScreenImageArrivesInTheWindowThroughBindAndRelease) {
             ASSERT_TRUE(readWindowPixels(w.window, width, height, rgb));
             ASSERT_EQ(width * height, 400 * 400);
             // Left half red, upper right blue, lower right grey.
-            const struct { int x, y, r, g, b; } expected[] = {
-                {100, 100, 255, 0, 0}, {100, 300, 255, 0, 0}, {300, 100, 0, 0, 255}, {300, 300, 128, 128, 128}};
+            const struct {
+                int x, y, r, g, b;
+            } expected[] = {{100, 100, 255, 0, 0},
+                            {100, 300, 255, 0, 0},
+                            {300, 100, 0, 0, 255},
+                            {300, 300, 128, 128, 128}};
             for (const auto& e : expected) {
                 const unsigned char* p = &rgb[(static_cast<size_t>(e.y) * 400 + e.x) * 3];
                 EXPECT_NEAR(p[0], e.r, 3) << e.x << "," << e.y;

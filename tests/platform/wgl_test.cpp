@@ -33,8 +33,18 @@ protected:
         context = wglCreateContext(dc);
         ASSERT_TRUE(wglMakeCurrent(dc, context));
         // The viewer's request for its off-screen buffer format.
-        const int attributes[] = {WGL_DRAW_TO_PBUFFER_ARB, 1, WGL_BIND_TO_TEXTURE_RGBA_ARB, 1, WGL_COLOR_BITS_ARB, 24,
-                                  WGL_ALPHA_BITS_ARB, 8, WGL_DEPTH_BITS_ARB, 16, 0, 0};
+        const int attributes[] = {WGL_DRAW_TO_PBUFFER_ARB,
+                                  1,
+                                  WGL_BIND_TO_TEXTURE_RGBA_ARB,
+                                  1,
+                                  WGL_COLOR_BITS_ARB,
+                                  24,
+                                  WGL_ALPHA_BITS_ARB,
+                                  8,
+                                  WGL_DEPTH_BITS_ARB,
+                                  16,
+                                  0,
+                                  0};
         const FLOAT none[] = {0, 0};
         UINT count = 0;
         ASSERT_TRUE(wglChoosePixelFormatARB(dc, attributes, none, 1, &pbufferFormat, &count));
@@ -53,8 +63,16 @@ protected:
 };
 
 TEST_F(WglTest, OffScreenBufferFollowsTheRenderTextureRules) {
-    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGBA_ARB, WGL_TEXTURE_TARGET_ARB, WGL_TEXTURE_2D_ARB,
-                              WGL_MIPMAP_TEXTURE_ARB, 1, WGL_PBUFFER_LARGEST_ARB, 0, 0, 0};
+    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB,
+                              WGL_TEXTURE_RGBA_ARB,
+                              WGL_TEXTURE_TARGET_ARB,
+                              WGL_TEXTURE_2D_ARB,
+                              WGL_MIPMAP_TEXTURE_ARB,
+                              1,
+                              WGL_PBUFFER_LARGEST_ARB,
+                              0,
+                              0,
+                              0};
     HPBUFFERARB pbuffer = wglCreatePbufferARB(dc, pbufferFormat, 512, 256, attributes);
     ASSERT_NE(pbuffer, nullptr);
     int width = 0, height = 0;

@@ -1,9 +1,8 @@
 // Damaged or hostile dataset files, as the viewer meets them at start-up:
 // each ends the run with one box naming the file and the problem, status 2,
 // in bounded time and memory.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,7 +28,8 @@ void expectStoppedWithBox(const ViewerRun& run, const std::string& problem) {
     EXPECT_FALSE(run.timedOut);
     EXPECT_FALSE(run.sanitizerReport()) << run.err;
     EXPECT_EQ(run.boxes, std::vector<std::string>{"ERROR"}) << run.describe();
-    EXPECT_NE(run.err.find(std::string("ERROR: ") + kDataset + ": " + problem), std::string::npos) << run.describe();
+    EXPECT_NE(run.err.find(std::string("ERROR: ") + kDataset + ": " + problem), std::string::npos)
+        << run.describe();
     EXPECT_NE(run.out.find("loading model\n"), std::string::npos);
     EXPECT_EQ(run.out.find("loading density texture"), std::string::npos);
     // Bounded: nothing near the size a header could announce.
@@ -47,20 +47,43 @@ TEST(DatasetFaults, EachBadDatasetEndsTheRunWithItsProblem) {
     };
     const Row rows[] = {
         {"a header announcing 65535 x 65535 x 65535",
-         [](const std::string& p) { testing_support::writeBytes(p, datasetHeader(65535, 65535, 65535) + "\x01\x02\x03\x04"); },
-         "truncated: the header announces 65535 x 65535 x 65535 = 281462092005375 samples, the file holds 2", false},
-        {"cut in the header", [&](const std::string& p) { testing_support::writeBytes(p, ball.substr(0, 3)); },
+         [](const std::string& p) {
+             testing_support::writeBytes(p, datasetHeader(65535, 65535, 65535) + "\x01\x02\x03\x04");
+         },
+         "truncated: the header announces 65535 x 65535 x 65535 = 281462092005375 samples, the file holds 2",
+         false},
+        {"cut in the header",
+         [&](const std::string& p) { testing_support::writeBytes(p, ball.substr(0, 3)); },
          "not a dataset: the header needs 6 bytes, the file has 3", false},
-        {"cut in the samples", [&](const std::string& p) { testing_support::writeBytes(p, ball.substr(0, 6 + 4096)); },
+        {"cut in the samples",
+         [&](const std::string& p) { testing_support::writeBytes(p, ball.substr(0, 6 + 4096)); },
          "truncated: the header announces 16 x 16 x 16 = 4096 samples, the file holds 2048", false},
-        {"a directory", [](const std::string& p) { unlink(p.c_str()); mkdir(p.c_str(), 0755); }, "is a directory", false},
-        {"/dev/zero", [](const std::string& p) { unlink(p.c_str()); symlink("/dev/zero", p.c_str()); },
+        {"a directory",
+         [](const std::string& p) {
+             unlink(p.c_str());
+             mkdir(p.c_str(), 0755);
+         },
+         "is a directory", false},
+        {"/dev/zero",
+         [](const std::string& p) {
+             unlink(p.c_str());
+             symlink("/dev/zero", p.c_str());
+         },
          "is not a regular file (a device or a pipe)", false},
-        {"/dev/urandom", [](const std::string& p) { unlink(p.c_str()); symlink("/dev/urandom", p.c_str()); },
+        {"/dev/urandom",
+         [](const std::string& p) {
+             unlink(p.c_str());
+             symlink("/dev/urandom", p.c_str());
+         },
          "is not a regular file (a device or a pipe)", false},
-        {"a pipe without a writer", [](const std::string& p) { unlink(p.c_str()); mkfifo(p.c_str(), 0644); },
+        {"a pipe without a writer",
+         [](const std::string& p) {
+             unlink(p.c_str());
+             mkfifo(p.c_str(), 0644);
+         },
          "is not a regular file (a device or a pipe)", false},
-        {"unreadable", [](const std::string& p) { chmod(p.c_str(), 0); }, "cannot open (Permission denied)", true},
+        {"unreadable", [](const std::string& p) { chmod(p.c_str(), 0); }, "cannot open (Permission denied)",
+         true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

@@ -2,7 +2,6 @@
 // chain at its own file with one box, status 1 and no later file opened;
 // text-mode quirks that still hold a valid program are accepted.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,7 +38,8 @@ void expectChainStoppedAt(const ViewerRun& run, int position) {
     ASSERT_EQ(run.boxes.size(), 1u) << run.describe();
     EXPECT_NE(run.err.find(run.boxes[0] + ": Error."), std::string::npos) << run.describe();
     for (std::size_t later = position + 1; later < programFiles().size(); ++later) {
-        EXPECT_FALSE(run.openedFile(programFiles()[later])) << programFiles()[later] << "\n" << run.describe();
+        EXPECT_FALSE(run.openedFile(programFiles()[later])) << programFiles()[later] << "\n"
+                                                            << run.describe();
     }
     EXPECT_FALSE(run.openedFile("skewed_head.dat")) << run.describe();
     EXPECT_EQ(run.out.find("loading model"), std::string::npos);
@@ -55,10 +55,24 @@ TEST(ProgramFaults, RejectedByTheDriverAtEachPosition) {
     const Row rows[] = {
         {0, "an unknown name", [&] { return garbageFragment; }},
         {1, "an empty file", [] { return std::string(); }},
-        {2, "a NUL byte before END", [] { std::string t = builtProgram(2); return t.insert(t.size() / 2, 1, '\0'); }},
-        {3, "a Ctrl-Z before END", [] { std::string t = withCrLf(builtProgram(3)); return t.insert(t.size() / 2, 1, '\x1A'); }},
+        {2, "a NUL byte before END",
+         [] {
+             std::string t = builtProgram(2);
+             return t.insert(t.size() / 2, 1, '\0');
+         }},
+        {3, "a Ctrl-Z before END",
+         [] {
+             std::string t = withCrLf(builtProgram(3));
+             return t.insert(t.size() / 2, 1, '\x1A');
+         }},
         {4, "a vertex program in a fragment slot", [] { return builtProgram(6); }},
-        {5, "binary bytes", [] { return std::string("\x7f" "ELF\x02\x01\x01\x00\xff\xfe", 10); }},
+        {5, "binary bytes",
+         [] {
+             return std::string(
+                 "\x7f"
+                 "ELF\x02\x01\x01\x00\xff\xfe",
+                 10);
+         }},
         {6, "a fragment program in the vertex slot", [] { return builtProgram(0); }},
     };
     for (const Row& row : rows) {
@@ -85,15 +99,32 @@ TEST(ProgramFaults, FilesTheReaderCannotTakeStopTheChainWithTheirName) {
         bool unprivileged;
     };
     const Row rows[] = {
-        {0, "missing", [](const std::string& p) { unlink(p.c_str()); }, "cannot open (No such file or directory)", false},
-        {2, "a directory", [](const std::string& p) { unlink(p.c_str()); mkdir(p.c_str(), 0755); }, "is a directory", false},
-        {3, "unreadable", [](const std::string& p) { chmod(p.c_str(), 0); }, "cannot open (Permission denied)", true},
-        {4, "a device", [](const std::string& p) { unlink(p.c_str()); symlink("/dev/zero", p.c_str()); },
+        {0, "missing", [](const std::string& p) { unlink(p.c_str()); },
+         "cannot open (No such file or directory)", false},
+        {2, "a directory",
+         [](const std::string& p) {
+             unlink(p.c_str());
+             mkdir(p.c_str(), 0755);
+         },
+         "is a directory", false},
+        {3, "unreadable", [](const std::string& p) { chmod(p.c_str(), 0); },
+         "cannot open (Permission denied)", true},
+        {4, "a device",
+         [](const std::string& p) {
+             unlink(p.c_str());
+             symlink("/dev/zero", p.c_str());
+         },
          "is not a regular file (a device or a pipe)", false},
         {5, "larger than the reader's buffer",
-         [](const std::string& p) { testing_support::writeBytes(p, builtProgram(5) + "#" + std::string(1 << 20, 'x') + "\n"); },
+         [](const std::string& p) {
+             testing_support::writeBytes(p, builtProgram(5) + "#" + std::string(1 << 20, 'x') + "\n");
+         },
          "too large (more than 1048575 bytes of text)", false},
-        {6, "a pipe without a writer", [](const std::string& p) { unlink(p.c_str()); mkfifo(p.c_str(), 0644); },
+        {6, "a pipe without a writer",
+         [](const std::string& p) {
+             unlink(p.c_str());
+             mkfifo(p.c_str(), 0644);
+         },
          "is not a regular file (a device or a pipe)", false},
     };
     for (const Row& row : rows) {

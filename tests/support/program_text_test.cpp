@@ -24,10 +24,15 @@ TEST(ProgramText, TextModeRules) {
         {"crlf pairs become lf", "a\r\nb\r\nc\r\nd\r\ne\r\n", "a\nb\nc\nd\ne\n"},
         {"lone cr stays", "a\rb\r", "a\rb\r"},
         {"cr cr lf", "a\r\r\nb", "a\r\nb"},
-        {"ctrl-z ends the text", std::string("abc\x1A" "def", 7), "abc"},
+        {"ctrl-z ends the text",
+         std::string("abc\x1A"
+                     "def",
+                     7),
+         "abc"},
         {"empty", "", ""},
         // Reads go in 64 KiB chunks: a CR as the last byte of the first one.
-        {"crlf across chunks", std::string(64 * 1024 - 1, 'x') + "\r\nend", std::string(64 * 1024 - 1, 'x') + "\nend"},
+        {"crlf across chunks", std::string(64 * 1024 - 1, 'x') + "\r\nend",
+         std::string(64 * 1024 - 1, 'x') + "\nend"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

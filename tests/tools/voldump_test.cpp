@@ -11,8 +11,8 @@
 
 namespace {
 
-using testing_support::datasetBytes;
 using testing_support::CommandResult;
+using testing_support::datasetBytes;
 using testing_support::TempDir;
 
 CommandResult runVoldump(const std::string& arguments) {
@@ -34,10 +34,12 @@ TEST(Voldump, WritesExactlyTheImagesTheViewerUploads) {
     const auto gradient = volume.createGradientTexture(kEdge);
     const auto transfer = volume.createTransferTable(256);
     const std::size_t texels = kEdge * kEdge * kEdge;
-    EXPECT_EQ(testing_support::readBytes(dir.file("out/density.raw")), std::string(reinterpret_cast<char*>(density.get()), texels));
+    EXPECT_EQ(testing_support::readBytes(dir.file("out/density.raw")),
+              std::string(reinterpret_cast<char*>(density.get()), texels));
     EXPECT_EQ(testing_support::readBytes(dir.file("out/gradient.raw")),
               std::string(reinterpret_cast<char*>(gradient.get()), 4 * texels));
-    EXPECT_EQ(testing_support::readBytes(dir.file("out/transfer.raw")), std::string(reinterpret_cast<char*>(transfer.get()), 1024));
+    EXPECT_EQ(testing_support::readBytes(dir.file("out/transfer.raw")),
+              std::string(reinterpret_cast<char*>(transfer.get()), 1024));
     for (const char* png : {"density_x.png", "density_y.png", "density_z.png", "gradient_x.png",
                             "gradient_y.png", "gradient_z.png", "transfer.png"}) {
         SCOPED_TRACE(png);
@@ -47,7 +49,8 @@ TEST(Voldump, WritesExactlyTheImagesTheViewerUploads) {
 
 TEST(Voldump, KeepsExistingFilesUnlessForced) {
     TempDir dir;
-    const std::string dataset = dir.write("head.dat", datasetBytes(8, 8, 8, [](int, int, int) { return 900; }));
+    const std::string dataset =
+        dir.write("head.dat", datasetBytes(8, 8, 8, [](int, int, int) { return 900; }));
     std::filesystem::create_directories(dir.file("out"));
     dir.write("out/density.raw", "mine");
     const CommandResult refused = runVoldump(dataset + " 8 " + dir.file("out"));
@@ -63,7 +66,8 @@ TEST(Voldump, KeepsExistingFilesUnlessForced) {
 
 TEST(Voldump, BadInputGivesAMessageAndFailure) {
     TempDir dir;
-    const std::string truncated = dir.write("short.dat", datasetBytes(8, 8, 8, [](int, int, int) { return 1; }).substr(0, 100));
+    const std::string truncated =
+        dir.write("short.dat", datasetBytes(8, 8, 8, [](int, int, int) { return 1; }).substr(0, 100));
     struct Row {
         std::string arguments;
         std::string says;

@@ -34,9 +34,9 @@ inline uint16_t positionCode(int x, int y, int z) {
 
 }  // namespace testing_support
 
-#include <memory>
-
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "tests/common/temp_dir.h"
 #include "volume/volume.h"

@@ -25,7 +25,9 @@ struct ResampleCase {
 
 const ResampleCase kCases[] = {
     {"cube 256 halves every axis", 256, 256, 256, true,
-     [](int x, int y, int z) -> std::optional<Source> { return Source{2 * x, 2 * y, 2 * z + 1}; }},
+     [](int x, int y, int z) -> std::optional<Source> {
+         return Source{2 * x, 2 * y, 2 * z + 1};
+     }},
     {"300x256x200 scales by 2.34375 and pads y and low z", 300, 256, 200, true,
      [](int x, int y, int z) -> std::optional<Source> {
          if (y >= 109 || z <= 42) return std::nullopt;
@@ -39,14 +41,18 @@ const ResampleCase kCases[] = {
          return Source{x, y, z - 28};
      }},
     {"grid-sized file copies one to one", 128, 128, 128, false,
-     [](int x, int y, int z) -> std::optional<Source> { return Source{x, y, z}; }},
+     [](int x, int y, int z) -> std::optional<Source> {
+         return Source{x, y, z};
+     }},
     {"small cube pads high x, high y and low z", 100, 100, 100, false,
      [](int x, int y, int z) -> std::optional<Source> {
          if (x >= 100 || y >= 100 || z <= 27) return std::nullopt;
          return Source{x, y, z - 28};
      }},
     {"one extra sample on x and y is cropped", 129, 129, 128, false,
-     [](int x, int y, int z) -> std::optional<Source> { return Source{x, y, z}; }},
+     [](int x, int y, int z) -> std::optional<Source> {
+         return Source{x, y, z};
+     }},
     {"tall z keeps the top 128 slices", 100, 100, 200, false,
      [](int x, int y, int z) -> std::optional<Source> {
          if (x >= 100 || y >= 100) return std::nullopt;

@@ -42,8 +42,8 @@ TEST(TransferTable, TakesEverySixteenthColour) {
         int entry;
         uint8_t r, g, b, a;
     };
-    const Row rows[] = {{0, 0, 0, 0, 0},         {18, 0, 0, 0, 0},         {19, 255, 0, 0, 15},
-                        {68, 255, 0, 0, 15},     {69, 255, 255, 0, 47},    {81, 255, 255, 0, 47},
+    const Row rows[] = {{0, 0, 0, 0, 0},          {18, 0, 0, 0, 0},         {19, 255, 0, 0, 15},
+                        {68, 255, 0, 0, 15},      {69, 255, 255, 0, 47},    {81, 255, 255, 0, 47},
                         {82, 255, 255, 255, 160}, {255, 255, 255, 255, 160}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.entry);
@@ -57,7 +57,8 @@ TEST(TransferTable, TakesEverySixteenthColour) {
 
 TEST(TransferTable, FollowsTheColourTable) {
     auto volume = loadCube(4, [](int, int, int) { return uint16_t{0}; });
-    std::vector<uint32_t> colors(volume->colorTable(), volume->colorTable() + volume::Volume::kColorTableSize);
+    std::vector<uint32_t> colors(volume->colorTable(),
+                                 volume->colorTable() + volume::Volume::kColorTableSize);
     colors[32] = 0x01020304u;
     colors[33] = 0xAABBCCDDu;  // not a multiple of 16: never reaches the table
     volume->setColorTable(colors.data());

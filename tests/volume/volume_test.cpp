@@ -34,9 +34,14 @@ TEST(Volume, ValueModes) {
         uint32_t density, color;
     };
     const Row rows[] = {
-        {1, 500, 0xFF00000Fu},  {2, 1200, 0xFFFF002Fu}, {3, 2000, 0xFFFFFFA0u}, {4, 4094, 0xFFFFFFA0u},
+        {1, 500, 0xFF00000Fu},
+        {2, 1200, 0xFFFF002Fu},
+        {3, 2000, 0xFFFFFFA0u},
+        {4, 4094, 0xFFFFFFA0u},
         // Samples beyond the table share its last entry.
-        {5, 4095, 0xFFFFFFA0u}, {6, 9000, 0xFFFFFFA0u}, {7, 65535, 0xFFFFFFA0u},
+        {5, 4095, 0xFFFFFFA0u},
+        {6, 9000, 0xFFFFFFA0u},
+        {7, 65535, 0xFFFFFFA0u},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.x);

@@ -30,7 +30,8 @@ bool encodePng(int width, int height, PngKind kind, const uint8_t* pixels, std::
     out.clear();
     if (width <= 0 || height <= 0 || pixels == nullptr) return false;
     const int channels = kind == PngKind::gray ? 1 : kind == PngKind::rgb ? 3 : 4;
-    return stbi_write_png_to_func(appendToVector, &out, width, height, channels, pixels, width * channels) != 0 &&
+    return stbi_write_png_to_func(appendToVector, &out, width, height, channels, pixels, width * channels) !=
+               0 &&
            !out.empty();
 }
 

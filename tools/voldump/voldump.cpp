@@ -25,9 +25,10 @@ struct Options {
 };
 
 int usage() {
-    std::fprintf(stderr, "usage: voldump DATASET EDGE OUTDIR [--force]\n"
-                         "  writes density.raw, gradient.raw, transfer.raw and PNG previews to OUTDIR;\n"
-                         "  existing files are kept unless --force is given\n");
+    std::fprintf(stderr,
+                 "usage: voldump DATASET EDGE OUTDIR [--force]\n"
+                 "  writes density.raw, gradient.raw, transfer.raw and PNG previews to OUTDIR;\n"
+                 "  existing files are kept unless --force is given\n");
     return 2;
 }
 
@@ -102,7 +103,8 @@ std::vector<uint8_t> middleSlice(const uint8_t* image, int edge, int channels, i
             } else {
                 x = mid, y = column, z = edge - 1 - row;
             }
-            const uint8_t* texel = image + channels * (static_cast<std::size_t>(x) + edge * (y + static_cast<std::size_t>(edge) * z));
+            const uint8_t* texel = image + channels * (static_cast<std::size_t>(x) +
+                                                       edge * (y + static_cast<std::size_t>(edge) * z));
             out.insert(out.end(), texel, texel + keep);
         }
     }
@@ -152,12 +154,14 @@ int main(int argc, char** argv) {
     }
     if (ok) {
         std::vector<uint8_t> strip;
-        for (int row = 0; row < 16; ++row) strip.insert(strip.end(), transfer.get(), transfer.get() + 4 * 256);
+        for (int row = 0; row < 16; ++row)
+            strip.insert(strip.end(), transfer.get(), transfer.get() + 4 * 256);
         ok = write.png("transfer.png", 256, 16, PngKind::rgba, strip);
     }
     if (!ok) return 1;
-    std::printf("voldump: wrote density.raw, gradient.raw, transfer.raw and previews "
-                "density_{x,y,z}.png, gradient_{x,y,z}.png, transfer.png to %s\n",
-                options.outDir.c_str());
+    std::printf(
+        "voldump: wrote density.raw, gradient.raw, transfer.raw and previews "
+        "density_{x,y,z}.png, gradient_{x,y,z}.png, transfer.png to %s\n",
+        options.outDir.c_str());
     return 0;
 }

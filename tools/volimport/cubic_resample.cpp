@@ -34,8 +34,7 @@ AxisTaps axisTaps(int inCount, int outCount, double spacing, double edge) {
 
 }  // namespace
 
-bool cubicShape(const int dims[3], const double spacing[3], int maxDim, CubicShape& out,
-                std::string& error) {
+bool cubicShape(const int dims[3], const double spacing[3], int maxDim, CubicShape& out, std::string& error) {
     static const char kAxis[3] = {'x', 'y', 'z'};
     double edge = 0.0;
     for (int a = 0; a < 3; ++a) {
@@ -79,8 +78,7 @@ void resampleToCubic(const SampleGrid& in, const double spacing[3], const CubicS
     // axis, whose weight is zero anyway.
     const std::size_t stepX = in.dims[0] > 1 ? 1 : 0;
     const std::size_t stepY = in.dims[1] > 1 ? static_cast<std::size_t>(in.dims[0]) : 0;
-    const std::size_t stepZ =
-        in.dims[2] > 1 ? static_cast<std::size_t>(in.dims[0]) * in.dims[1] : 0;
+    const std::size_t stepZ = in.dims[2] > 1 ? static_cast<std::size_t>(in.dims[0]) * in.dims[1] : 0;
     const uint16_t* src = in.samples.data();
     uint16_t* dst = out.samples.data();
     for (int z = 0; z < shape.dims[2]; ++z) {
@@ -94,8 +92,7 @@ void resampleToCubic(const SampleGrid& in, const double spacing[3], const CubicS
                 const float c00 = p[0] + wx * (p[stepX] - p[0]);
                 const float c10 = p[stepY] + wx * (p[stepY + stepX] - p[stepY]);
                 const float c01 = p[stepZ] + wx * (p[stepZ + stepX] - p[stepZ]);
-                const float c11 =
-                    p[stepZ + stepY] + wx * (p[stepZ + stepY + stepX] - p[stepZ + stepY]);
+                const float c11 = p[stepZ + stepY] + wx * (p[stepZ + stepY + stepX] - p[stepZ + stepY]);
                 const float c0 = c00 + wy * (c10 - c00);
                 const float c1 = c01 + wy * (c11 - c01);
                 const float v = c0 + wz * (c1 - c0);

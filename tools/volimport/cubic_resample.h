@@ -20,13 +20,11 @@ struct CubicShape {
 // The output shape for `dims` and `spacing`. Fails, with `error`, when a
 // spacing is not a positive finite number, a dimension is not positive, or
 // an output dimension would be 0 or exceed `maxDim`.
-bool cubicShape(const int dims[3], const double spacing[3], int maxDim, CubicShape& out,
-                std::string& error);
+bool cubicShape(const int dims[3], const double spacing[3], int maxDim, CubicShape& out, std::string& error);
 
 // Trilinear resampling of `in` onto `shape`; values are rounded to the
 // nearest integer.
-void resampleToCubic(const SampleGrid& in, const double spacing[3], const CubicShape& shape,
-                     SampleGrid& out);
+void resampleToCubic(const SampleGrid& in, const double spacing[3], const CubicShape& shape, SampleGrid& out);
 
 // Reverses the slice order along z.
 void flipZ(SampleGrid& grid);

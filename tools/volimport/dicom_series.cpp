@@ -142,17 +142,33 @@ bool readPixels(const std::string& path, int columns, int rows, float* out, std:
     };
     bool ok = false;
     switch (format.GetScalarType()) {
-        case gdcm::PixelFormat::UINT8: ok = convert(uint8_t{}); break;
-        case gdcm::PixelFormat::INT8: ok = convert(int8_t{}); break;
-        case gdcm::PixelFormat::UINT16: ok = convert(uint16_t{}); break;
-        case gdcm::PixelFormat::INT16: ok = convert(int16_t{}); break;
-        case gdcm::PixelFormat::UINT32: ok = convert(uint32_t{}); break;
-        case gdcm::PixelFormat::INT32: ok = convert(int32_t{}); break;
-        case gdcm::PixelFormat::FLOAT32: ok = convert(float{}); break;
-        case gdcm::PixelFormat::FLOAT64: ok = convert(double{}); break;
-        default:
-            error = path + ": unsupported pixel format";
-            return false;
+    case gdcm::PixelFormat::UINT8:
+        ok = convert(uint8_t{});
+        break;
+    case gdcm::PixelFormat::INT8:
+        ok = convert(int8_t{});
+        break;
+    case gdcm::PixelFormat::UINT16:
+        ok = convert(uint16_t{});
+        break;
+    case gdcm::PixelFormat::INT16:
+        ok = convert(int16_t{});
+        break;
+    case gdcm::PixelFormat::UINT32:
+        ok = convert(uint32_t{});
+        break;
+    case gdcm::PixelFormat::INT32:
+        ok = convert(int32_t{});
+        break;
+    case gdcm::PixelFormat::FLOAT32:
+        ok = convert(float{});
+        break;
+    case gdcm::PixelFormat::FLOAT64:
+        ok = convert(double{});
+        break;
+    default:
+        error = path + ": unsupported pixel format";
+        return false;
     }
     if (!ok) error = path + ": the pixel data is shorter than the image";
     return ok;
@@ -229,7 +245,8 @@ bool readSeries(const SeriesSummary& series, RealVolume& out, std::FILE* progres
     for (int a = 0; a < 3; ++a) std::copy(stack.axes[a], stack.axes[a] + 3, out.axes[a]);
     out.oriented = true;
     out.hounsfield = series.modality == "CT";
-    const std::size_t slice = static_cast<std::size_t>(stack.dims[0]) * static_cast<std::size_t>(stack.dims[1]);
+    const std::size_t slice =
+        static_cast<std::size_t>(stack.dims[0]) * static_cast<std::size_t>(stack.dims[1]);
     out.values.assign(slice * static_cast<std::size_t>(stack.dims[2]), 0.0f);
     ProgressBar bar(progress, "reading slices", stack.order.size());
     for (std::size_t z = 0; z < stack.order.size(); ++z) {

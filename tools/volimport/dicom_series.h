@@ -29,7 +29,6 @@ bool findSeries(const std::string& folder, std::vector<SeriesSummary>& out, std:
                 std::string& error);
 
 // Reads one series into `out`.
-bool readSeries(const SeriesSummary& series, RealVolume& out, std::FILE* progress,
-                std::string& error);
+bool readSeries(const SeriesSummary& series, RealVolume& out, std::FILE* progress, std::string& error);
 
 }  // namespace volimport

@@ -69,8 +69,8 @@ void resampleAxis(const std::vector<float>& in, int dims[3], int axis, int outCo
 
 }  // namespace
 
-bool fittedShape(const int dims[3], const double spacing[3], int longest, int maxDim,
-                 CubicShape& out, std::string& error) {
+bool fittedShape(const int dims[3], const double spacing[3], int longest, int maxDim, CubicShape& out,
+                 std::string& error) {
     if (!cubicShape(dims, spacing, maxDim, out, error)) return false;
     const int most = std::max(out.dims[0], std::max(out.dims[1], out.dims[2]));
     if (longest <= 0 || most <= longest) return true;
@@ -84,8 +84,8 @@ bool fittedShape(const int dims[3], const double spacing[3], int longest, int ma
     return true;
 }
 
-void resampleFitted(const SampleGrid& in, const double spacing[3], const CubicShape& shape,
-                    SampleGrid& out, void (*progress)(int, void*), void* context) {
+void resampleFitted(const SampleGrid& in, const double spacing[3], const CubicShape& shape, SampleGrid& out,
+                    void (*progress)(int, void*), void* context) {
     int dims[3] = {in.dims[0], in.dims[1], in.dims[2]};
     std::vector<float> current(in.samples.begin(), in.samples.end());
     std::vector<float> next;

@@ -14,13 +14,12 @@
 namespace volimport {
 
 // The output shape. Fails like cubicShape.
-bool fittedShape(const int dims[3], const double spacing[3], int longest, int maxDim,
-                 CubicShape& out, std::string& error);
+bool fittedShape(const int dims[3], const double spacing[3], int longest, int maxDim, CubicShape& out,
+                 std::string& error);
 
 // Resamples `in` onto `shape`; values are rounded to the nearest integer.
 // `progress`, when given, is told each finished axis (1, 2, 3).
-void resampleFitted(const SampleGrid& in, const double spacing[3], const CubicShape& shape,
-                    SampleGrid& out, void (*progress)(int axesDone, void* context) = nullptr,
-                    void* context = nullptr);
+void resampleFitted(const SampleGrid& in, const double spacing[3], const CubicShape& shape, SampleGrid& out,
+                    void (*progress)(int axesDone, void* context) = nullptr, void* context = nullptr);
 
 }  // namespace volimport

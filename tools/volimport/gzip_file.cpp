@@ -61,8 +61,8 @@ bool readGzipFile(const std::string& path, std::vector<unsigned char>& out, std:
     const char* message = gzerror(file, &code);
     if (code != Z_OK && code != Z_STREAM_END) {
         ok = false;
-        error = std::string(code == Z_BUF_ERROR ? "truncated gzip data" : "damaged gzip data") +
-                " (" + message + ")";
+        error = std::string(code == Z_BUF_ERROR ? "truncated gzip data" : "damaged gzip data") + " (" +
+                message + ")";
     } else if (!ok && error.empty()) {  // gzread failed without a zlib code
         error = "damaged gzip data";
     }

@@ -1,6 +1,5 @@
 #include "tools/volimport/importer.h"
 
-
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -38,15 +37,15 @@ int failure(std::FILE* err, const std::string& path, const std::string& problem)
 }
 
 // The series --series names, or the largest; says which on `out`.
-const SeriesSummary* pickSeries(const std::vector<SeriesSummary>& all, const std::string& uid,
-                                std::FILE* out, std::string& error) {
+const SeriesSummary* pickSeries(const std::vector<SeriesSummary>& all, const std::string& uid, std::FILE* out,
+                                std::string& error) {
     if (uid.empty()) {
         const SeriesSummary& largest = all.front();
         if (all.size() > 1) {
-            std::fprintf(out, "series: %s (%s), %zu slices: the largest of %zu; --list shows them, "
-                              "--series picks one\n",
-                         largest.uid.c_str(), largest.description.c_str(), largest.files.size(),
-                         all.size());
+            std::fprintf(out,
+                         "series: %s (%s), %zu slices: the largest of %zu; --list shows them, "
+                         "--series picks one\n",
+                         largest.uid.c_str(), largest.description.c_str(), largest.files.size(), all.size());
         }
         return &largest;
     }
@@ -67,8 +66,8 @@ void listSeries(const std::vector<SeriesSummary>& all, std::FILE* out) {
 
 // DICOM and NIfTI input: real values mapped to 12 bits, turned into the
 // anatomical convention.
-int readOriented(const Options& options, std::FILE* out, std::FILE* err, Scan& scan,
-                 std::string& valuesText, std::string& orientationText) {
+int readOriented(const Options& options, std::FILE* out, std::FILE* err, Scan& scan, std::string& valuesText,
+                 std::string& orientationText) {
     const std::string& input = options.inputPath;
     RealVolume real;
     std::string error, note;
@@ -141,14 +140,13 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
         if (!readInv3Project(input, offset, scan, error)) return failure(err, input, error);
     } else {
         uint64_t trailing = 0;
-        if (!readRawFile(input, options.skipBytes, options.layout, offset, scan, trailing,
-                         error)) {
+        if (!readRawFile(input, options.skipBytes, options.layout, offset, scan, trailing, error)) {
             return failure(err, input, error);
         }
         std::copy(options.spacing, options.spacing + 3, scan.spacing);
         if (trailing > 0) {
-            std::fprintf(err, "volimport: %s: warning: %llu bytes after the samples ignored\n",
-                         input.c_str(), static_cast<unsigned long long>(trailing));
+            std::fprintf(err, "volimport: %s: warning: %llu bytes after the samples ignored\n", input.c_str(),
+                         static_cast<unsigned long long>(trailing));
         }
     }
 
@@ -164,8 +162,7 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
         std::snprintf(text, sizeof text,
                       "the output would be %d x %d x %d = %.0f samples, more than the %.0f "
                       "allowed",
-                      shape.dims[0], shape.dims[1], shape.dims[2], outputSamples,
-                      kMaxOutputSamples);
+                      shape.dims[0], shape.dims[1], shape.dims[2], outputSamples, kMaxOutputSamples);
         return failure(err, input, text);
     }
     SampleGrid cubic;
@@ -186,11 +183,11 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
 
     // DICOM and NIfTI name their sample type in the source.
     const std::string typeText = orientationText.empty() ? std::string(sampleTypeName(scan.type)) + " " : "";
-    std::fprintf(out, "input:  %s (%s): %d x %d x %d %ssamples, spacing %g x %g x %g mm\n",
-                 input.c_str(), scan.source.c_str(), scan.grid.dims[0], scan.grid.dims[1],
-                 scan.grid.dims[2], typeText.c_str(), scan.spacing[0], scan.spacing[1],
-                 scan.spacing[2]);
-    if (valuesText.empty()) valuesText = "offset " + std::string(offset >= 0 ? "+" : "") + std::to_string(offset);
+    std::fprintf(out, "input:  %s (%s): %d x %d x %d %ssamples, spacing %g x %g x %g mm\n", input.c_str(),
+                 scan.source.c_str(), scan.grid.dims[0], scan.grid.dims[1], scan.grid.dims[2],
+                 typeText.c_str(), scan.spacing[0], scan.spacing[1], scan.spacing[2]);
+    if (valuesText.empty())
+        valuesText = "offset " + std::string(offset >= 0 ? "+" : "") + std::to_string(offset);
     std::fprintf(out, "values: %s, clamped to 0..4095 (%zu below, %zu above)\n", valuesText.c_str(),
                  scan.clamped.below, scan.clamped.above);
     if (!orientationText.empty()) std::fprintf(out, "orientation: %s\n", orientationText.c_str());
@@ -198,10 +195,9 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
     const char* fit = options.full && most > kViewerGrid
                           ? " (full resolution: the viewer thins or crops what exceeds its 128-voxel grid)"
                           : "";
-    std::fprintf(out, "output: %d x %d x %d cubic voxels of %g mm%s%s, values %u..%u\n",
-                 cubic.dims[0], cubic.dims[1], cubic.dims[2], shape.edge,
-                 options.flipZ ? ", z flipped" : "", fit, unsigned{*range.first},
-                 unsigned{*range.second});
+    std::fprintf(out, "output: %d x %d x %d cubic voxels of %g mm%s%s, values %u..%u\n", cubic.dims[0],
+                 cubic.dims[1], cubic.dims[2], shape.edge, options.flipZ ? ", z flipped" : "", fit,
+                 unsigned{*range.first}, unsigned{*range.second});
     std::fprintf(out, "wrote:  %s (%zu bytes)\n", output.c_str(), 6 + 2 * cubic.samples.size());
     if (result != nullptr) {
         std::copy(cubic.dims, cubic.dims + 3, result->dims);

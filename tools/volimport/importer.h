@@ -19,7 +19,6 @@ struct ImportResult {
 // Runs the import that `options` describes. Reports to `out`; problems go to
 // `err` as one line naming the file at fault. Returns the exit status: 0 on
 // success, 1 on failure.
-int runImport(const Options& options, std::FILE* out, std::FILE* err,
-              ImportResult* result = nullptr);
+int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResult* result = nullptr);
 
 }  // namespace volimport

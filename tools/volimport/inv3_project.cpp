@@ -16,8 +16,8 @@ const TarMember* findUnique(const std::vector<TarMember>& members, const std::st
     bool ambiguous = false;
     const TarMember* member = findMemberByBaseName(members, base, &ambiguous);
     if (member == nullptr) {
-        error = ambiguous ? "the archive holds several members named " + base
-                          : "the archive holds no " + base;
+        error =
+            ambiguous ? "the archive holds several members named " + base : "the archive holds no " + base;
     }
     return member;
 }
@@ -31,8 +31,8 @@ const PlistValue* entry(const PlistValue& dict, const std::string& key, PlistVal
         return nullptr;
     }
     if (value->kind != kind) {
-        error = std::string(kDescription) + ": \"" + key + "\" is " +
-                plistKindName(value->kind) + ", expected " + plistKindName(kind);
+        error = std::string(kDescription) + ": \"" + key + "\" is " + plistKindName(value->kind) +
+                ", expected " + plistKindName(kind);
         return nullptr;
     }
     return value;
@@ -42,16 +42,16 @@ const PlistValue* entry(const PlistValue& dict, const std::string& key, PlistVal
 bool threeNumbers(const PlistValue& array, const std::string& key, bool integers, double out[3],
                   std::string& error) {
     if (array.items.size() != 3) {
-        error = std::string(kDescription) + ": \"" + key + "\" has " +
-                std::to_string(array.items.size()) + " entries, expected 3";
+        error = std::string(kDescription) + ": \"" + key + "\" has " + std::to_string(array.items.size()) +
+                " entries, expected 3";
         return false;
     }
     for (int i = 0; i < 3; ++i) {
         const PlistValue& item = array.items[i];
         const bool fits = integers ? item.kind == PlistValue::Kind::Integer : item.isNumber();
         if (!fits) {
-            error = std::string(kDescription) + ": \"" + key + "\" entry " + std::to_string(i) +
-                    " is " + plistKindName(item.kind) + ", expected a number";
+            error = std::string(kDescription) + ": \"" + key + "\" entry " + std::to_string(i) + " is " +
+                    plistKindName(item.kind) + ", expected a number";
             return false;
         }
         out[i] = item.number();
@@ -75,8 +75,8 @@ bool readInv3Archive(const unsigned char* archive, std::size_t size, int offset,
     const TarMember* description = findUnique(members, kDescription, error);
     if (description == nullptr) return false;
     PlistValue root;
-    if (!parsePlist(reinterpret_cast<const char*>(archive + description->offset),
-                    description->size, root, error)) {
+    if (!parsePlist(reinterpret_cast<const char*>(archive + description->offset), description->size, root,
+                    error)) {
         error = std::string(kDescription) + ": " + error;
         return false;
     }
@@ -105,8 +105,7 @@ bool readInv3Archive(const unsigned char* archive, std::size_t size, int offset,
     if (!threeNumbers(*shape, "shape", true, zyx, error)) return false;
     for (int a = 0; a < 3; ++a) {
         if (zyx[a] < 1 || zyx[a] > 1e6) {
-            error = std::string(kDescription) + ": \"shape\" entry " + std::to_string(a) +
-                    " is out of range";
+            error = std::string(kDescription) + ": \"shape\" entry " + std::to_string(a) + " is out of range";
             return false;
         }
         layout.dims[2 - a] = static_cast<int>(zyx[a]);
@@ -114,8 +113,8 @@ bool readInv3Archive(const unsigned char* archive, std::size_t size, int offset,
     if (!threeNumbers(*spacing, "spacing", false, out.spacing, error)) return false;
     for (int a = 0; a < 3; ++a) {
         if (!(out.spacing[a] > 0.0)) {
-            error = std::string(kDescription) + ": \"spacing\" entry " + std::to_string(a) +
-                    " is not positive";
+            error =
+                std::string(kDescription) + ": \"spacing\" entry " + std::to_string(a) + " is not positive";
             return false;
         }
     }
@@ -131,8 +130,8 @@ bool readInv3Archive(const unsigned char* archive, std::size_t size, int offset,
     if (samples->size != needed) {
         error = sampleName + ": holds " + std::to_string(samples->size) + " bytes, the shape " +
                 std::to_string(layout.dims[2]) + " x " + std::to_string(layout.dims[1]) + " x " +
-                std::to_string(layout.dims[0]) + " of " + dtype->text + " needs " +
-                std::to_string(needed) + (samples->size < needed ? " (file too short)" : "");
+                std::to_string(layout.dims[0]) + " of " + dtype->text + " needs " + std::to_string(needed) +
+                (samples->size < needed ? " (file too short)" : "");
         return false;
     }
     decodeSamples(archive + samples->offset, layout, offset, out.grid, out.clamped);

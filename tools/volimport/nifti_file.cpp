@@ -23,7 +23,7 @@ bool readNiftiFile(const std::string& path, RealVolume& out, std::string& note, 
     std::fclose(probe);
     nifti_set_debug_level(0);
     std::unique_ptr<nifti_image, void (*)(nifti_image*)> image(nifti_image_read(path.c_str(), 1),
-                                                              &nifti_image_free);
+                                                               &nifti_image_free);
     if (!image || image->data == nullptr) {
         error = "not a NIfTI-1 image, or its data cannot be read";
         return false;

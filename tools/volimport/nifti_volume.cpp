@@ -9,13 +9,20 @@ namespace {
 
 // NIfTI-1 sample type codes.
 enum : int {
-    kUInt8 = 2, kInt16 = 4, kInt32 = 8, kFloat32 = 16, kFloat64 = 64,
-    kInt8 = 256, kUInt16 = 512, kUInt32 = 768, kInt64 = 1024, kUInt64 = 1280,
+    kUInt8 = 2,
+    kInt16 = 4,
+    kInt32 = 8,
+    kFloat32 = 16,
+    kFloat64 = 64,
+    kInt8 = 256,
+    kUInt16 = 512,
+    kUInt32 = 768,
+    kInt64 = 1024,
+    kUInt64 = 1280,
 };
 
 template <typename T>
-void convert(const unsigned char* data, std::size_t count, double slope, double intercept,
-             float* out) {
+void convert(const unsigned char* data, std::size_t count, double slope, double intercept, float* out) {
     for (std::size_t i = 0; i < count; ++i) {
         T v;
         std::memcpy(&v, data + i * sizeof(T), sizeof(T));
@@ -25,11 +32,22 @@ void convert(const unsigned char* data, std::size_t count, double slope, double 
 
 std::size_t sampleSize(int datatype) {
     switch (datatype) {
-        case kUInt8: case kInt8: return 1;
-        case kInt16: case kUInt16: return 2;
-        case kInt32: case kUInt32: case kFloat32: return 4;
-        case kInt64: case kUInt64: case kFloat64: return 8;
-        default: return 0;
+    case kUInt8:
+    case kInt8:
+        return 1;
+    case kInt16:
+    case kUInt16:
+        return 2;
+    case kInt32:
+    case kUInt32:
+    case kFloat32:
+        return 4;
+    case kInt64:
+    case kUInt64:
+    case kFloat64:
+        return 8;
+    default:
+        return 0;
     }
 }
 
@@ -64,20 +82,42 @@ bool niftiToVolume(const NiftiHeader& header, const void* data, std::size_t byte
     out.values.resize(n);
     const unsigned char* p = static_cast<const unsigned char*>(data);
     switch (header.datatype) {
-        case kUInt8: convert<uint8_t>(p, n, slope, intercept, out.values.data()); break;
-        case kInt8: convert<int8_t>(p, n, slope, intercept, out.values.data()); break;
-        case kInt16: convert<int16_t>(p, n, slope, intercept, out.values.data()); break;
-        case kUInt16: convert<uint16_t>(p, n, slope, intercept, out.values.data()); break;
-        case kInt32: convert<int32_t>(p, n, slope, intercept, out.values.data()); break;
-        case kUInt32: convert<uint32_t>(p, n, slope, intercept, out.values.data()); break;
-        case kInt64: convert<int64_t>(p, n, slope, intercept, out.values.data()); break;
-        case kUInt64: convert<uint64_t>(p, n, slope, intercept, out.values.data()); break;
-        case kFloat32: convert<float>(p, n, slope, intercept, out.values.data()); break;
-        case kFloat64: convert<double>(p, n, slope, intercept, out.values.data()); break;
+    case kUInt8:
+        convert<uint8_t>(p, n, slope, intercept, out.values.data());
+        break;
+    case kInt8:
+        convert<int8_t>(p, n, slope, intercept, out.values.data());
+        break;
+    case kInt16:
+        convert<int16_t>(p, n, slope, intercept, out.values.data());
+        break;
+    case kUInt16:
+        convert<uint16_t>(p, n, slope, intercept, out.values.data());
+        break;
+    case kInt32:
+        convert<int32_t>(p, n, slope, intercept, out.values.data());
+        break;
+    case kUInt32:
+        convert<uint32_t>(p, n, slope, intercept, out.values.data());
+        break;
+    case kInt64:
+        convert<int64_t>(p, n, slope, intercept, out.values.data());
+        break;
+    case kUInt64:
+        convert<uint64_t>(p, n, slope, intercept, out.values.data());
+        break;
+    case kFloat32:
+        convert<float>(p, n, slope, intercept, out.values.data());
+        break;
+    case kFloat64:
+        convert<double>(p, n, slope, intercept, out.values.data());
+        break;
     }
     for (int a = 0; a < 3; ++a) out.dims[a] = header.dims[a];
 
-    const double (*matrix)[4] = header.sformCode > 0 ? header.sform : header.qformCode > 0 ? header.qform : nullptr;
+    const double(*matrix)[4] = header.sformCode > 0   ? header.sform
+                               : header.qformCode > 0 ? header.qform
+                                                      : nullptr;
     out.oriented = matrix != nullptr;
     for (int a = 0; a < 3; ++a) {
         double spacing = std::fabs(header.pixdim[a]);
@@ -87,8 +127,8 @@ bool niftiToVolume(const NiftiHeader& header, const void* data, std::size_t byte
             const double ras[3] = {matrix[0][a], matrix[1][a], matrix[2][a]};
             spacing = std::sqrt(ras[0] * ras[0] + ras[1] * ras[1] + ras[2] * ras[2]);
             if (!(spacing > 0.0) || !std::isfinite(spacing)) {
-                error = std::string(header.sformCode > 0 ? "the sform" : "the qform") +
-                        " gives axis " + std::to_string(a + 1) + " no length";
+                error = std::string(header.sformCode > 0 ? "the sform" : "the qform") + " gives axis " +
+                        std::to_string(a + 1) + " no length";
                 return false;
             }
             out.axes[a][0] = -ras[0] / spacing;

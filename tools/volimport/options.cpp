@@ -103,11 +103,10 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
             arg = arg.substr(0, eq);
             hasInlineValue = true;
         }
-        static const char* const kNames[] = {"--inv3", "--raw",    "-o",        "--output",
-                                             "--dims", "--type",   "--endian",  "--spacing",
-                                             "--skip", "--offset", "--flip-z", "--force",
-                                             "--help", "-h",       "--dicom",  "--nifti",
-                                             "--list", "--series", "--range",  "--full"};
+        static const char* const kNames[] = {"--inv3",   "--raw",    "-o",        "--output", "--dims",
+                                             "--type",   "--endian", "--spacing", "--skip",   "--offset",
+                                             "--flip-z", "--force",  "--help",    "-h",       "--dicom",
+                                             "--nifti",  "--list",   "--series",  "--range",  "--full"};
         int which = -1;
         for (int k = 0; k < static_cast<int>(sizeof kNames / sizeof kNames[0]); ++k) {
             if (arg == kNames[k]) which = k;
@@ -141,82 +140,98 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
             rawOption = arg;
         }
         switch (which) {
-            case 0:
-            case 1:
-            case 14:
-            case 15:
-                if (out.input != InputKind::None) {
-                    error = "give one input: --inv3, --raw, --dicom or --nifti";
-                    return false;
-                }
-                out.input = which == 0   ? InputKind::Inv3
-                            : which == 1 ? InputKind::Raw
-                            : which == 14 ? InputKind::Dicom
-                                          : InputKind::Nifti;
-                out.inputPath = value;
-                break;
-            case 16: out.list = true; break;
-            case 17: out.series = value; break;
-            case 18:
-                if (!parseRange(value, out.range)) {
-                    error = "--range needs two numbers LOW,HIGH with LOW < HIGH, not \"" + value + "\"";
-                    return false;
-                }
-                out.rangeGiven = true;
-                break;
-            case 19: out.full = true; break;
-            case 2: out.outputPath = value; break;
-            case 4:
-                if (!parseDims(value, out.layout.dims)) {
-                    error = "--dims needs three positive integers X,Y,Z, not \"" + value + "\"";
-                    return false;
-                }
-                dimsGiven = true;
-                break;
-            case 5:
-                if (!parseSampleType(value, out.layout.type)) {
-                    error = "--type must be uint8, int16 or uint16, not \"" + value + "\"";
-                    return false;
-                }
-                typeGiven = true;
-                break;
-            case 6:
-                if (value == "little") out.layout.order = ByteOrder::Little;
-                else if (value == "big") out.layout.order = ByteOrder::Big;
-                else {
-                    error = "--endian must be little or big, not \"" + value + "\"";
-                    return false;
-                }
-                break;
-            case 7:
-                if (!parseSpacing(value, out.spacing)) {
-                    error = "--spacing needs one or three positive numbers, not \"" + value + "\"";
-                    return false;
-                }
-                break;
-            case 8: {
-                long long v = 0;
-                if (!parseLong(value, 0, (1LL << 62), v)) {
-                    error = "--skip needs a byte count, not \"" + value + "\"";
-                    return false;
-                }
-                out.skipBytes = static_cast<uint64_t>(v);
-                break;
+        case 0:
+        case 1:
+        case 14:
+        case 15:
+            if (out.input != InputKind::None) {
+                error = "give one input: --inv3, --raw, --dicom or --nifti";
+                return false;
             }
-            case 9: {
-                long long v = 0;
-                if (!parseLong(value, -kMaxOffset, kMaxOffset, v)) {
-                    error = "--offset needs an integer within +-" + std::to_string(kMaxOffset) +
-                            ", not \"" + value + "\"";
-                    return false;
-                }
-                out.offset = static_cast<int>(v);
-                out.offsetGiven = true;
-                break;
+            out.input = which == 0    ? InputKind::Inv3
+                        : which == 1  ? InputKind::Raw
+                        : which == 14 ? InputKind::Dicom
+                                      : InputKind::Nifti;
+            out.inputPath = value;
+            break;
+        case 16:
+            out.list = true;
+            break;
+        case 17:
+            out.series = value;
+            break;
+        case 18:
+            if (!parseRange(value, out.range)) {
+                error = "--range needs two numbers LOW,HIGH with LOW < HIGH, not \"" + value + "\"";
+                return false;
             }
-            case 10: out.flipZ = true; break;
-            case 11: out.force = true; break;
-            case 12: out.help = true; break;
+            out.rangeGiven = true;
+            break;
+        case 19:
+            out.full = true;
+            break;
+        case 2:
+            out.outputPath = value;
+            break;
+        case 4:
+            if (!parseDims(value, out.layout.dims)) {
+                error = "--dims needs three positive integers X,Y,Z, not \"" + value + "\"";
+                return false;
+            }
+            dimsGiven = true;
+            break;
+        case 5:
+            if (!parseSampleType(value, out.layout.type)) {
+                error = "--type must be uint8, int16 or uint16, not \"" + value + "\"";
+                return false;
+            }
+            typeGiven = true;
+            break;
+        case 6:
+            if (value == "little")
+                out.layout.order = ByteOrder::Little;
+            else if (value == "big")
+                out.layout.order = ByteOrder::Big;
+            else {
+                error = "--endian must be little or big, not \"" + value + "\"";
+                return false;
+            }
+            break;
+        case 7:
+            if (!parseSpacing(value, out.spacing)) {
+                error = "--spacing needs one or three positive numbers, not \"" + value + "\"";
+                return false;
+            }
+            break;
+        case 8: {
+            long long v = 0;
+            if (!parseLong(value, 0, (1LL << 62), v)) {
+                error = "--skip needs a byte count, not \"" + value + "\"";
+                return false;
+            }
+            out.skipBytes = static_cast<uint64_t>(v);
+            break;
+        }
+        case 9: {
+            long long v = 0;
+            if (!parseLong(value, -kMaxOffset, kMaxOffset, v)) {
+                error = "--offset needs an integer within +-" + std::to_string(kMaxOffset) + ", not \"" +
+                        value + "\"";
+                return false;
+            }
+            out.offset = static_cast<int>(v);
+            out.offsetGiven = true;
+            break;
+        }
+        case 10:
+            out.flipZ = true;
+            break;
+        case 11:
+            out.force = true;
+            break;
+        case 12:
+            out.help = true;
+            break;
         }
     }
     if (out.help) return true;

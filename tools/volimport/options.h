@@ -14,17 +14,17 @@ struct Options {
     InputKind input = InputKind::None;
     std::string inputPath;
     std::string outputPath;
-    RawLayout layout;                       // --dims, --type, --endian (raw input)
-    double spacing[3] = {1.0, 1.0, 1.0};    // --spacing (raw input)
-    uint64_t skipBytes = 0;                 // --skip (raw input)
+    RawLayout layout;                     // --dims, --type, --endian (raw input)
+    double spacing[3] = {1.0, 1.0, 1.0};  // --spacing (raw input)
+    uint64_t skipBytes = 0;               // --skip (raw input)
     bool offsetGiven = false;
-    int offset = 0;                         // --offset
+    int offset = 0;  // --offset
     bool flipZ = false;
-    bool list = false;                      // --list: the series of a DICOM folder
-    std::string series;                     // --series UID
+    bool list = false;   // --list: the series of a DICOM folder
+    std::string series;  // --series UID
     bool rangeGiven = false;
-    double range[2] = {0.0, 0.0};           // --range LOW,HIGH onto 0..4095
-    bool full = false;                      // --full: no reduction to the viewer's grid
+    double range[2] = {0.0, 0.0};  // --range LOW,HIGH onto 0..4095
+    bool full = false;             // --full: no reduction to the viewer's grid
     bool force = false;
     bool help = false;
 

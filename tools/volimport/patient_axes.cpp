@@ -21,8 +21,8 @@ bool AxisMap::identity() const {
 
 bool conventionMap(const double axes[3][3], AxisMap& out, std::string& error) {
     for (int a = 0; a < 3; ++a) {
-        const double length = std::sqrt(axes[a][0] * axes[a][0] + axes[a][1] * axes[a][1] +
-                                        axes[a][2] * axes[a][2]);
+        const double length =
+            std::sqrt(axes[a][0] * axes[a][0] + axes[a][1] * axes[a][1] + axes[a][2] * axes[a][2]);
         if (!std::isfinite(length) || length < 1e-6) {
             error = "storage axis " + std::to_string(a) + " has no direction";
             return false;

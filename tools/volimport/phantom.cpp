@@ -7,11 +7,11 @@ namespace {
 
 // Geometry in coordinates that run from -1 to 1 across each axis.
 constexpr double kSemiAxis[3] = {0.72, 0.85, 0.78};
-constexpr double kCentreZ = -0.12;            // top of the head at z = 0.66
-constexpr double kShellInner = 0.86;          // inner surface, relative radius
-constexpr double kHoleRadius = 0.16;          // around the y axis
+constexpr double kCentreZ = -0.12;    // top of the head at z = 0.66
+constexpr double kShellInner = 0.86;  // inner surface, relative radius
+constexpr double kHoleRadius = 0.16;  // around the y axis
 constexpr double kHoleCentreZ = kCentreZ + 0.42;
-constexpr double kNeck[2] = {0.3, 0.35};      // semi-axes in x and y
+constexpr double kNeck[2] = {0.3, 0.35};  // semi-axes in x and y
 
 }  // namespace
 

@@ -131,8 +131,8 @@ private:
             ++p_;
         }
         const char* nameStart = p_;
-        while (p_ < end_ && (std::isalnum(static_cast<unsigned char>(*p_)) || *p_ == '_' ||
-                             *p_ == '-' || *p_ == ':')) {
+        while (p_ < end_ &&
+               (std::isalnum(static_cast<unsigned char>(*p_)) || *p_ == '_' || *p_ == '-' || *p_ == ':')) {
             ++p_;
         }
         tag.name.assign(nameStart, p_);
@@ -176,8 +176,7 @@ private:
             static const struct {
                 const char* entity;
                 char c;
-            } kEntities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'},
-                             {"&apos;", '\''}};
+            } kEntities[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
             bool known = false;
             for (const auto& e : kEntities) {
                 if (startsWith(e.entity)) {
@@ -329,12 +328,18 @@ bool parsePlist(const char* text, std::size_t size, PlistValue& out, std::string
 
 const char* plistKindName(PlistValue::Kind kind) {
     switch (kind) {
-        case PlistValue::Kind::Dict: return "dict";
-        case PlistValue::Kind::Array: return "array";
-        case PlistValue::Kind::String: return "string";
-        case PlistValue::Kind::Integer: return "integer";
-        case PlistValue::Kind::Real: return "real";
-        case PlistValue::Kind::Boolean: return "boolean";
+    case PlistValue::Kind::Dict:
+        return "dict";
+    case PlistValue::Kind::Array:
+        return "array";
+    case PlistValue::Kind::String:
+        return "string";
+    case PlistValue::Kind::Integer:
+        return "integer";
+    case PlistValue::Kind::Real:
+        return "real";
+    case PlistValue::Kind::Boolean:
+        return "boolean";
     }
     return "value";
 }

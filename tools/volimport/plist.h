@@ -15,12 +15,12 @@ public:
     enum class Kind { Dict, Array, String, Integer, Real, Boolean };
 
     Kind kind = Kind::String;
-    std::string text;          // String
-    int64_t integer = 0;       // Integer
-    double real = 0.0;         // Real
-    bool boolean = false;      // Boolean
-    std::vector<std::string> keys;     // Dict: keys[i] names items[i]
-    std::vector<PlistValue> items;     // Dict and Array
+    std::string text;               // String
+    int64_t integer = 0;            // Integer
+    double real = 0.0;              // Real
+    bool boolean = false;           // Boolean
+    std::vector<std::string> keys;  // Dict: keys[i] names items[i]
+    std::vector<PlistValue> items;  // Dict and Array
 
     // The value of `key` in a dict; null when absent or not a dict.
     const PlistValue* find(const std::string& key) const;

@@ -15,8 +15,8 @@ struct FileCloser {
 
 }  // namespace
 
-bool readRawFile(const std::string& path, uint64_t skipBytes, const RawLayout& layout, int offset,
-                 Scan& out, uint64_t& trailingBytes, std::string& error) {
+bool readRawFile(const std::string& path, uint64_t skipBytes, const RawLayout& layout, int offset, Scan& out,
+                 uint64_t& trailingBytes, std::string& error) {
     std::size_t needed = 0;
     if (!rawByteCount(layout, needed)) {
         error = "the dimensions are not positive or too large";
@@ -37,14 +37,11 @@ bool readRawFile(const std::string& path, uint64_t skipBytes, const RawLayout& l
         return false;
     }
     const uint64_t length = static_cast<uint64_t>(end);
-    const std::string layoutText = std::to_string(layout.dims[0]) + " x " +
-                                   std::to_string(layout.dims[1]) + " x " +
-                                   std::to_string(layout.dims[2]) + " " +
-                                   sampleTypeName(layout.type);
+    const std::string layoutText = std::to_string(layout.dims[0]) + " x " + std::to_string(layout.dims[1]) +
+                                   " x " + std::to_string(layout.dims[2]) + " " + sampleTypeName(layout.type);
     if (skipBytes > length || length - skipBytes < needed) {
-        error = "too short: " + layoutText + " after " + std::to_string(skipBytes) +
-                " header bytes needs " + std::to_string(skipBytes + needed) +
-                " bytes, the file has " + std::to_string(length);
+        error = "too short: " + layoutText + " after " + std::to_string(skipBytes) + " header bytes needs " +
+                std::to_string(skipBytes + needed) + " bytes, the file has " + std::to_string(length);
         return false;
     }
     trailingBytes = length - skipBytes - needed;

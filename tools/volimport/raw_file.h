@@ -13,7 +13,7 @@ namespace volimport {
 // `offset`. Fails, with `error` describing the problem (without the path),
 // when the file cannot be read or holds fewer bytes than the layout needs.
 // Extra bytes at the end are counted in `trailingBytes`.
-bool readRawFile(const std::string& path, uint64_t skipBytes, const RawLayout& layout, int offset,
-                 Scan& out, uint64_t& trailingBytes, std::string& error);
+bool readRawFile(const std::string& path, uint64_t skipBytes, const RawLayout& layout, int offset, Scan& out,
+                 uint64_t& trailingBytes, std::string& error);
 
 }  // namespace volimport

@@ -36,7 +36,7 @@ std::size_t sampleBytes(SampleType type);
 bool rawByteCount(const RawLayout& layout, std::size_t& bytes);
 
 // Decodes `layout` from `data`, which must hold rawByteCount bytes, into `out`.
-void decodeSamples(const unsigned char* data, const RawLayout& layout, int offset,
-                   SampleGrid& out, ClampStats& stats);
+void decodeSamples(const unsigned char* data, const RawLayout& layout, int offset, SampleGrid& out,
+                   ClampStats& stats);
 
 }  // namespace volimport

@@ -11,7 +11,7 @@ namespace volimport {
 
 struct Scan {
     SampleGrid grid;
-    double spacing[3] = {1.0, 1.0, 1.0};  // x, y, z, in mm
+    double spacing[3] = {1.0, 1.0, 1.0};   // x, y, z, in mm
     SampleType type = SampleType::UInt16;  // as stored
     ClampStats clamped;
     std::string source;  // where the samples came from, e.g. "matrix.dat"

@@ -73,8 +73,7 @@ bool stackSlices(const std::vector<SliceHeader>& slices, SliceStack& out, std::s
     for (std::size_t i = 0; i < slices.size(); ++i) along[i] = dot(slices[i].position, normal);
     out.order.resize(slices.size());
     for (std::size_t i = 0; i < slices.size(); ++i) out.order[i] = static_cast<int>(i);
-    std::stable_sort(out.order.begin(), out.order.end(),
-                     [&](int a, int b) { return along[a] < along[b]; });
+    std::stable_sort(out.order.begin(), out.order.end(), [&](int a, int b) { return along[a] < along[b]; });
 
     // The usual spacing: the median gap between neighbours.
     std::vector<double> gaps;

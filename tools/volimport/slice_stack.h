@@ -12,16 +12,16 @@ namespace volimport {
 struct SliceHeader {
     std::string file;
     int rows = 0, columns = 0;
-    double position[3] = {0, 0, 0};        // ImagePositionPatient
+    double position[3] = {0, 0, 0};              // ImagePositionPatient
     double orientation[6] = {1, 0, 0, 0, 1, 0};  // ImageOrientationPatient: row, then column direction
-    double pixelSpacing[2] = {1, 1};        // between rows, between columns
+    double pixelSpacing[2] = {1, 1};             // between rows, between columns
 };
 
 struct SliceStack {
     std::vector<int> order;   // header indices, from the lowest position along the normal
     int dims[3] = {0, 0, 0};  // columns, rows, slices
     double spacing[3] = {1, 1, 1};
-    double axes[3][3] = {};   // storage axes in patient coordinates (x, y, stacking)
+    double axes[3][3] = {};  // storage axes in patient coordinates (x, y, stacking)
 };
 
 // Orders `slices` and checks them: the same size and orientation, unit

@@ -92,9 +92,8 @@ bool listTarMembers(const unsigned char* data, std::size_t size, std::vector<Tar
         }
         const std::size_t content = at + kBlock;
         if (memberSize > size - content) {
-            error = "truncated archive: member \"" + field(block, kNameAt, kNameLength) +
-                    "\" needs " + std::to_string(memberSize) + " bytes, " +
-                    std::to_string(size - content) + " remain";
+            error = "truncated archive: member \"" + field(block, kNameAt, kNameLength) + "\" needs " +
+                    std::to_string(memberSize) + " bytes, " + std::to_string(size - content) + " remain";
             return false;
         }
         const char type = static_cast<char>(block[kTypeAt]);
@@ -125,8 +124,8 @@ std::string baseName(const std::string& name) {
     return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
-const TarMember* findMemberByBaseName(const std::vector<TarMember>& members,
-                                      const std::string& base, bool* ambiguous) {
+const TarMember* findMemberByBaseName(const std::vector<TarMember>& members, const std::string& base,
+                                      bool* ambiguous) {
     const TarMember* found = nullptr;
     if (ambiguous != nullptr) *ambiguous = false;
     for (const TarMember& member : members) {

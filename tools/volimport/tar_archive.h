@@ -8,9 +8,9 @@
 namespace volimport {
 
 struct TarMember {
-    std::string name;         // full path inside the archive
-    std::size_t offset = 0;   // of the content, from the archive start
-    std::size_t size = 0;     // content bytes
+    std::string name;        // full path inside the archive
+    std::size_t offset = 0;  // of the content, from the archive start
+    std::size_t size = 0;    // content bytes
 };
 
 // Lists the regular files of the archive. Fails, with `error` describing the
@@ -25,7 +25,7 @@ std::string baseName(const std::string& name);
 
 // The only member whose base name is `base`. Null when there is none or when
 // several match; `ambiguous` tells which.
-const TarMember* findMemberByBaseName(const std::vector<TarMember>& members,
-                                      const std::string& base, bool* ambiguous = nullptr);
+const TarMember* findMemberByBaseName(const std::vector<TarMember>& members, const std::string& base,
+                                      bool* ambiguous = nullptr);
 
 }  // namespace volimport

@@ -61,18 +61,16 @@ void mapValues(const std::vector<float>& values, const ValueMapping& mapping, Sa
 std::string describeMapping(const ValueMapping& mapping) {
     char text[160];
     switch (mapping.rule) {
-        case ValueMapping::Rule::Offset:
-            std::snprintf(text, sizeof text, "offset %+g", mapping.offset);
-            break;
-        case ValueMapping::Rule::GivenRange:
-            std::snprintf(text, sizeof text, "range %g..%g (given) onto 0..4095", mapping.low,
-                          mapping.high);
-            break;
-        case ValueMapping::Rule::Percentile:
-            std::snprintf(text, sizeof text,
-                          "0.5th..99.5th percentile %g..%g onto 0..4095 (--range to choose)",
-                          mapping.low, mapping.high);
-            break;
+    case ValueMapping::Rule::Offset:
+        std::snprintf(text, sizeof text, "offset %+g", mapping.offset);
+        break;
+    case ValueMapping::Rule::GivenRange:
+        std::snprintf(text, sizeof text, "range %g..%g (given) onto 0..4095", mapping.low, mapping.high);
+        break;
+    case ValueMapping::Rule::Percentile:
+        std::snprintf(text, sizeof text, "0.5th..99.5th percentile %g..%g onto 0..4095 (--range to choose)",
+                      mapping.low, mapping.high);
+        break;
     }
     return text;
 }

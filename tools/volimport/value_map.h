@@ -14,7 +14,7 @@ namespace volimport {
 
 struct ValueMapping {
     enum class Rule { Offset, GivenRange, Percentile } rule = Rule::Offset;
-    double offset = 0.0;             // Offset
+    double offset = 0.0;              // Offset
     double low = 0.0, high = 4095.0;  // GivenRange and Percentile
 };
 

@@ -48,8 +48,7 @@ int main(int argc, char** argv) {
             if (arg == "--dims") {
                 if (!volimport::parseDims(value, dims) ||
                     *std::max_element(dims, dims + 3) > volume::kMaxDatasetDim) {
-                    return usageError("--dims needs three integers from 1 to 65535, not \"" +
-                                      value + "\"");
+                    return usageError("--dims needs three integers from 1 to 65535, not \"" + value + "\"");
                 }
             } else {
                 output = value;
@@ -69,8 +68,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto range = std::minmax_element(grid.samples.begin(), grid.samples.end());
-    std::printf("output: %d x %d x %d phantom, values %u..%u\nwrote:  %s (%zu bytes)\n", dims[0],
-                dims[1], dims[2], unsigned{*range.first}, unsigned{*range.second}, output.c_str(),
+    std::printf("output: %d x %d x %d phantom, values %u..%u\nwrote:  %s (%zu bytes)\n", dims[0], dims[1],
+                dims[2], unsigned{*range.first}, unsigned{*range.second}, output.c_str(),
                 6 + 2 * grid.samples.size());
     return 0;
 }

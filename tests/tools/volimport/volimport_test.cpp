@@ -1,16 +1,6 @@
 // The import library, unit by unit, and the importer end to end.
-#include "tools/volimport/cubic_resample.h"
-#include "tools/volimport/gzip_file.h"
-#include "tools/volimport/importer.h"
-#include "tools/volimport/inv3_project.h"
-#include "tools/volimport/options.h"
-#include "tools/volimport/phantom.h"
-#include "tools/volimport/raw_file.h"
-#include "tools/volimport/raw_samples.h"
-#include "tools/volimport/tar_archive.h"
-
-#include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -21,6 +11,15 @@
 #include <vector>
 
 #include "tests/common/temp_dir.h"
+#include "tools/volimport/cubic_resample.h"
+#include "tools/volimport/gzip_file.h"
+#include "tools/volimport/importer.h"
+#include "tools/volimport/inv3_project.h"
+#include "tools/volimport/options.h"
+#include "tools/volimport/phantom.h"
+#include "tools/volimport/raw_file.h"
+#include "tools/volimport/raw_samples.h"
+#include "tools/volimport/tar_archive.h"
 #include "volume/dataset_file.h"
 
 namespace {
@@ -34,8 +33,7 @@ using testing_support::writeBytes;
 void writeGzip(const std::string& path, const std::string& bytes) {
     gzFile f = gzopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
-    ASSERT_EQ(gzwrite(f, bytes.data(), static_cast<unsigned>(bytes.size())),
-              static_cast<int>(bytes.size()));
+    ASSERT_EQ(gzwrite(f, bytes.data(), static_cast<unsigned>(bytes.size())), static_cast<int>(bytes.size()));
     gzclose(f);
 }
 
@@ -48,14 +46,16 @@ void fixChecksum(std::string& tar) {
 }
 
 // One ustar member: header block plus content padded to 512 bytes.
-std::string tarMember(const std::string& name, const std::string& content,
-                             char type = '0') {
+std::string tarMember(const std::string& name, const std::string& content, char type = '0') {
     std::string header(512, '\0');
     std::memcpy(&header[0], name.data(), std::min<std::size_t>(name.size(), 100));
     std::snprintf(&header[100], 8, "%07o", 0644);
     std::snprintf(&header[124], 12, "%011o", static_cast<unsigned>(content.size()));
     header[156] = type;
-    std::memcpy(&header[257], "ustar\0" "00", 8);
+    std::memcpy(&header[257],
+                "ustar\0"
+                "00",
+                8);
     fixChecksum(header);
     std::string padded = content;
     padded.resize((content.size() + 511) / 512 * 512, '\0');
@@ -78,8 +78,11 @@ std::string int16Bytes(const std::vector<int>& values) {
 // inner XML of the "matrix" dict and of the "spacing" array.
 std::string projectPlist(const std::string& matrix, const std::string& spacing) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-           "<key>matrix</key><dict>" + matrix + "</dict>\n"
-           "<key>spacing</key><array>" + spacing + "</array>\n</dict>\n</plist>\n";
+           "<key>matrix</key><dict>" +
+           matrix +
+           "</dict>\n"
+           "<key>spacing</key><array>" +
+           spacing + "</array>\n</dict>\n</plist>\n";
 }
 
 // A 3 x 2 x 2 int16 CT (shape 2, 2, 3 in z, y, x) with spacing 1, 1, 2.
@@ -91,14 +94,13 @@ std::string tinyMatrixDict() {
 }
 std::string tinySpacing() { return "<real>1.0</real><real>1</real><real>2.0</real>"; }
 std::vector<int> tinySamples() {
-    return {-2000, -1000, 0, 100, 200, 300,   // z = 0
-            1000, 1100, 1200, 1300, 3000, 3100};  // z = 1
+    return {-2000, -1000, 0,    100,  200,  300,    // z = 0
+            1000,  1100,  1200, 1300, 3000, 3100};  // z = 1
 }
 
 // Writes a gzip-compressed project archive with the given description and
 // sample file in a folder "proj".
-void writeProject(const std::string& path, const std::string& plist,
-                         const std::string& matrix) {
+void writeProject(const std::string& path, const std::string& plist, const std::string& matrix) {
     writeGzip(path, tarMember("proj/", "", '5') + tarMember("proj/main.plist", plist) +
                         tarMember("proj/matrix.dat", matrix) + tarEnd());
 }
@@ -157,8 +159,7 @@ TEST(GzipFile, RefusesBadFiles) {
 // tar archive
 
 bool list(const std::string& tar, std::vector<TarMember>& members, std::string& error) {
-    return listTarMembers(reinterpret_cast<const unsigned char*>(tar.data()),
-                                     tar.size(), members, error);
+    return listTarMembers(reinterpret_cast<const unsigned char*>(tar.data()), tar.size(), members, error);
 }
 
 // Member offsets and sizes: every import of a project archive.
@@ -234,16 +235,16 @@ TEST(Inv3Project, NamesWhatIsWrongWithABadArchive) {
         {"no dtype", projectPlist(without("dtype"), tinySpacing()), matrix,
          "main.plist: \"matrix\" has no \"dtype\""},
         {"no shape", projectPlist(without("shape"), tinySpacing()), matrix, "no \"shape\""},
-        {"no spacing", "<plist><dict><key>matrix</key><dict>" + dict + "</dict></dict></plist>",
-         matrix, "main.plist: the top level has no \"spacing\""},
+        {"no spacing", "<plist><dict><key>matrix</key><dict>" + dict + "</dict></dict></plist>", matrix,
+         "main.plist: the top level has no \"spacing\""},
         {"empty spacing", projectPlist(dict, ""), matrix, "\"spacing\" has 0 entries"},
         {"float32", projectPlist(replaced("int16", "float32"), tinySpacing()), matrix,
          "unsupported sample type \"float32\""},
         {"shape of two", projectPlist(replaced("<integer>3</integer>", ""), tinySpacing()), matrix,
          "\"shape\" has 2 entries"},
-        {"negative shape", projectPlist(replaced("<integer>3</integer>", "<integer>-3</integer>"),
-                                        tinySpacing()),
-         matrix, "\"shape\" entry 2 is out of range"},
+        {"negative shape",
+         projectPlist(replaced("<integer>3</integer>", "<integer>-3</integer>"), tinySpacing()), matrix,
+         "\"shape\" entry 2 is out of range"},
         {"zero spacing", projectPlist(dict, "<real>1</real><real>0</real><real>1</real>"), matrix,
          "\"spacing\" entry 1 is not positive"},
         {"short matrix", projectPlist(dict, tinySpacing()), matrix.substr(0, 20),
@@ -251,8 +252,7 @@ TEST(Inv3Project, NamesWhatIsWrongWithABadArchive) {
         {"long matrix", projectPlist(dict, tinySpacing()), matrix + "xx", "holds 26 bytes"},
         {"other matrix name", projectPlist(replaced("matrix.dat", "m2.dat"), tinySpacing()), matrix,
          "the archive holds no m2.dat"},
-        {"malformed plist", "<plist><dict><key>matrix</key>", matrix,
-         "main.plist: line 1: unexpected end"},
+        {"malformed plist", "<plist><dict><key>matrix</key>", matrix, "main.plist: line 1: unexpected end"},
         {"not a dict", "<plist><array/></plist>", matrix, "the top level is not a dict"},
     };
     ScratchDir dir;
@@ -280,17 +280,47 @@ TEST(RawSamples, DecodesEachTypeAndByteOrderAndClamps) {
     } cases[] = {
         {"uint8", SampleType::UInt8, ByteOrder::Little, {0, 1, 200, 255}, 0, {0, 1, 200, 255}, 0, 0},
         {"uint8 offset", SampleType::UInt8, ByteOrder::Big, {0, 5, 10, 255}, -5, {0, 0, 5, 250}, 1, 0},
-        {"uint16 little", SampleType::UInt16, ByteOrder::Little,
-         {0x34, 0x12, 0xff, 0x0f, 0x00, 0x10, 0xff, 0xff}, 0, {4095, 4095, 4095, 4095}, 0, 3},
-        {"uint16 little small", SampleType::UInt16, ByteOrder::Little,
-         {0x01, 0x02, 0xff, 0x0f, 0x00, 0x00, 0x07, 0x00}, 0, {0x201, 4095, 0, 7}, 0, 0},
-        {"uint16 big", SampleType::UInt16, ByteOrder::Big,
-         {0x02, 0x01, 0x0f, 0xff, 0x00, 0x00, 0x00, 0x07}, 0, {0x201, 4095, 0, 7}, 0, 0},
+        {"uint16 little",
+         SampleType::UInt16,
+         ByteOrder::Little,
+         {0x34, 0x12, 0xff, 0x0f, 0x00, 0x10, 0xff, 0xff},
+         0,
+         {4095, 4095, 4095, 4095},
+         0,
+         3},
+        {"uint16 little small",
+         SampleType::UInt16,
+         ByteOrder::Little,
+         {0x01, 0x02, 0xff, 0x0f, 0x00, 0x00, 0x07, 0x00},
+         0,
+         {0x201, 4095, 0, 7},
+         0,
+         0},
+        {"uint16 big",
+         SampleType::UInt16,
+         ByteOrder::Big,
+         {0x02, 0x01, 0x0f, 0xff, 0x00, 0x00, 0x00, 0x07},
+         0,
+         {0x201, 4095, 0, 7},
+         0,
+         0},
         // -1024 (air), 0 (water), 3071, -2000 (outside the scan circle)
-        {"int16 little", SampleType::Int16, ByteOrder::Little,
-         {0x00, 0xfc, 0x00, 0x00, 0xff, 0x0b, 0x30, 0xf8}, 1024, {0, 1024, 4095, 0}, 1, 0},
-        {"int16 big", SampleType::Int16, ByteOrder::Big,
-         {0xfc, 0x00, 0x00, 0x00, 0x0c, 0x00, 0x80, 0x00}, 1024, {0, 1024, 4095, 0}, 1, 1},
+        {"int16 little",
+         SampleType::Int16,
+         ByteOrder::Little,
+         {0x00, 0xfc, 0x00, 0x00, 0xff, 0x0b, 0x30, 0xf8},
+         1024,
+         {0, 1024, 4095, 0},
+         1,
+         0},
+        {"int16 big",
+         SampleType::Int16,
+         ByteOrder::Big,
+         {0xfc, 0x00, 0x00, 0x00, 0x0c, 0x00, 0x80, 0x00},
+         1024,
+         {0, 1024, 4095, 0},
+         1,
+         1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -340,8 +370,7 @@ TEST(RawFile, NeedsEveryByteTheLayoutDescribes) {
         Scan scan;
         uint64_t trailing = 0;
         std::string error;
-        const bool ok =
-            readRawFile(dir.file(c.file), c.skip, layout, 0, scan, trailing, error);
+        const bool ok = readRawFile(dir.file(c.file), c.skip, layout, 0, scan, trailing, error);
         EXPECT_EQ(ok, c.expected == nullptr) << error;
         if (ok) {
             EXPECT_EQ(trailing, c.trailing);
@@ -367,9 +396,10 @@ bool parse(const std::string& line, Options& out, std::string& error) {
 TEST(Options, ReadsRawLayoutsAndTheOffsetDefault) {
     Options o;
     std::string error;
-    ASSERT_TRUE(parse("--raw v.raw --dims 4x5x6 --type=uint16 --endian big --spacing 0.5,0.5,2 "
-                      "--skip 128 --output=o.dat --flip-z --force",
-                      o, error))
+    ASSERT_TRUE(
+        parse("--raw v.raw --dims 4x5x6 --type=uint16 --endian big --spacing 0.5,0.5,2 "
+              "--skip 128 --output=o.dat --flip-z --force",
+              o, error))
         << error;
     EXPECT_EQ(o.layout.dims[1], 5);
     EXPECT_EQ(o.layout.order, ByteOrder::Big);
@@ -585,8 +615,8 @@ TEST(Importer, ProjectArchiveBecomesACubicDatasetFile) {
         const ImportRun run(options);
         ASSERT_EQ(run.status, 0) << run.stderrText;
         EXPECT_EQ(run.stderrText, "");
-        EXPECT_NE(run.stdoutText.find("3 x 2 x 2 int16 samples, spacing 1 x 1 x 2 mm"),
-                  std::string::npos) << run.stdoutText;
+        EXPECT_NE(run.stdoutText.find("3 x 2 x 2 int16 samples, spacing 1 x 1 x 2 mm"), std::string::npos)
+            << run.stdoutText;
         EXPECT_NE(run.stdoutText.find("3 x 2 x 4 cubic voxels of 1 mm"), std::string::npos);
         EXPECT_NE(run.stdoutText.find("values 0..4095"), std::string::npos);
         EXPECT_NE(run.stdoutText.find("(proj/matrix.dat)"), std::string::npos);
