@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "app/offscreen_request.h"
 #include "app/program_chain.h"
 #include "app/program_folder.h"
 #include "app/viewer.h"
@@ -116,39 +117,18 @@ bool overlayFontAvailable() {
 }  // namespace
 
 std::string createOffscreenBuffer(Viewer& viewer) {
-    const int intAttributes[] = {WGL_DRAW_TO_PBUFFER_ARB,
-                                 1,
-                                 WGL_BIND_TO_TEXTURE_RGBA_ARB,
-                                 1,
-                                 WGL_COLOR_BITS_ARB,
-                                 24,
-                                 WGL_ALPHA_BITS_ARB,
-                                 8,
-                                 WGL_DEPTH_BITS_ARB,
-                                 16,
-                                 0,
-                                 0};
     const float floatAttributes[] = {0, 0};
     int format = 0;
     unsigned formatCount = 0;
-    vgl::wglChoosePixelFormatARB(viewer.windowDC, intAttributes, floatAttributes, 1, &format, &formatCount);
+    vgl::wglChoosePixelFormatARB(viewer.windowDC, kOffscreenFormatRequest, floatAttributes, 1, &format,
+                                 &formatCount);
     if (formatCount == 0) {
         return "no off-screen buffer format with 24 colour, 8 alpha and 16 depth bits that binds as a "
                "texture";
     }
     const std::string size = std::to_string(viewer.pbufferEdge) + " x " + std::to_string(viewer.pbufferEdge);
-    const int pbufferAttributes[] = {WGL_TEXTURE_FORMAT_ARB,
-                                     WGL_TEXTURE_RGBA_ARB,
-                                     WGL_TEXTURE_TARGET_ARB,
-                                     WGL_TEXTURE_2D_ARB,
-                                     WGL_MIPMAP_TEXTURE_ARB,
-                                     1,
-                                     WGL_PBUFFER_LARGEST_ARB,
-                                     0,
-                                     0,
-                                     0};
     viewer.pbuffer = vgl::wglCreatePbufferARB(viewer.windowDC, format, viewer.pbufferEdge, viewer.pbufferEdge,
-                                              pbufferAttributes);
+                                              kOffscreenBufferAttributes);
     if (viewer.pbuffer == nullptr) return "cannot create a " + size + " off-screen buffer";
     viewer.pbufferDC = vgl::wglGetPbufferDCARB(viewer.pbuffer);
     if (viewer.pbufferDC == nullptr) return "cannot get the device context of the off-screen buffer";

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "app/offscreen_request.h"
 #include "platform/gl_context.h"
 #include "platform/platform.h"
 
@@ -16,21 +17,9 @@ namespace {
 intptr_t proc(Window* w, unsigned m, uintptr_t wp, intptr_t lp) { return defWindowProc(w, m, wp, lp); }
 
 double measure(HDC dc, HGLRC context, int size, bool mipmap, int rounds) {
-    const int formatAttributes[] = {WGL_DRAW_TO_PBUFFER_ARB,
-                                    1,
-                                    WGL_BIND_TO_TEXTURE_RGBA_ARB,
-                                    1,
-                                    WGL_COLOR_BITS_ARB,
-                                    24,
-                                    WGL_ALPHA_BITS_ARB,
-                                    8,
-                                    WGL_DEPTH_BITS_ARB,
-                                    16,
-                                    0,
-                                    0};
     int format = 0;
     UINT count = 0;
-    wglChoosePixelFormatARB(dc, formatAttributes, nullptr, 1, &format, &count);
+    wglChoosePixelFormatARB(dc, app::kOffscreenFormatRequest, nullptr, 1, &format, &count);
     const int attributes[] = {WGL_TEXTURE_FORMAT_ARB,
                               WGL_TEXTURE_RGBA_ARB,
                               WGL_TEXTURE_TARGET_ARB,

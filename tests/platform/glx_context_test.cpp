@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "app/offscreen_request.h"
 #include "tests/common/window_context.h"
 
 using namespace platform;
@@ -15,34 +16,12 @@ namespace {
 
 // The viewer's off-screen buffer: its format request and attributes.
 HPBUFFERARB createViewerPbuffer(HDC dc, int size) {
-    const int formatAttributes[] = {WGL_DRAW_TO_PBUFFER_ARB,
-                                    1,
-                                    WGL_BIND_TO_TEXTURE_RGBA_ARB,
-                                    1,
-                                    WGL_COLOR_BITS_ARB,
-                                    24,
-                                    WGL_ALPHA_BITS_ARB,
-                                    8,
-                                    WGL_DEPTH_BITS_ARB,
-                                    16,
-                                    0,
-                                    0};
     const FLOAT none[] = {0, 0};
     int format = 0;
     UINT count = 0;
-    if (!wglChoosePixelFormatARB(dc, formatAttributes, none, 1, &format, &count) || count != 1)
+    if (!wglChoosePixelFormatARB(dc, app::kOffscreenFormatRequest, none, 1, &format, &count) || count != 1)
         return nullptr;
-    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB,
-                              WGL_TEXTURE_RGBA_ARB,
-                              WGL_TEXTURE_TARGET_ARB,
-                              WGL_TEXTURE_2D_ARB,
-                              WGL_MIPMAP_TEXTURE_ARB,
-                              1,
-                              WGL_PBUFFER_LARGEST_ARB,
-                              0,
-                              0,
-                              0};
-    return wglCreatePbufferARB(dc, format, size, size, attributes);
+    return wglCreatePbufferARB(dc, format, size, size, app::kOffscreenBufferAttributes);
 }
 
 void quad(float x0, float y0, float x1, float y1, float z) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/offscreen_request.h"
 #include "platform/gl_context.h"
 #include "platform/null_backend.h"
 #include "platform/platform.h"
@@ -33,21 +34,10 @@ protected:
         context = wglCreateContext(dc);
         ASSERT_TRUE(wglMakeCurrent(dc, context));
         // The viewer's request for its off-screen buffer format.
-        const int attributes[] = {WGL_DRAW_TO_PBUFFER_ARB,
-                                  1,
-                                  WGL_BIND_TO_TEXTURE_RGBA_ARB,
-                                  1,
-                                  WGL_COLOR_BITS_ARB,
-                                  24,
-                                  WGL_ALPHA_BITS_ARB,
-                                  8,
-                                  WGL_DEPTH_BITS_ARB,
-                                  16,
-                                  0,
-                                  0};
         const FLOAT none[] = {0, 0};
         UINT count = 0;
-        ASSERT_TRUE(wglChoosePixelFormatARB(dc, attributes, none, 1, &pbufferFormat, &count));
+        ASSERT_TRUE(
+            wglChoosePixelFormatARB(dc, app::kOffscreenFormatRequest, none, 1, &pbufferFormat, &count));
         ASSERT_EQ(count, 1u);
         errors.clear();
     }
@@ -63,17 +53,7 @@ protected:
 };
 
 TEST_F(WglTest, OffScreenBufferFollowsTheRenderTextureRules) {
-    const int attributes[] = {WGL_TEXTURE_FORMAT_ARB,
-                              WGL_TEXTURE_RGBA_ARB,
-                              WGL_TEXTURE_TARGET_ARB,
-                              WGL_TEXTURE_2D_ARB,
-                              WGL_MIPMAP_TEXTURE_ARB,
-                              1,
-                              WGL_PBUFFER_LARGEST_ARB,
-                              0,
-                              0,
-                              0};
-    HPBUFFERARB pbuffer = wglCreatePbufferARB(dc, pbufferFormat, 512, 256, attributes);
+    HPBUFFERARB pbuffer = wglCreatePbufferARB(dc, pbufferFormat, 512, 256, app::kOffscreenBufferAttributes);
     ASSERT_NE(pbuffer, nullptr);
     int width = 0, height = 0;
     EXPECT_TRUE(wglQueryPbufferARB(pbuffer, WGL_PBUFFER_WIDTH_ARB, &width));
