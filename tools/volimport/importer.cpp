@@ -64,6 +64,23 @@ void listSeries(const std::vector<SeriesSummary>& all, std::FILE* out) {
     }
 }
 
+// The rule for a scan's values: the range the user gave, the offset rule for
+// CT in Hounsfield units (or an offset the user gave), else the data's own
+// percentiles.
+ValueMapping chooseMapping(const Options& options, bool hounsfield, const std::vector<float>& values) {
+    ValueMapping mapping;
+    if (options.rangeGiven) {
+        mapping.rule = ValueMapping::Rule::GivenRange;
+        mapping.low = options.range[0];
+        mapping.high = options.range[1];
+    } else if (hounsfield || options.offsetGiven) {
+        mapping.offset = options.effectiveOffset();
+    } else {
+        mapping = percentileMapping(values);
+    }
+    return mapping;
+}
+
 // DICOM and NIfTI input: real values mapped to 12 bits, turned into the
 // anatomical convention.
 int readOriented(const Options& options, std::FILE* out, std::FILE* err, Scan& scan, std::string& valuesText,
@@ -81,16 +98,7 @@ int readOriented(const Options& options, std::FILE* out, std::FILE* err, Scan& s
         if (!readNiftiFile(input, real, note, error)) return failure(err, input, error);
         if (!note.empty()) std::fprintf(err, "volimport: %s: note: %s\n", input.c_str(), note.c_str());
     }
-    ValueMapping mapping;
-    if (options.rangeGiven) {
-        mapping.rule = ValueMapping::Rule::GivenRange;
-        mapping.low = options.range[0];
-        mapping.high = options.range[1];
-    } else if (real.hounsfield || options.offsetGiven) {
-        mapping.offset = options.effectiveOffset();
-    } else {
-        mapping = percentileMapping(real.values);
-    }
+    const ValueMapping mapping = chooseMapping(options, real.hounsfield, real.values);
     std::copy(real.dims, real.dims + 3, scan.grid.dims);
     std::copy(real.spacing, real.spacing + 3, scan.spacing);
     mapValues(real.values, mapping, scan.grid, scan.clamped);
@@ -139,9 +147,19 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
     } else if (options.input == InputKind::Inv3) {
         if (!readInv3Project(input, offset, scan, error)) return failure(err, input, error);
     } else {
+        // Raw int16 and uint16 are taken for CT (the offset rule); uint8 never is.
+        const bool mapped =
+            options.rangeGiven || (!options.offsetGiven && options.layout.type == SampleType::UInt8);
+        std::vector<float> values;
         uint64_t trailing = 0;
-        if (!readRawFile(input, options.skipBytes, options.layout, offset, scan, trailing, error)) {
+        if (!readRawFile(input, options.skipBytes, options.layout, offset, scan, trailing, error,
+                         mapped ? &values : nullptr)) {
             return failure(err, input, error);
+        }
+        if (mapped) {
+            const ValueMapping mapping = chooseMapping(options, false, values);
+            mapValues(values, mapping, scan.grid, scan.clamped);
+            valuesText = describeMapping(mapping);
         }
         std::copy(options.spacing, options.spacing + 3, scan.spacing);
         if (trailing > 0) {

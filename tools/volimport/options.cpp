@@ -243,8 +243,8 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         error = std::string(out.list ? "--list" : "--series") + " applies to --dicom input only";
         return false;
     }
-    if (out.rangeGiven && out.input != InputKind::Dicom && out.input != InputKind::Nifti) {
-        error = "--range applies to --dicom and --nifti input only";
+    if (out.rangeGiven && out.input == InputKind::Inv3) {
+        error = "--range does not apply to --inv3 input, which is CT in Hounsfield units";
         return false;
     }
     if (out.rangeGiven && out.offsetGiven) {
@@ -285,8 +285,8 @@ const char* usageText() {
            "record their orientation (DICOM, NIfTI) are turned so that +x points to\n"
            "the patient's left, +y to the front and +z to the head.\n"
            "CT values (Hounsfield units) v become clamp(v + offset, 0, 4095); other\n"
-           "DICOM and NIfTI data is mapped linearly from --range, else from its 0.5th\n"
-           "to 99.5th percentile, onto 0..4095.\n"
+           "DICOM and NIfTI data, and raw uint8 data, is mapped linearly from --range,\n"
+           "else from its 0.5th to 99.5th percentile, onto 0..4095.\n"
            "\n"
            "Input:\n"
            "  --inv3 FILE        a project archive (gzip-compressed tar with\n"
@@ -310,8 +310,8 @@ const char* usageText() {
            "  --force            replace OUT when it exists\n"
            "  --offset N         added to every value before clamping; default 1024\n"
            "                     for --inv3 and int16 input (Hounsfield units: air\n"
-           "                     becomes 0), 0 for uint8 and uint16 input\n"
-           "  --range LOW,HIGH   map LOW..HIGH linearly onto 0..4095 (DICOM, NIfTI)\n"
+           "                     becomes 0), 0 for uint16 input\n"
+           "  --range LOW,HIGH   map LOW..HIGH linearly onto 0..4095 (not --inv3)\n"
            "  --full             keep the full resolution; the viewer then thins or\n"
            "                     crops what exceeds its 128-voxel grid\n"
            "  --flip-z           reverse the slice order, for scans stored with the\n"

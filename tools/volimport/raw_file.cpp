@@ -1,5 +1,6 @@
 #include "tools/volimport/raw_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +17,7 @@ struct FileCloser {
 }  // namespace
 
 bool readRawFile(const std::string& path, uint64_t skipBytes, const RawLayout& layout, int offset, Scan& out,
-                 uint64_t& trailingBytes, std::string& error) {
+                 uint64_t& trailingBytes, std::string& error, std::vector<float>* values) {
     std::size_t needed = 0;
     if (!rawByteCount(layout, needed)) {
         error = "the dimensions are not positive or too large";
@@ -51,7 +52,12 @@ bool readRawFile(const std::string& path, uint64_t skipBytes, const RawLayout& l
         error = "cannot read";
         return false;
     }
-    decodeSamples(bytes.data(), layout, offset, out.grid, out.clamped);
+    if (values != nullptr) {
+        decodeValues(bytes.data(), layout, *values);
+        std::copy(layout.dims, layout.dims + 3, out.grid.dims);
+    } else {
+        decodeSamples(bytes.data(), layout, offset, out.grid, out.clamped);
+    }
     out.type = layout.type;
     out.source = path;
     return true;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/volimport/raw_samples.h"
 #include "tools/volimport/scan.h"
@@ -10,10 +11,11 @@
 namespace volimport {
 
 // Reads `layout` from `path`, after `skipBytes` header bytes, applying
-// `offset`. Fails, with `error` describing the problem (without the path),
-// when the file cannot be read or holds fewer bytes than the layout needs.
-// Extra bytes at the end are counted in `trailingBytes`.
+// `offset`; with `values`, the stored values go there instead and only the
+// grid's size is set. Fails, with `error` describing the problem (without
+// the path), when the file cannot be read or holds fewer bytes than the
+// layout needs. Extra bytes at the end are counted in `trailingBytes`.
 bool readRawFile(const std::string& path, uint64_t skipBytes, const RawLayout& layout, int offset, Scan& out,
-                 uint64_t& trailingBytes, std::string& error);
+                 uint64_t& trailingBytes, std::string& error, std::vector<float>* values = nullptr);
 
 }  // namespace volimport

@@ -5,20 +5,17 @@
 namespace volimport {
 namespace {
 
-template <typename Read>
-void decodeWith(const unsigned char* data, std::size_t count, std::size_t step, int offset, uint16_t* out,
-                ClampStats& stats, Read read) {
+// Calls `use(i, v)` with each stored value v, in storage order.
+template <typename Use>
+void forEachValue(const unsigned char* data, const RawLayout& layout, std::size_t count, Use use) {
+    const bool big = layout.order == ByteOrder::Big;
+    const std::size_t step = sampleBytes(layout.type);
     for (std::size_t i = 0; i < count; ++i) {
-        const int v = read(data + i * step) + offset;
-        if (v < 0) {
-            out[i] = 0;
-            ++stats.below;
-        } else if (v > kMaxSample) {
-            out[i] = kMaxSample;
-            ++stats.above;
-        } else {
-            out[i] = static_cast<uint16_t>(v);
-        }
+        const unsigned char* p = data + i * step;
+        const unsigned word = step == 1 ? p[0] : big ? (p[0] << 8) | p[1] : p[0] | (p[1] << 8);
+        use(i, layout.type == SampleType::Int16
+                   ? static_cast<int>(static_cast<int16_t>(static_cast<uint16_t>(word)))
+                   : static_cast<int>(word));
     }
 }
 
@@ -65,27 +62,27 @@ bool rawByteCount(const RawLayout& layout, std::size_t& bytes) {
 void decodeSamples(const unsigned char* data, const RawLayout& layout, int offset, SampleGrid& out,
                    ClampStats& stats) {
     for (int a = 0; a < 3; ++a) out.dims[a] = layout.dims[a];
-    const std::size_t count = out.count();
-    out.samples.assign(count, 0);
+    out.samples.assign(out.count(), 0);
     stats = ClampStats();
-    const bool big = layout.order == ByteOrder::Big;
-    uint16_t* dst = out.samples.data();
-    switch (layout.type) {
-    case SampleType::UInt8:
-        decodeWith(data, count, 1, offset, dst, stats,
-                   [](const unsigned char* p) { return static_cast<int>(p[0]); });
-        break;
-    case SampleType::UInt16:
-        decodeWith(data, count, 2, offset, dst, stats,
-                   [big](const unsigned char* p) { return big ? (p[0] << 8) | p[1] : p[0] | (p[1] << 8); });
-        break;
-    case SampleType::Int16:
-        decodeWith(data, count, 2, offset, dst, stats, [big](const unsigned char* p) {
-            const unsigned u = big ? (p[0] << 8) | p[1] : p[0] | (p[1] << 8);
-            return static_cast<int>(static_cast<int16_t>(static_cast<uint16_t>(u)));
-        });
-        break;
-    }
+    forEachValue(data, layout, out.samples.size(), [&](std::size_t i, int stored) {
+        const int v = stored + offset;
+        if (v < 0) {
+            ++stats.below;
+        } else if (v > kMaxSample) {
+            out.samples[i] = kMaxSample;
+            ++stats.above;
+        } else {
+            out.samples[i] = static_cast<uint16_t>(v);
+        }
+    });
+}
+
+void decodeValues(const unsigned char* data, const RawLayout& layout, std::vector<float>& out) {
+    std::size_t count = 1;
+    for (int d : layout.dims) count *= static_cast<std::size_t>(d);
+    out.assign(count, 0.0f);
+    forEachValue(data, layout, count,
+                 [&](std::size_t i, int stored) { out[i] = static_cast<float>(stored); });
 }
 
 }  // namespace volimport

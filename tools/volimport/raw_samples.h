@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/volimport/sample_grid.h"
 
@@ -38,5 +39,8 @@ bool rawByteCount(const RawLayout& layout, std::size_t& bytes);
 // Decodes `layout` from `data`, which must hold rawByteCount bytes, into `out`.
 void decodeSamples(const unsigned char* data, const RawLayout& layout, int offset, SampleGrid& out,
                    ClampStats& stats);
+
+// The stored values themselves, for a mapping other than the offset rule.
+void decodeValues(const unsigned char* data, const RawLayout& layout, std::vector<float>& out);
 
 }  // namespace volimport

@@ -436,6 +436,7 @@ TEST(Options, RefusesBadCommandLines) {
         {"--raw a -o b --dims 1,2,3 --type uint8 --spacing 1,0,1", "--spacing needs"},
         {"--raw a -o b --dims 1,2,3 --type uint8 --skip -4", "--skip needs"},
         {"--inv3 a -o b --offset 9999999999", "--offset needs"},
+        {"--inv3 a -o b --range 0,100", "--range does not apply to --inv3"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -685,6 +686,37 @@ TEST(Importer, FailuresNameTheFileAndWriteNothing) {
     Options o = inv3(dir.file("good.inv3"), dir.file("taken.dat"));
     o.force = true;
     EXPECT_EQ(ImportRun(o).status, 0);
+}
+
+// Raw uint8 data is not CT: without --offset it spans 0..4095 from its own
+// percentiles, and --range LOW,HIGH maps that span instead.
+TEST(Importer, RawUint8IsMappedOntoTheWholeRange) {
+    ScratchDir dir;
+    std::string bytes;
+    for (int i = 0; i < 200; ++i) bytes.push_back(static_cast<char>(i));
+    writeBytes(dir.file("mr.raw"), bytes);
+    const struct {
+        bool range;
+        const char* said;
+        int highest;
+    } cases[] = {{false, "percentile", 4095}, {true, "range 0..398 (given)", 2048}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        Options o = inv3(dir.file("mr.raw"), dir.file(c.range ? "given.dat" : "own.dat"));
+        o.input = InputKind::Raw;
+        o.layout.dims[0] = o.layout.dims[1] = 10;
+        o.layout.dims[2] = 2;
+        o.layout.type = SampleType::UInt8;
+        o.rangeGiven = c.range;
+        o.range[1] = 398;
+        const ImportRun run(o);
+        ASSERT_EQ(run.status, 0) << run.stderrText;
+        EXPECT_NE(run.stdoutText.find(c.said), std::string::npos) << run.stdoutText;
+        int dims[3];
+        const std::vector<uint16_t> s = readDataset(o.outputPath, dims);
+        EXPECT_EQ(*std::min_element(s.begin(), s.end()), 0);
+        EXPECT_NEAR(*std::max_element(s.begin(), s.end()), c.highest, 1);
+    }
 }
 
 // The CT example of the Debian package invesalius-examples: 256 x 256 x 108
