@@ -7,7 +7,8 @@
 
 namespace app {
 
-// clang-format off: the lists read as name, value pairs.
+// The lists read as name, value pairs, one pair a line.
+// clang-format off
 
 // Draws to an off-screen buffer and binds as an RGBA texture, with at least
 // 24 colour, 8 alpha and 16 depth bits.
