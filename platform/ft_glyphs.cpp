@@ -59,12 +59,6 @@ unsigned pixelsPerEm(FT_Face face, int height) {
     return static_cast<unsigned>(std::lround(height * face->units_per_EM / cell));
 }
 
-bool isIdentity(const MAT2* m) {
-    if (!m) return true;
-    return m->eM11.value == 1 && m->eM11.fract == 0 && m->eM22.value == 1 && m->eM22.fract == 0 &&
-           m->eM12.value == 0 && m->eM12.fract == 0 && m->eM21.value == 0 && m->eM21.fract == 0;
-}
-
 }  // namespace
 
 Font* createFont(int height, int weight, bool italic, bool antialiased, const char* face) {
@@ -110,9 +104,7 @@ void deleteFont(Font* font) {
 
 uint32_t getGlyphOutline(HDC dc, unsigned code, unsigned format, GLYPHMETRICS* metrics, uint32_t bufferSize,
                          void* buffer, const MAT2* transform) {
-    if (!dc || !dc->font || !metrics || code > 255 || !isIdentity(transform) ||
-        (format != GGO_METRICS && format != GGO_GRAY8_BITMAP))
-        return GDI_ERROR;
+    if (!glyphRequestSupported(dc, code, format, metrics, transform)) return GDI_ERROR;
     Font& font = *dc->font;
     // Character codes are Latin-1, which the ANSI code page agrees with here.
     const FT_UInt index = FT_Get_Char_Index(font.face, code);

@@ -17,12 +17,6 @@ struct Font {
 
 namespace {
 
-bool isIdentity(const MAT2* m) {
-    if (!m) return true;
-    return m->eM11.value == 1 && m->eM11.fract == 0 && m->eM22.value == 1 && m->eM22.fract == 0 &&
-           m->eM12.value == 0 && m->eM12.fract == 0 && m->eM21.value == 0 && m->eM21.fract == 0;
-}
-
 void copyMetrics(const ::GLYPHMETRICS& in, GLYPHMETRICS& out) {
     out.gmBlackBoxX = in.gmBlackBoxX;
     out.gmBlackBoxY = in.gmBlackBoxY;
@@ -68,9 +62,7 @@ void deleteFont(Font* font) {
 
 uint32_t getGlyphOutline(HDC dc, unsigned code, unsigned format, GLYPHMETRICS* metrics, uint32_t bufferSize,
                          void* buffer, const MAT2* transform) {
-    if (!dc || !dc->font || !metrics || code > 255 || !isIdentity(transform) ||
-        (format != GGO_METRICS && format != GGO_GRAY8_BITMAP))
-        return GDI_ERROR;
+    if (!glyphRequestSupported(dc, code, format, metrics, transform)) return GDI_ERROR;
     const Font& font = *dc->font;
     const ::MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
     ::GLYPHMETRICS gm{};

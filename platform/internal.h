@@ -141,4 +141,10 @@ void destroyContexts();
 // The current context, or null.
 RenderContext* currentContext();
 
+// Whether a glyph backend can answer the request: a font selected into `dc`,
+// metrics to fill, a Latin-1 code, no transform but the identity, and the
+// metrics alone or an 8-bit coverage bitmap.
+bool glyphRequestSupported(HDC dc, unsigned code, unsigned format, const GLYPHMETRICS* metrics,
+                           const MAT2* transform);
+
 }  // namespace platform

@@ -232,6 +232,16 @@ bool readWindowPixels(Window* window, int& width, int& height, std::vector<unsig
     return backend()->readWindowPixels(*window, width, height, rgb);
 }
 
+bool glyphRequestSupported(HDC dc, unsigned code, unsigned format, const GLYPHMETRICS* metrics,
+                           const MAT2* transform) {
+    const bool identity = !transform || (transform->eM11.value == 1 && transform->eM11.fract == 0 &&
+                                         transform->eM22.value == 1 && transform->eM22.fract == 0 &&
+                                         transform->eM12.value == 0 && transform->eM12.fract == 0 &&
+                                         transform->eM21.value == 0 && transform->eM21.fract == 0);
+    return dc && dc->font && metrics && code <= 255 && identity &&
+           (format == GGO_METRICS || format == GGO_GRAY8_BITMAP);
+}
+
 // A device context keeps the font selected into it; the glyph backends read
 // it from there.
 bool selectFont(HDC dc, Font* font) {
