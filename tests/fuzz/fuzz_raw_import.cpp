@@ -11,6 +11,7 @@
 
 #include "tests/fuzz/fuzz_scratch.h"
 #include "tools/volimport/cubic_resample.h"
+#include "tools/volimport/fit_resample.h"
 #include "tools/volimport/importer.h"
 #include "tools/volimport/options.h"
 
@@ -45,8 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(options.layout.dims[0] > 0 && options.layout.dims[1] > 0 && options.layout.dims[2] > 0);
     FUZZ_CHECK(options.spacing[0] > 0 && options.spacing[1] > 0 && options.spacing[2] > 0);
 
+    // The shape the import must give: fitted to the viewer's 128 voxels unless --full.
     volimport::CubicShape shape;
-    if (!volimport::cubicShape(options.layout.dims, options.spacing, 65535, shape, error)) return 0;
+    if (!volimport::fittedShape(options.layout.dims, options.spacing, options.full ? 0 : 128, 65535, shape,
+                                error))
+        return 0;
     if (static_cast<double>(shape.dims[0]) * shape.dims[1] * shape.dims[2] > kMaxFuzzOutput) return 0;
 
     const std::string raw = nul != std::string::npos ? input.substr(nul + 1) : std::string();
