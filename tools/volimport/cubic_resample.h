@@ -1,9 +1,10 @@
-// Linear resampling of an anisotropic volume to cubic voxels. The voxel edge
-// is the smallest input spacing; each axis gets round(dim * spacing / edge)
-// samples (halves round up). Voxels are cell-centred: output sample i of an
-// axis lies at input position (i + 0.5) * edge / spacing - 0.5, clamped to
-// the first and last input sample, so an axis whose spacing already is the
-// edge is copied unchanged.
+// The shape of an anisotropic volume resampled to cubic voxels at full
+// resolution: the voxel edge is the smallest input spacing; each axis gets
+// round(dim * spacing / edge) samples (halves round up). Voxels are
+// cell-centred: output sample i of an axis lies at input position
+// (i + 0.5) * edge / spacing - 0.5, clamped to the first and last input
+// sample, so an axis whose spacing already is the edge is copied unchanged
+// (fit_resample.h does the resampling).
 #pragma once
 
 #include <string>
@@ -21,10 +22,6 @@ struct CubicShape {
 // spacing is not a positive finite number, a dimension is not positive, or
 // an output dimension would be 0 or exceed `maxDim`.
 bool cubicShape(const int dims[3], const double spacing[3], int maxDim, CubicShape& out, std::string& error);
-
-// Trilinear resampling of `in` onto `shape`; values are rounded to the
-// nearest integer.
-void resampleToCubic(const SampleGrid& in, const double spacing[3], const CubicShape& shape, SampleGrid& out);
 
 // Reverses the slice order along z.
 void flipZ(SampleGrid& grid);

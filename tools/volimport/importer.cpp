@@ -184,9 +184,7 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
         return failure(err, input, text);
     }
     SampleGrid cubic;
-    if (options.full) {
-        resampleToCubic(scan.grid, scan.spacing, shape, cubic);
-    } else {
+    {
         ProgressBar bar(err, "resampling", 3);
         resampleFitted(scan.grid, scan.spacing, shape, cubic, &showResampling, &bar);
     }

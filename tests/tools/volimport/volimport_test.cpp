@@ -12,6 +12,7 @@
 
 #include "tests/common/temp_dir.h"
 #include "tools/volimport/cubic_resample.h"
+#include "tools/volimport/fit_resample.h"
 #include "tools/volimport/gzip_file.h"
 #include "tools/volimport/importer.h"
 #include "tools/volimport/inv3_project.h"
@@ -463,7 +464,7 @@ SampleGrid resample(const SampleGrid& in, const double spacing[3]) {
     std::string error;
     EXPECT_TRUE(cubicShape(in.dims, spacing, 65535, shape, error)) << error;
     SampleGrid out;
-    resampleToCubic(in, spacing, shape, out);
+    resampleFitted(in, spacing, shape, out);
     return out;
 }
 
