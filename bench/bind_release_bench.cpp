@@ -1,5 +1,6 @@
 // Measures one bind and release of the off-screen image into the window's
-// context, as the frame loop does every frame, at the deliverable sizes.
+// context, as the frame loop does every frame, at the deliverable sizes, and
+// prints the milliseconds per bind and release as JSON.
 #include <GL/gl.h>
 
 #include <chrono>
@@ -75,12 +76,18 @@ int main() {
         messageBox(nullptr, lastError(), "bind_release_bench", MB_ICONERROR);
         return 1;
     }
-    std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    std::printf("{\n  \"renderer\": \"%s\",\n  \"bind_release_ms\": {",
+                reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    // "mipmapped": a buffer with levels bound to a texture whose filter reads
+    // them; "level0": a buffer without levels.
+    const char* separator = "\n";
     for (int size : {512, 256})
-        for (bool mipmap : {true, false})
-            std::printf("bind+release %d x %d, %s: %.3f ms\n", size, size,
-                        mipmap ? "mipmapped (viewer's attributes)" : "level 0 only",
+        for (bool mipmap : {true, false}) {
+            std::printf("%s    \"%d_%s\": %.3f", separator, size, mipmap ? "mipmapped" : "level0",
                         measure(dc, context, size, mipmap, 200));
+            separator = ",\n";
+        }
+    std::printf("\n  }\n}\n");
     terminate();
     return 0;
 }

@@ -1,10 +1,11 @@
 // The GLX half of the X11 backend: pixel formats as GLX frame-buffer
-// configurations, contexts, off-screen buffers as GLX pbuffers, and the copy
-// in graphics memory that binds an off-screen image as a texture of another
-// context.
+// configurations, contexts, off-screen buffers as GLX pbuffers, and binding
+// an off-screen image as a texture of another context: the texture it was
+// drawn into (glx_render_target.cpp) or else a copy in graphics memory.
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/bind_mipmaps.h"
@@ -160,19 +161,25 @@ XVisualInfo* glxWindowVisual() {
 bool glxCreateContext(RenderContext& context, DeviceContext&) {
     auto native = std::make_unique<ContextGLX>();
     grabErrors();
+    // Every context shares objects with the others, so that an off-screen
+    // image drawn into a texture in one can be shown by another.
+    std::vector<GLXContext>& live = x11().contexts;
     native->handle = glXCreateNewContext(x11().display, x11().configs[context.pixelFormat - 1], GLX_RGBA_TYPE,
-                                         nullptr, True);
+                                         live.empty() ? nullptr : live.front(), True);
     if (releaseErrors() || !native->handle) {
         if (native->handle) glXDestroyContext(x11().display, native->handle);
         reportError("GLX", "Failed to create a context for pixel format %d", context.pixelFormat);
         return false;
     }
+    live.push_back(native->handle);
     context.glx = native.release();
     return true;
 }
 
 void glxDestroyContext(RenderContext& context) {
     if (!context.glx) return;
+    std::vector<GLXContext>& live = x11().contexts;
+    live.erase(std::remove(live.begin(), live.end(), context.glx->handle), live.end());
     glXDestroyContext(x11().display, context.glx->handle);
     delete context.glx;
     context.glx = nullptr;
@@ -180,18 +187,32 @@ void glxDestroyContext(RenderContext& context) {
 
 bool glxMakeCurrent(DeviceContext* dc, RenderContext* context) {
     Display* display = x11().display;
+    const RenderContext* previous = currentContext();
+    if (previous && previous->glx) glxStopDrawingIntoTexture(*previous->glx);
     if (!context) {
         glXMakeContextCurrent(display, None, None, nullptr);
         return true;
     }
     const GLXDrawable drawable =
         dc->window ? static_cast<GLXDrawable>(dc->window->x11->handle) : dc->pbuffer->glx->handle;
-    grabErrors();
-    const Bool made = glXMakeContextCurrent(display, drawable, drawable, context->glx->handle);
-    if (releaseErrors() || !made) {
+    // Catching X errors costs two round trips to the server. A pair that has
+    // worked before works again unless a drawable has gone since, so the
+    // frame loop's switches between its two pairs skip them.
+    ContextGLX& native = *context->glx;
+    const bool proven = native.provenDrawable == drawable && native.provenAt == x11().drawablesDestroyed;
+    if (!proven) grabErrors();
+    const Bool made = glXMakeContextCurrent(display, drawable, drawable, native.handle);
+    if ((!proven && releaseErrors()) || !made) {
+        native.provenDrawable = 0;
+        // The previous context stays current; it goes on drawing where it did.
+        if (previous && previous->glx && previous->dc && previous->dc->pbuffer)
+            glxDrawIntoTexture(*previous->dc->pbuffer, *previous->glx);
         reportError("GLX", "Failed to make context current");
         return false;
     }
+    native.provenDrawable = drawable;
+    native.provenAt = x11().drawablesDestroyed;
+    if (dc->pbuffer) glxDrawIntoTexture(*dc->pbuffer, native);
     return true;
 }
 
@@ -223,6 +244,8 @@ bool glxCreatePbuffer(Pbuffer& pbuffer) {
 
 void glxDestroyPbuffer(Pbuffer& pbuffer) {
     if (!pbuffer.glx) return;
+    glxForgetDrawnTexture(pbuffer);
+    ++x11().drawablesDestroyed;
     if (pbuffer.glx->reader) glXDestroyContext(x11().display, pbuffer.glx->reader);
     glXDestroyPbuffer(x11().display, pbuffer.glx->handle);
     delete pbuffer.glx;
@@ -255,8 +278,9 @@ GLenum imageBuffer(const Pbuffer& pbuffer) {
 
 }  // namespace
 
-// Copies the pbuffer's image into the texture bound to GL_TEXTURE_2D of the
-// current context without leaving graphics memory. When the current context
+// Binds the pbuffer's image as the texture bound to GL_TEXTURE_2D of the
+// current context. An image drawn into the buffer's texture is bound as it
+// is. Otherwise it is copied without leaving graphics memory: when the current context
 // has the buffer's own configuration, it reads the buffer as its read
 // drawable for the copy; GLX accepts only drawables of the context's
 // configuration there. Otherwise a context of the buffer's configuration,
@@ -267,6 +291,7 @@ GLenum imageBuffer(const Pbuffer& pbuffer) {
 // buffer whose context is current), and making another context current in
 // its place flushed it.
 bool glxBindTexImage(Pbuffer& pbuffer) {
+    if (glxBindDrawnTexture(pbuffer)) return true;
     Display* display = x11().display;
     PbufferGLX& native = *pbuffer.glx;
     const GLXContext previous = glXGetCurrentContext();
@@ -315,6 +340,11 @@ bool glxBindTexImage(Pbuffer& pbuffer) {
         reportError("GLX", "Failed to copy the pbuffer's image");
         return false;
     }
+    return true;
+}
+
+bool glxReleaseTexImage(Pbuffer& pbuffer) {
+    glxReleaseDrawnTexture(pbuffer);
     return true;
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <GL/glx.h>
+// glx.h first: it brings the GL types glext.h builds on.
+#include <GL/glext.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -23,6 +25,10 @@ struct LibraryX11 {
     int errorCode = 0;         // last X error caught by the handler
     XErrorHandler previousHandler = nullptr;
     std::vector<GLXFBConfig> configs;  // pixel format n is configs[n - 1]
+    // Every live context; all of them share one object space, so a texture
+    // drawn in one can be read in another.
+    std::vector<GLXContext> contexts;
+    unsigned drawablesDestroyed = 0;  // windows and pbuffers, counted as they go
 };
 
 struct WindowX11 {
@@ -33,6 +39,14 @@ struct WindowX11 {
 
 struct ContextGLX {
     GLXContext handle = nullptr;
+    // This context's framebuffer object, made the first time it draws into an
+    // off-screen buffer's texture, and the buffer it draws into now, if any.
+    GLuint framebuffer = 0;
+    PbufferGLX* drawingInto = nullptr;
+    // The drawable it was last made current on without an X error, and
+    // drawablesDestroyed at that time.
+    GLXDrawable provenDrawable = 0;
+    unsigned provenAt = 0;
 };
 
 struct PbufferGLX {
@@ -41,6 +55,15 @@ struct PbufferGLX {
     // shares objects with `readerShares`, the context the image is bound in.
     GLXContext reader = nullptr;
     GLXContext readerShares = nullptr;
+    // The texture the buffer's image is drawn into instead of its own colour
+    // buffer, where the driver has framebuffer objects (glx_render_target.cpp);
+    // 0 when the image lives in the buffer itself.
+    GLuint texture = 0;
+    GLuint depth = 0;        // renderbuffer beside it
+    bool refused = false;    // the driver cannot draw into such a texture
+    bool inTexture = false;  // the last drawing went into the texture
+    GLsync drawn = nullptr;  // signalled when that drawing is done
+    GLuint displaced = 0;    // the texture object the bind stood in for
 };
 
 LibraryX11& x11();
@@ -65,6 +88,17 @@ bool glxSwapBuffers(DeviceContext& dc);
 bool glxCreatePbuffer(Pbuffer& pbuffer);
 void glxDestroyPbuffer(Pbuffer& pbuffer);
 bool glxBindTexImage(Pbuffer& pbuffer);
+bool glxReleaseTexImage(Pbuffer& pbuffer);
+
+// Drawing an off-screen buffer's image straight into a texture
+// (glx_render_target.cpp). Draw: the context was just made current on the
+// buffer. Leave: the context, still current, stops drawing into it.
+void glxDrawIntoTexture(Pbuffer& pbuffer, ContextGLX& context);
+void glxStopDrawingIntoTexture(ContextGLX& context);
+// Bind and release through the texture; false when the image is not there.
+bool glxBindDrawnTexture(Pbuffer& pbuffer);
+void glxReleaseDrawnTexture(Pbuffer& pbuffer);
+void glxForgetDrawnTexture(Pbuffer& pbuffer);
 void* glxGetGlProc(const char* name);
 const char* glxGlString(unsigned name);
 

@@ -125,6 +125,7 @@ bool x11CreateWindow(Window& window) {
 void x11DestroyWindow(Window& window) {
     if (!window.x11) return;
     XDestroyWindow(library.display, window.x11->handle);
+    ++library.drawablesDestroyed;
     XFreeColormap(library.display, window.x11->colormap);
     XFlush(library.display);
     delete window.x11;
@@ -318,7 +319,7 @@ const BackendOps& x11Backend() {
         glxCreatePbuffer,
         glxDestroyPbuffer,
         glxBindTexImage,
-        nullptr,
+        glxReleaseTexImage,
         glxGetGlProc,
         glxGlString,
     };

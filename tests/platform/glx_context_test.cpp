@@ -68,9 +68,9 @@ TEST(Glx, OffScreenImageArrivesInTheWindowThroughBindAndRelease) {
         glLoadIdentity();
         glOrtho(0, 400, 400, 0, 0.1, 1000);
         glMatrixMode(GL_MODELVIEW);
-        // A mipmapped texture gets every level; one that reads only the
-        // base level gets that alone. Both show the image.
-        for (GLint filter : {GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR}) {
+        // A texture that reads only the base level gets that alone; a
+        // mipmapped one gets every level. Both show the image.
+        for (GLint filter : {GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR}) {
             SCOPED_TRACE(filter == GL_LINEAR ? "linear" : "mipmapped");
             glClearColor(0, 1, 0, 1);
             glClear(GL_COLOR_BUFFER_BIT);
