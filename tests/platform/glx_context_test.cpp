@@ -14,14 +14,24 @@ using namespace platform::win;
 
 namespace {
 
-// The viewer's off-screen buffer: its format request and attributes.
-HPBUFFERARB createViewerPbuffer(HDC dc, int size) {
+// An RGB image of an RGBA buffer cannot be drawn straight into a texture, so
+// binding it takes the copying path.
+// clang-format off
+constexpr int kRgbImageAttributes[] = {
+    WGL_TEXTURE_FORMAT_ARB, WGL_TEXTURE_RGB_ARB,
+    WGL_TEXTURE_TARGET_ARB, WGL_TEXTURE_2D_ARB,
+    WGL_MIPMAP_TEXTURE_ARB, 1,
+    0, 0};
+// clang-format on
+
+// A buffer in the viewer's format, with the viewer's attributes or others.
+HPBUFFERARB createViewerPbuffer(HDC dc, int size, const int* attributes) {
     const FLOAT none[] = {0, 0};
     int format = 0;
     UINT count = 0;
     if (!wglChoosePixelFormatARB(dc, app::kOffscreenFormatRequest, none, 1, &format, &count) || count != 1)
         return nullptr;
-    return wglCreatePbufferARB(dc, format, size, size, app::kOffscreenBufferAttributes);
+    return wglCreatePbufferARB(dc, format, size, size, attributes);
 }
 
 void quad(float x0, float y0, float x1, float y1, float z) {
@@ -37,9 +47,13 @@ TEST(Glx, OffScreenImageArrivesInTheWindowThroughBindAndRelease) {
     GLint depth = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depth);
     EXPECT_GE(depth, 24);
-    for (int size : {512, 256}) {
+    const struct {
+        int size;
+        const int* attributes;
+    } buffers[] = {{512, app::kOffscreenBufferAttributes}, {256, kRgbImageAttributes}};
+    for (const auto& [size, attributes] : buffers) {
         SCOPED_TRACE(size);
-        HPBUFFERARB pbuffer = createViewerPbuffer(w.dc, size);
+        HPBUFFERARB pbuffer = createViewerPbuffer(w.dc, size, attributes);
         ASSERT_NE(pbuffer, nullptr) << lastError();
         HGLRC pcontext = wglCreateContext(wglGetPbufferDCARB(pbuffer));
         ASSERT_TRUE(wglMakeCurrent(wglGetPbufferDCARB(pbuffer), pcontext)) << lastError();
