@@ -581,12 +581,11 @@ TEST(Importer, ProjectArchiveBecomesACubicDatasetFile) {
         const ImportRun run(dir, flip ? "--inv3 %/p.inv3 -o %/f.dat --flip-z" : "--inv3 %/p.inv3 -o %/o.dat");
         ASSERT_EQ(run.status, 0) << run.stderrText;
         EXPECT_EQ(run.stderrText, "");
-        EXPECT_NE(run.stdoutText.find("3 x 2 x 2 int16 samples, spacing 1 x 1 x 2 mm"), std::string::npos)
-            << run.stdoutText;
-        EXPECT_NE(run.stdoutText.find("3 x 2 x 4 cubic voxels of 1 mm"), std::string::npos);
-        EXPECT_NE(run.stdoutText.find("values 0..4095"), std::string::npos);
-        EXPECT_NE(run.stdoutText.find("(proj/matrix.dat)"), std::string::npos);
-        EXPECT_NE(run.stdoutText.find("(1 below, 1 above)"), std::string::npos);
+        for (const char* said :
+             {"3 x 2 x 2 int16 samples, spacing 1 x 1 x 2 mm", "3 x 2 x 4 cubic voxels of 1 mm",
+              "values 0..4095", "(proj/matrix.dat)", "(1 below, 1 above)"}) {
+            EXPECT_NE(run.stdoutText.find(said), std::string::npos) << said << " in\n" << run.stdoutText;
+        }
         int dims[3];
         const std::vector<uint16_t> s = readDataset(run.options.outputPath, dims);
         ASSERT_EQ(dims[2], 4);
