@@ -9,10 +9,9 @@
 #include "glext/viewer_entry_points.h"
 #include "platform/gl_context.h"
 #include "platform/platform.h"
+#include "tests/common/window_context.h"
 
 namespace {
-
-using namespace platform::win;
 
 TEST(StartUpFaults, EachFailingOffscreenCallIsNamed) {
     static int notADeviceContext;
@@ -27,20 +26,14 @@ TEST(StartUpFaults, EachFailingOffscreenCallIsNamed) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.failing);
-        ASSERT_TRUE(platform::init(platform::Backend::null));
-        ASSERT_TRUE(platform::registerClass({"test", CS_OWNDC, &platform::defWindowProc}));
+        const testing_support::WindowContext w =
+            testing_support::openWindowWithContext(platform::Backend::null);
+        ASSERT_EQ(w.error, "");
         app::Viewer viewer;
         viewer.pbufferEdge = 256;
-        viewer.window = platform::createWindow("test", "test", WS_POPUP, 0, 0, 400, 400);
-        viewer.windowDC = platform::getDC(viewer.window);
-        platform::PIXELFORMATDESCRIPTOR pfd;
-        pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-        pfd.cColorBits = 32;
-        pfd.cDepthBits = 24;
-        ASSERT_TRUE(platform::setPixelFormat(viewer.windowDC,
-                                             platform::choosePixelFormat(viewer.windowDC, pfd), pfd));
-        viewer.windowContext = platform::wglCreateContext(viewer.windowDC);
-        ASSERT_TRUE(platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext));
+        viewer.window = w.window;
+        viewer.windowDC = w.dc;
+        viewer.windowContext = w.context;
 
         glext::wglChoosePixelFormatARB = &platform::wglChoosePixelFormatARB;
         glext::wglCreatePbufferARB = &platform::wglCreatePbufferARB;

@@ -1,8 +1,14 @@
 #include "tests/common/png_image.h"
 
-#include <png.h>
+// stb's reader and writer: header-only, and already the previews' writer.
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_ONLY_PNG
+#include <stb_image.h>
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb_image_write.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 RgbImage RgbImage::crop(int x, int y, int w, int h) const {
@@ -18,25 +24,16 @@ RgbImage RgbImage::crop(int x, int y, int w, int h) const {
 }
 
 bool readPng(const std::string& path, RgbImage& image) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
-    png.format = PNG_FORMAT_RGB;
-    image.width = static_cast<int>(png.width);
-    image.height = static_cast<int>(png.height);
-    image.pixels.resize(PNG_IMAGE_SIZE(png));
-    const bool ok = png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr) != 0;
-    png_image_free(&png);
-    return ok;
+    unsigned char* rgb = stbi_load(path.c_str(), &image.width, &image.height, nullptr, 3);
+    if (rgb == nullptr) return false;
+    image.pixels.assign(rgb, rgb + static_cast<size_t>(image.width) * image.height * 3);
+    stbi_image_free(rgb);
+    return true;
 }
 
 bool writePng(const std::string& path, const RgbImage& image) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = static_cast<png_uint_32>(image.width);
-    png.height = static_cast<png_uint_32>(image.height);
-    png.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
+    return stbi_write_png(path.c_str(), image.width, image.height, 3, image.pixels.data(), image.width * 3) !=
+           0;
 }
 
 int countDifferentPixels(const RgbImage& a, const RgbImage& b, int channelTolerance, int skipWidth,

@@ -24,6 +24,12 @@
 #include "tests/common/run_command.h"
 
 namespace testing_support {
+
+std::string runDirectory() {
+    const char* dir = std::getenv("VOLVIEW_RUN_DIR");
+    return dir != nullptr ? dir : "";
+}
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -87,25 +93,17 @@ RgbImage grab(unsigned long window) {
     picture.height = image->height;
     for (int y = 0; y < image->height; ++y) {
         for (int x = 0; x < image->width; ++x) {
+            // Our servers are all 24-bit TrueColor: red in the high byte.
             const unsigned long pixel = XGetPixel(image, x, y);
-            for (unsigned long mask : {image->red_mask, image->green_mask, image->blue_mask}) {
-                unsigned long value = pixel & mask;
-                for (; mask != 0 && (mask & 1) == 0; mask >>= 1) value >>= 1;
-                picture.pixels.push_back(static_cast<unsigned char>(value));
-            }
+            for (int shift : {16, 8, 0}) picture.pixels.push_back(static_cast<unsigned char>(pixel >> shift));
         }
     }
     XDestroyImage(image);
     return picture;
 }
 
-}  // namespace
-
-std::string runDirectory() {
-    const char* dir = std::getenv("VOLVIEW_RUN_DIR");
-    return dir != nullptr ? dir : "";
-}
-
+// Starts the viewer with standard output and error going to the given
+// descriptors; the process id, or -1.
 pid_t startViewer(const ViewerLaunch& launch, int out, int err) {
     std::vector<std::string> words;
     std::istringstream launcher(std::getenv("VOLVIEW_LAUNCHER") ? std::getenv("VOLVIEW_LAUNCHER") : "");
@@ -143,6 +141,8 @@ pid_t startViewer(const ViewerLaunch& launch, int out, int err) {
     _exit(127);
 }
 
+}  // namespace
+
 const std::vector<std::string>& programFiles() {
     static const std::vector<std::string> files = {
         "fragmentprog.txt",        "fragmentprog1.txt",        "transp.txt",     "transp_wobble.txt",
@@ -161,6 +161,18 @@ void prepareRunDirectory(const std::string& dir) {
                    const int r2 = (x - 8) * (x - 8) + (y - 8) * (y - 8) + (z - 8) * (z - 8);
                    return static_cast<uint16_t>(r2 < 16 ? 2400 : r2 < 49 ? 1040 : 0);
                }));
+}
+
+void damageFile(const std::string& path, const Damage& damage) {
+    if (damage.kind == Damage::content) return writeBytes(path, damage.text);
+    if (damage.kind == Damage::unreadable) {
+        chmod(path.c_str(), 0);
+        return;
+    }
+    unlink(path.c_str());
+    if (damage.kind == Damage::folder) mkdir(path.c_str(), 0755);
+    if (damage.kind == Damage::linkTo) symlink(damage.text.c_str(), path.c_str());
+    if (damage.kind == Damage::pipe) mkfifo(path.c_str(), 0644);
 }
 
 // ---- ViewerSession ------------------------------------------------------------
@@ -357,6 +369,15 @@ ViewerRun runViewer(const ViewerLaunch& launch, bool closeWhenStarted, Seconds d
     run.err = viewer.standardError();
     run.opened = viewer.opened();
     return run;
+}
+
+ViewerRun runWithDamage(const std::string& file, const Damage& damage) {
+    TempDir dir;
+    prepareRunDirectory(dir.path());
+    damageFile(dir.file(file), damage);
+    ViewerLaunch launch{"volview256", dir.path()};
+    launch.unprivileged = damage.kind == Damage::unreadable;
+    return runViewer(launch);
 }
 
 // ---- Pictures ---------------------------------------------------------------

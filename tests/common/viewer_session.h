@@ -38,16 +38,19 @@ struct ViewerLaunch {
     std::size_t addressSpaceMiB = 0;  // ulimit -v for the viewer; 0 = none
 };
 
-// Starts the viewer with standard output and error going to the given
-// descriptors; the process id, or -1.
-pid_t startViewer(const ViewerLaunch& launch, int out, int err);
-
 // The seven program files in chain order.
 const std::vector<std::string>& programFiles();
 
 // Fills `dir` with copies of the built program texts and a small dataset
 // (so start-up is quick); tests then damage what they need.
 void prepareRunDirectory(const std::string& dir);
+
+// What a fault run puts in a file's place in a prepared run directory.
+struct Damage {
+    enum Kind { content, missing, folder, linkTo, pipe, unreadable } kind;
+    std::string text;  // the new content, or the link's target
+};
+void damageFile(const std::string& path, const Damage& damage);
 
 class ViewerSession {
 public:
@@ -121,6 +124,10 @@ struct ViewerRun {
 // `closeWhenStarted` the window is closed once start-up has finished.
 ViewerRun runViewer(const ViewerLaunch& launch, bool closeWhenStarted = false,
                     Seconds deadline = Seconds(120));
+
+// volview256 in a prepared run directory whose `file` is damaged; an
+// unreadable file is read as user nobody, since root reads anything.
+ViewerRun runWithDamage(const std::string& file, const Damage& damage);
 
 // Pictures. The frame-rate text at the top left changes from run to run, so
 // comparisons leave that corner out: at most kAllowedPixels (half a percent

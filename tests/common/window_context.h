@@ -21,12 +21,12 @@ inline intptr_t passMessagesOn(platform::Window* w, unsigned m, uintptr_t wp, in
     return platform::defWindowProc(w, m, wp, lp);
 }
 
-// Sets up the host's backend (platform::terminate() ends it), opens the window
-// and makes a new context current on it.
-inline WindowContext openWindowWithContext() {
+// Sets up the backend, the host's by default (platform::terminate() ends it),
+// opens the window and makes a new context current on it.
+inline WindowContext openWindowWithContext(platform::Backend backend = platform::Backend::automatic) {
     using namespace platform::win;
     WindowContext w;
-    if (!platform::init()) {
+    if (!platform::init(backend)) {
         w.error = std::string("no display: ") + platform::lastError();
     } else if (!platform::registerClass({"test", CS_OWNDC | CS_DBLCLKS, passMessagesOn})) {
         w.error = "cannot register the class";

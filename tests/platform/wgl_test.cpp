@@ -9,6 +9,7 @@
 #include "platform/gl_context.h"
 #include "platform/null_backend.h"
 #include "platform/platform.h"
+#include "tests/common/window_context.h"
 
 using namespace platform;
 using namespace platform::win;
@@ -16,23 +17,16 @@ using namespace platform::win;
 namespace {
 
 std::vector<std::string> errors;
-intptr_t proc(Window* w, unsigned m, uintptr_t wp, intptr_t lp) { return defWindowProc(w, m, wp, lp); }
 
 class WglTest : public ::testing::Test {
 protected:
     void SetUp() override {
         previousSink = setErrorSink([](const char* message) { errors.push_back(message); });
         null::setGlStrings("2.1 Null", "GL_ARB_multitexture GL_ARB_fragment_program");
-        ASSERT_TRUE(init(Backend::null));
-        ASSERT_TRUE(registerClass({"test", CS_OWNDC, proc}));
-        dc = getDC(createWindow("test", "test", WS_VISIBLE, 0, 0, 400, 400));
-        PIXELFORMATDESCRIPTOR pfd;
-        pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-        pfd.cColorBits = 32;
-        pfd.cDepthBits = 24;
-        ASSERT_TRUE(setPixelFormat(dc, choosePixelFormat(dc, pfd), pfd));
-        context = wglCreateContext(dc);
-        ASSERT_TRUE(wglMakeCurrent(dc, context));
+        const testing_support::WindowContext w = testing_support::openWindowWithContext(Backend::null);
+        ASSERT_EQ(w.error, "");
+        dc = w.dc;
+        context = w.context;
         // The viewer's request for its off-screen buffer format.
         const FLOAT none[] = {0, 0};
         UINT count = 0;

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 
 #include "tests/common/temp_dir.h"
@@ -16,6 +15,7 @@
 
 namespace {
 
+using testing_support::Damage;
 using testing_support::datasetHeader;
 using testing_support::TempDir;
 using testing_support::ViewerRun;
@@ -39,60 +39,30 @@ void expectStoppedWithBox(const ViewerRun& run, const std::string& problem) {
 
 TEST(DatasetFaults, EachBadDatasetEndsTheRunWithItsProblem) {
     const std::string ball = testing_support::datasetBytes(16, 16, 16, [](int, int, int) { return 1000; });
-    struct Row {
+    const std::string notRegular = "is not a regular file (a device or a pipe)";
+    const struct {
         const char* what;
-        std::function<void(const std::string& path)> damage;
+        Damage damage;
         std::string problem;
-        bool unprivileged;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"a header announcing 65535 x 65535 x 65535",
-         [](const std::string& p) {
-             testing_support::writeBytes(p, datasetHeader(65535, 65535, 65535) + "\x01\x02\x03\x04");
-         },
-         "truncated: the header announces 65535 x 65535 x 65535 = 281462092005375 samples, the file holds 2",
-         false},
+         {Damage::content, datasetHeader(65535, 65535, 65535) + "\x01\x02\x03\x04"},
+         "truncated: the header announces 65535 x 65535 x 65535 = 281462092005375 samples, the file holds 2"},
         {"cut in the header",
-         [&](const std::string& p) { testing_support::writeBytes(p, ball.substr(0, 3)); },
-         "not a dataset: the header needs 6 bytes, the file has 3", false},
+         {Damage::content, ball.substr(0, 3)},
+         "not a dataset: the header needs 6 bytes, the file has 3"},
         {"cut in the samples",
-         [&](const std::string& p) { testing_support::writeBytes(p, ball.substr(0, 6 + 4096)); },
-         "truncated: the header announces 16 x 16 x 16 = 4096 samples, the file holds 2048", false},
-        {"a directory",
-         [](const std::string& p) {
-             unlink(p.c_str());
-             mkdir(p.c_str(), 0755);
-         },
-         "is a directory", false},
-        {"/dev/zero",
-         [](const std::string& p) {
-             unlink(p.c_str());
-             symlink("/dev/zero", p.c_str());
-         },
-         "is not a regular file (a device or a pipe)", false},
-        {"/dev/urandom",
-         [](const std::string& p) {
-             unlink(p.c_str());
-             symlink("/dev/urandom", p.c_str());
-         },
-         "is not a regular file (a device or a pipe)", false},
-        {"a pipe without a writer",
-         [](const std::string& p) {
-             unlink(p.c_str());
-             mkfifo(p.c_str(), 0644);
-         },
-         "is not a regular file (a device or a pipe)", false},
-        {"unreadable", [](const std::string& p) { chmod(p.c_str(), 0); }, "cannot open (Permission denied)",
-         true},
+         {Damage::content, ball.substr(0, 6 + 4096)},
+         "truncated: the header announces 16 x 16 x 16 = 4096 samples, the file holds 2048"},
+        {"a directory", {Damage::folder, ""}, "is a directory"},
+        {"/dev/zero", {Damage::linkTo, "/dev/zero"}, notRegular},
+        {"/dev/urandom", {Damage::linkTo, "/dev/urandom"}, notRegular},
+        {"a pipe without a writer", {Damage::pipe, ""}, notRegular},
+        {"unreadable", {Damage::unreadable, ""}, "cannot open (Permission denied)"},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        TempDir dir;
-        testing_support::prepareRunDirectory(dir.path());
-        row.damage(dir.file(kDataset));
-        testing_support::ViewerLaunch launch{"volview256", dir.path()};
-        launch.unprivileged = row.unprivileged;
-        expectStoppedWithBox(testing_support::runViewer(launch), row.problem);
+        expectStoppedWithBox(testing_support::runWithDamage(kDataset, row.damage), row.problem);
     }
 }
 

@@ -2,10 +2,7 @@
 // chain at its own file with one box, status 1 and no later file opened;
 // text-mode quirks that still hold a valid program are accepted.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <functional>
 #include <string>
 
 #include "tests/common/temp_dir.h"
@@ -13,6 +10,7 @@
 
 namespace {
 
+using testing_support::Damage;
 using testing_support::programFiles;
 using testing_support::TempDir;
 using testing_support::ViewerRun;
@@ -46,96 +44,53 @@ void expectChainStoppedAt(const ViewerRun& run, int position) {
 }
 
 TEST(ProgramFaults, RejectedByTheDriverAtEachPosition) {
-    const std::string garbageFragment = "!!ARBfp1.0\nMOV result.color, nothing;\nEND\n";
-    struct Row {
-        int position;
+    std::string nul = builtProgram(2), ctrlZ = withCrLf(builtProgram(3));
+    const struct {
         const char* what;
-        std::function<std::string()> text;
+        std::string text;
+    } rows[] = {
+        {"an unknown name", "!!ARBfp1.0\nMOV result.color, nothing;\nEND\n"},
+        {"an empty file", ""},
+        {"a NUL byte before END", nul.insert(nul.size() / 2, 1, '\0')},
+        {"a Ctrl-Z before END", ctrlZ.insert(ctrlZ.size() / 2, 1, '\x1A')},
+        {"a vertex program in a fragment slot", builtProgram(6)},
+        {"binary bytes", std::string("\x7f"
+                                     "ELF\x02\x01\x01\x00\xff\xfe",
+                                     10)},
+        {"a fragment program in the vertex slot", builtProgram(0)},
     };
-    const Row rows[] = {
-        {0, "an unknown name", [&] { return garbageFragment; }},
-        {1, "an empty file", [] { return std::string(); }},
-        {2, "a NUL byte before END",
-         [] {
-             std::string t = builtProgram(2);
-             return t.insert(t.size() / 2, 1, '\0');
-         }},
-        {3, "a Ctrl-Z before END",
-         [] {
-             std::string t = withCrLf(builtProgram(3));
-             return t.insert(t.size() / 2, 1, '\x1A');
-         }},
-        {4, "a vertex program in a fragment slot", [] { return builtProgram(6); }},
-        {5, "binary bytes",
-         [] {
-             return std::string(
-                 "\x7f"
-                 "ELF\x02\x01\x01\x00\xff\xfe",
-                 10);
-         }},
-        {6, "a fragment program in the vertex slot", [] { return builtProgram(0); }},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(programFiles()[row.position] + ": " + row.what);
-        TempDir dir;
-        testing_support::prepareRunDirectory(dir.path());
-        dir.write(programFiles()[row.position], row.text());
-        const ViewerRun run = testing_support::runViewer({"volview256", dir.path()});
-        expectChainStoppedAt(run, row.position);
-        EXPECT_TRUE(run.openedFile(programFiles()[row.position])) << run.describe();
+    for (int position = 0; position < 7; ++position) {
+        SCOPED_TRACE(programFiles()[position] + ": " + rows[position].what);
+        const ViewerRun run =
+            testing_support::runWithDamage(programFiles()[position], {Damage::content, rows[position].text});
+        expectChainStoppedAt(run, position);
+        EXPECT_TRUE(run.openedFile(programFiles()[position])) << run.describe();
         // The caption is the driver's own message, not the reader's.
         if (!run.boxes.empty()) {
-            EXPECT_NE(run.boxes[0].find(programFiles()[row.position]), 0u);
+            EXPECT_NE(run.boxes[0].find(programFiles()[position]), 0u);
         }
     }
 }
 
 TEST(ProgramFaults, FilesTheReaderCannotTakeStopTheChainWithTheirName) {
-    struct Row {
+    const struct {
         int position;
-        const char* what;
-        std::function<void(const std::string& path)> damage;
+        Damage damage;
         const char* problem;
-        bool unprivileged;
+    } rows[] = {
+        {0, {Damage::missing, ""}, "cannot open (No such file or directory)"},
+        {2, {Damage::folder, ""}, "is a directory"},
+        {3, {Damage::unreadable, ""}, "cannot open (Permission denied)"},
+        {4, {Damage::linkTo, "/dev/zero"}, "is not a regular file (a device or a pipe)"},
+        {5,
+         {Damage::content, builtProgram(5) + "#" + std::string(1 << 20, 'x') + "\n"},
+         "too large (more than 1048575 bytes of text)"},
+        {6, {Damage::pipe, ""}, "is not a regular file (a device or a pipe)"},
     };
-    const Row rows[] = {
-        {0, "missing", [](const std::string& p) { unlink(p.c_str()); },
-         "cannot open (No such file or directory)", false},
-        {2, "a directory",
-         [](const std::string& p) {
-             unlink(p.c_str());
-             mkdir(p.c_str(), 0755);
-         },
-         "is a directory", false},
-        {3, "unreadable", [](const std::string& p) { chmod(p.c_str(), 0); },
-         "cannot open (Permission denied)", true},
-        {4, "a device",
-         [](const std::string& p) {
-             unlink(p.c_str());
-             symlink("/dev/zero", p.c_str());
-         },
-         "is not a regular file (a device or a pipe)", false},
-        {5, "larger than the reader's buffer",
-         [](const std::string& p) {
-             testing_support::writeBytes(p, builtProgram(5) + "#" + std::string(1 << 20, 'x') + "\n");
-         },
-         "too large (more than 1048575 bytes of text)", false},
-        {6, "a pipe without a writer",
-         [](const std::string& p) {
-             unlink(p.c_str());
-             mkfifo(p.c_str(), 0644);
-         },
-         "is not a regular file (a device or a pipe)", false},
-    };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         const std::string& file = programFiles()[row.position];
-        SCOPED_TRACE(file + ": " + row.what);
-        TempDir dir;
-        testing_support::prepareRunDirectory(dir.path());
-        row.damage(dir.file(file));
-        testing_support::ViewerLaunch launch{"volview256", dir.path()};
-        launch.unprivileged = row.unprivileged;
-        const ViewerRun run = testing_support::runViewer(launch);
+        SCOPED_TRACE(file + ": " + row.problem);
+        const ViewerRun run = testing_support::runWithDamage(file, row.damage);
         expectChainStoppedAt(run, row.position);
         if (!run.boxes.empty()) {
             EXPECT_EQ(run.boxes[0], file + ": " + row.problem);

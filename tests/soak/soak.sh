@@ -71,7 +71,8 @@ for _ in $(seq 600); do
   sleep 0.2
 done
 [ -n "${window:-}" ] || fail "no window after two minutes"
-/usr/bin/python3 "$here/frame_counter.py" test "$out/frames" 2>"$out/counter.err" &
+# Frames counted until the window goes away.
+/usr/bin/python3 "$root/tools/scripts/wait_for_frames.py" --tally "$out/frames" test 1000000000 86400 2>"$out/counter.err" &
 counter=$!
 for _ in $(seq 100); do [ -s "$out/frames" ] && break; sleep 0.1; done
 

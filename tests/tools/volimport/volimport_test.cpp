@@ -270,73 +270,42 @@ TEST(Inv3Project, NamesWhatIsWrongWithABadArchive) {
 // raw samples
 
 TEST(RawSamples, DecodesEachTypeAndByteOrderAndClamps) {
+    constexpr auto U8 = SampleType::UInt8, U16 = SampleType::UInt16, I16 = SampleType::Int16;
+    constexpr auto LE = ByteOrder::Little, BE = ByteOrder::Big;
     const struct {
         const char* name;
         SampleType type;
         ByteOrder order;
-        std::vector<unsigned char> bytes;
+        const char* bytes;  // in hex
         int offset;
         std::vector<uint16_t> expected;
         std::size_t below, above;
     } cases[] = {
-        {"uint8", SampleType::UInt8, ByteOrder::Little, {0, 1, 200, 255}, 0, {0, 1, 200, 255}, 0, 0},
-        {"uint8 offset", SampleType::UInt8, ByteOrder::Big, {0, 5, 10, 255}, -5, {0, 0, 5, 250}, 1, 0},
-        {"uint16 little",
-         SampleType::UInt16,
-         ByteOrder::Little,
-         {0x34, 0x12, 0xff, 0x0f, 0x00, 0x10, 0xff, 0xff},
-         0,
-         {4095, 4095, 4095, 4095},
-         0,
-         3},
-        {"uint16 little small",
-         SampleType::UInt16,
-         ByteOrder::Little,
-         {0x01, 0x02, 0xff, 0x0f, 0x00, 0x00, 0x07, 0x00},
-         0,
-         {0x201, 4095, 0, 7},
-         0,
-         0},
-        {"uint16 big",
-         SampleType::UInt16,
-         ByteOrder::Big,
-         {0x02, 0x01, 0x0f, 0xff, 0x00, 0x00, 0x00, 0x07},
-         0,
-         {0x201, 4095, 0, 7},
-         0,
-         0},
+        {"uint8", U8, LE, "00 01 c8 ff", 0, {0, 1, 200, 255}, 0, 0},
+        {"uint8 offset", U8, BE, "00 05 0a ff", -5, {0, 0, 5, 250}, 1, 0},
+        // 4096 and above clamp to 4095; 4095 itself is no clamp.
+        {"uint16 little", U16, LE, "00 10 ff ff ff 0f 07 00", 0, {4095, 4095, 4095, 7}, 0, 2},
+        {"uint16 big", U16, BE, "02 01 0f ff 00 00 00 07", 0, {0x201, 4095, 0, 7}, 0, 0},
         // -1024 (air), 0 (water), 3071, -2000 (outside the scan circle)
-        {"int16 little",
-         SampleType::Int16,
-         ByteOrder::Little,
-         {0x00, 0xfc, 0x00, 0x00, 0xff, 0x0b, 0x30, 0xf8},
-         1024,
-         {0, 1024, 4095, 0},
-         1,
-         0},
-        {"int16 big",
-         SampleType::Int16,
-         ByteOrder::Big,
-         {0xfc, 0x00, 0x00, 0x00, 0x0c, 0x00, 0x80, 0x00},
-         1024,
-         {0, 1024, 4095, 0},
-         1,
-         1},
+        {"int16 little", I16, LE, "00 fc 00 00 ff 0b 30 f8", 1024, {0, 1024, 4095, 0}, 1, 0},
+        {"int16 big", I16, BE, "fc 00 00 00 0c 00 80 00", 1024, {0, 1024, 4095, 0}, 1, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        std::vector<unsigned char> bytes;
+        std::istringstream hex(c.bytes);
+        for (unsigned byte; hex >> std::hex >> byte;) bytes.push_back(static_cast<unsigned char>(byte));
         RawLayout layout;
-        layout.dims[0] = 2;
-        layout.dims[1] = 2;
+        layout.dims[0] = layout.dims[1] = 2;
         layout.dims[2] = 1;
         layout.type = c.type;
         layout.order = c.order;
-        std::size_t bytes = 0;
-        ASSERT_TRUE(rawByteCount(layout, bytes));
-        ASSERT_EQ(bytes, c.bytes.size());
+        std::size_t size = 0;
+        ASSERT_TRUE(rawByteCount(layout, size));
+        ASSERT_EQ(size, bytes.size());
         SampleGrid grid;
         ClampStats stats;
-        decodeSamples(c.bytes.data(), layout, c.offset, grid, stats);
+        decodeSamples(bytes.data(), layout, c.offset, grid, stats);
         EXPECT_EQ(grid.samples, c.expected);
         EXPECT_EQ(stats.below, c.below);
         EXPECT_EQ(stats.above, c.above);
@@ -566,9 +535,15 @@ TEST(Phantom, IsAHeadWithAFrontalHoleAndItsTopAtHighZ) {
 
 const char kCranium[] = "/usr/share/doc/invesalius-examples/examples/Cranium.inv3";
 
-// Runs an import, keeping what it printed.
+// Runs the import a command line asks for ("%" stands for `dir`), keeping
+// what it printed.
 struct ImportRun {
-    explicit ImportRun(const Options& options) {
+    ImportRun(const ScratchDir& dir, const std::string& line) {
+        std::string words = line, error;
+        for (std::size_t at = 0; (at = words.find('%', at)) != std::string::npos; at += dir.path().size()) {
+            words.replace(at, 1, dir.path());
+        }
+        EXPECT_TRUE(parse(words, options, error)) << error;
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         status = runImport(options, out, err, &result);
@@ -582,18 +557,11 @@ struct ImportRun {
         std::fclose(f);
         return text;
     }
+    Options options;
     int status = -1;
     ImportResult result;
     std::string stdoutText, stderrText;
 };
-
-Options inv3(const std::string& in, const std::string& out) {
-    Options o;
-    o.input = InputKind::Inv3;
-    o.inputPath = in;
-    o.outputPath = out;
-    return o;
-}
 
 std::vector<uint16_t> readDataset(const std::string& path, int dims[3]) {
     volume::DatasetFile file;
@@ -612,19 +580,16 @@ TEST(Importer, ProjectArchiveBecomesACubicDatasetFile) {
                  int16Bytes(tinySamples()));
     for (bool flip : {false, true}) {
         SCOPED_TRACE(flip);
-        Options options = inv3(dir.file("p.inv3"), dir.file(flip ? "f.dat" : "o.dat"));
-        options.flipZ = flip;
-        const ImportRun run(options);
+        const ImportRun run(dir, flip ? "--inv3 %/p.inv3 -o %/f.dat --flip-z" : "--inv3 %/p.inv3 -o %/o.dat");
         ASSERT_EQ(run.status, 0) << run.stderrText;
         EXPECT_EQ(run.stderrText, "");
-        EXPECT_NE(run.stdoutText.find("3 x 2 x 2 int16 samples, spacing 1 x 1 x 2 mm"), std::string::npos)
-            << run.stdoutText;
-        EXPECT_NE(run.stdoutText.find("3 x 2 x 4 cubic voxels of 1 mm"), std::string::npos);
-        EXPECT_NE(run.stdoutText.find("values 0..4095"), std::string::npos);
-        EXPECT_NE(run.stdoutText.find("(proj/matrix.dat)"), std::string::npos);
-        EXPECT_NE(run.stdoutText.find("(1 below, 1 above)"), std::string::npos);
+        for (const char* said :
+             {"3 x 2 x 2 int16 samples, spacing 1 x 1 x 2 mm", "3 x 2 x 4 cubic voxels of 1 mm",
+              "values 0..4095", "(proj/matrix.dat)", "(1 below, 1 above)"}) {
+            EXPECT_NE(run.stdoutText.find(said), std::string::npos) << said << " in\n" << run.stdoutText;
+        }
         int dims[3];
-        const std::vector<uint16_t> s = readDataset(options.outputPath, dims);
+        const std::vector<uint16_t> s = readDataset(run.options.outputPath, dims);
         ASSERT_EQ(dims[2], 4);
         // x = 1, y = 0 holds -1000 and 1100 HU: slices 24, 24+(2124-24)/4, ...
         const std::vector<uint16_t> column = {24, 549, 1599, 2124};
@@ -640,40 +605,30 @@ TEST(Importer, FailuresNameTheFileAndWriteNothing) {
     writeProject(dir.file("short.inv3"), projectPlist(tinyMatrixDict(), tinySpacing()), "abc");
     writeProject(dir.file("good.inv3"), projectPlist(tinyMatrixDict(), tinySpacing()),
                  int16Bytes(tinySamples()));
-    // 1 x 1 x 2 samples: thin.raw 0.01 apart along z and 1000 apart across
-    // (100000 samples along x and y), wide.raw 1 apart along z and 40000
-    // across (each axis fits, the total does not).
     writeBytes(dir.file("thin.raw"), "ab");
     writeBytes(dir.file("wide.raw"), "ab");
     const std::vector<std::string> before = dir.entries();
+    // 1 x 1 x 2 samples: thin.raw 0.01 apart along z and 1000 apart across
+    // (100000 samples along x and y), wide.raw 1 apart along z and 40000
+    // across (each axis fits, the total does not). By default both would be
+    // reduced to fit the viewer.
+    const std::string raw = " --dims 1,1,2 --type uint8 --full --spacing ";
     const struct {
-        const char* in;
-        const char* out;
-        bool force;
+        std::string line;
         const char* expected;  // after "volimport: <dir>/"
     } cases[] = {
-        {"short.inv3", "o.dat", false, "short.inv3: matrix.dat: holds 3 bytes"},
-        {"good.inv3", "taken.dat", false, "taken.dat: already exists; use --force"},
-        {"good.inv3", "good.inv3", true, "good.inv3: is the input file"},
-        {"good.inv3", "no/such/dir.dat", false, "no/such/dir.dat: cannot create"},
-        {"thin.raw", "o.dat", false, "thin.raw: the output would need 100000 samples along x"},
-        {"wide.raw", "o.dat", false, "wide.raw: the output would be 40000 x 40000 x 2"},
+        {"--inv3 %/short.inv3 -o %/o.dat", "short.inv3: matrix.dat: holds 3 bytes"},
+        {"--inv3 %/good.inv3 -o %/taken.dat", "taken.dat: already exists; use --force"},
+        {"--inv3 %/good.inv3 -o %/good.inv3 --force", "good.inv3: is the input file"},
+        {"--inv3 %/good.inv3 -o %/no/such/dir.dat", "no/such/dir.dat: cannot create"},
+        {"--raw %/thin.raw -o %/o.dat" + raw + "1000,1000,0.01",
+         "thin.raw: the output would need 100000 samples along x"},
+        {"--raw %/wide.raw -o %/o.dat" + raw + "40000,40000,1",
+         "wide.raw: the output would be 40000 x 40000 x 2"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.in);
-        Options o = inv3(dir.file(c.in), dir.file(c.out));
-        o.force = c.force;
-        if (std::strstr(c.in, ".raw") != nullptr) {
-            o.input = InputKind::Raw;
-            o.layout.dims[0] = o.layout.dims[1] = 1;
-            o.layout.dims[2] = 2;
-            o.layout.type = SampleType::UInt8;
-            const bool thin = std::strcmp(c.in, "thin.raw") == 0;
-            o.spacing[0] = o.spacing[1] = thin ? 1000 : 40000;
-            o.spacing[2] = thin ? 0.01 : 1;
-            o.full = true;  // by default both would be reduced to fit the viewer
-        }
-        const ImportRun run(o);
+        SCOPED_TRACE(c.line);
+        const ImportRun run(dir, c.line);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.stdoutText, "");
         // One line that starts with the file at fault and the problem.
@@ -683,10 +638,7 @@ TEST(Importer, FailuresNameTheFileAndWriteNothing) {
         EXPECT_EQ(dir.entries(), before);
     }
     EXPECT_EQ(readBytes(dir.file("taken.dat")), "mine");
-
-    Options o = inv3(dir.file("good.inv3"), dir.file("taken.dat"));
-    o.force = true;
-    EXPECT_EQ(ImportRun(o).status, 0);
+    EXPECT_EQ(ImportRun(dir, "--inv3 %/good.inv3 -o %/taken.dat --force").status, 0);
 }
 
 // Raw uint8 data is not CT: without --offset it spans 0..4095 from its own
@@ -697,24 +649,17 @@ TEST(Importer, RawUint8IsMappedOntoTheWholeRange) {
     for (int i = 0; i < 200; ++i) bytes.push_back(static_cast<char>(i));
     writeBytes(dir.file("mr.raw"), bytes);
     const struct {
-        bool range;
+        const char* output;
         const char* said;
         int highest;
-    } cases[] = {{false, "percentile", 4095}, {true, "range 0..398 (given)", 2048}};
+    } cases[] = {{"own.dat", "percentile", 4095}, {"given.dat --range 0,398", "range 0..398 (given)", 2048}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);
-        Options o = inv3(dir.file("mr.raw"), dir.file(c.range ? "given.dat" : "own.dat"));
-        o.input = InputKind::Raw;
-        o.layout.dims[0] = o.layout.dims[1] = 10;
-        o.layout.dims[2] = 2;
-        o.layout.type = SampleType::UInt8;
-        o.rangeGiven = c.range;
-        o.range[1] = 398;
-        const ImportRun run(o);
+        const ImportRun run(dir, std::string("--raw %/mr.raw --dims 10,10,2 --type uint8 -o %/") + c.output);
         ASSERT_EQ(run.status, 0) << run.stderrText;
         EXPECT_NE(run.stdoutText.find(c.said), std::string::npos) << run.stdoutText;
         int dims[3];
-        const std::vector<uint16_t> s = readDataset(o.outputPath, dims);
+        const std::vector<uint16_t> s = readDataset(run.options.outputPath, dims);
         EXPECT_EQ(*std::min_element(s.begin(), s.end()), 0);
         EXPECT_NEAR(*std::max_element(s.begin(), s.end()), c.highest, 1);
     }
@@ -727,12 +672,10 @@ TEST(Importer, RealCtExample) {
     struct stat info;
     if (::stat(kCranium, &info) != 0) GTEST_SKIP() << kCranium << " is not installed";
     ScratchDir dir;
-    Options full = inv3(kCranium, dir.file("head.dat"));
-    full.full = true;
-    const ImportRun run(full);
+    const ImportRun run(dir, std::string("--inv3 ") + kCranium + " -o %/head.dat --full");
     ASSERT_EQ(run.status, 0) << run.stderrText;
     // By default the longest axis is averaged down to the viewer's 128.
-    const ImportRun fitted(inv3(kCranium, dir.file("fitted.dat")));
+    const ImportRun fitted(dir, std::string("--inv3 ") + kCranium + " -o %/fitted.dat");
     EXPECT_EQ(std::vector<int>(fitted.result.dims, fitted.result.dims + 3), (std::vector<int>{128, 128, 85}));
     int dims[3];
     const std::vector<uint16_t> s = readDataset(dir.file("head.dat"), dims);
