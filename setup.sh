@@ -18,13 +18,13 @@ PACKAGES=(
   libgtest-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
-  zlib1g-dev libpng-dev
+  zlib1g-dev libstb-dev
   xvfb xdotool x11-apps x11-utils imagemagick python3 python3-xlib
   invesalius-examples
   libgdcm-dev libnifti2-dev python3-pydicom python3-numpy
   # The Windows build: cross compiler, Wine to test it, zlib and GoogleTest
-  # sources for it, stb_image_write for voldump, zip for the package.
-  g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev googletest libstb-dev zip
+  # sources for it, zip for the package.
+  g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev googletest zip
 )
 
 install_missing() {
