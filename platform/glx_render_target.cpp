@@ -10,10 +10,7 @@
 #include <GL/glext.h>
 #include <GL/glx.h>
 
-#include <cstdlib>
-#include <cstring>
-
-#include "platform/bind_mipmaps.h"
+#include "platform/proc_table.h"
 #include "platform/x11_platform.h"
 
 namespace platform {
@@ -44,11 +41,7 @@ void resolve(F& function, const char* name) {
 }
 
 bool hasExtension(const char* name) {
-    const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    const size_t length = std::strlen(name);
-    for (const char* at = all; at && (at = std::strstr(at, name)) != nullptr; at += length)
-        if ((at == all || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0')) return true;
-    return false;
+    return hasToken(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
 }
 
 // The calls, read with the first context that draws into a buffer; null when
@@ -103,7 +96,7 @@ bool makeTargetObjects(const Pbuffer& pbuffer, PbufferGLX& native, const TargetC
     glBindTexture(GL_TEXTURE_2D, native.texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, alpha ? GL_RGBA8 : GL_RGB8, pbuffer.width, pbuffer.height, 0, GL_BGRA,
+    glTexImage2D(GL_TEXTURE_2D, 0, alpha ? GL_RGBA8 : GL_RGB8, pbuffer.width, pbuffer.height, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
     if (depthBits > 0 || stencilBits > 0) {
@@ -169,10 +162,8 @@ void glxStopDrawingIntoTexture(ContextGLX& context) {
     if (!native) return;
     const TargetCalls& gl = *targetCalls();
     if (native->drawn) gl.deleteSync(native->drawn);
-    if (!getenv("NOFENCE")) {
-        native->drawn = gl.fenceSync ? gl.fenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0) : nullptr;
-        if (!native->drawn) glFinish();
-    }
+    native->drawn = gl.fenceSync ? gl.fenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0) : nullptr;
+    if (!native->drawn) glFinish();
     gl.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
     context.drawingInto = nullptr;
 }
