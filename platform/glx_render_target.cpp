@@ -93,6 +93,7 @@ bool makeTargetObjects(const Pbuffer& pbuffer, PbufferGLX& native, const TargetC
     GLint previousTexture = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
     glGenTextures(1, &native.texture);
+    native.serial = ++x11().targetsMade;
     glBindTexture(GL_TEXTURE_2D, native.texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -120,18 +121,23 @@ void deleteTargetObjects(PbufferGLX& native, const TargetCalls& gl) {
 }
 
 // Points the context's framebuffer object at the buffer's objects; false
-// when that is not a complete target.
+// when that is not a complete target. Attaching and checking are done once
+// per context and buffer, not every time the frame loop comes back to it.
 bool attachTarget(const Pbuffer& pbuffer, const PbufferGLX& native, ContextGLX& context,
                   const TargetCalls& gl) {
     if (!context.framebuffer) gl.genFramebuffers(1, &context.framebuffer);
     gl.bindFramebuffer(GL_FRAMEBUFFER_EXT, context.framebuffer);
+    if (context.framebufferTarget == native.serial) return true;
     gl.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, native.texture, 0);
     const bool stencil = configAttribute(pbuffer.pixelFormat, GLX_STENCIL_SIZE) > 0;
     gl.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                native.depth);
     gl.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_STENCIL_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                stencil ? native.depth : 0);
-    if (gl.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT) return true;
+    if (gl.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT) {
+        context.framebufferTarget = native.serial;
+        return true;
+    }
     gl.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
     return false;
 }

@@ -29,6 +29,7 @@ struct LibraryX11 {
     // drawn in one can be read in another.
     std::vector<GLXContext> contexts;
     unsigned drawablesDestroyed = 0;  // windows and pbuffers, counted as they go
+    unsigned targetsMade = 0;         // textures drawn into in place of a pbuffer
 };
 
 struct WindowX11 {
@@ -42,6 +43,7 @@ struct ContextGLX {
     // This context's framebuffer object, made the first time it draws into an
     // off-screen buffer's texture, and the buffer it draws into now, if any.
     GLuint framebuffer = 0;
+    unsigned framebufferTarget = 0;  // serial of the texture attached to it
     PbufferGLX* drawingInto = nullptr;
     // The drawable it was last made current on without an X error, and
     // drawablesDestroyed at that time.
@@ -60,6 +62,7 @@ struct PbufferGLX {
     // 0 when the image lives in the buffer itself.
     GLuint texture = 0;
     GLuint depth = 0;        // renderbuffer beside it
+    unsigned serial = 0;     // names the pair for ever; GL names are reused
     bool refused = false;    // the driver cannot draw into such a texture
     bool inTexture = false;  // the last drawing went into the texture
     GLsync drawn = nullptr;  // signalled when that drawing is done
