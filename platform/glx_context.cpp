@@ -280,9 +280,9 @@ GLenum imageBuffer(const Pbuffer& pbuffer) {
 
 // Binds the pbuffer's image as the texture bound to GL_TEXTURE_2D of the
 // current context. An image drawn into the buffer's texture is bound as it
-// is. Otherwise it is copied without leaving graphics memory: when the current context
-// has the buffer's own configuration, it reads the buffer as its read
-// drawable for the copy; GLX accepts only drawables of the context's
+// is. Otherwise it is copied without leaving graphics memory: when the
+// current context has the buffer's own configuration, it reads the buffer as
+// its read drawable for the copy; GLX accepts only drawables of the context's
 // configuration there. Otherwise a context of the buffer's configuration,
 // sharing objects with the current one, is made current on the buffer and
 // copies into that same texture object. Either way the current context and

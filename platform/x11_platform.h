@@ -94,8 +94,9 @@ bool glxBindTexImage(Pbuffer& pbuffer);
 bool glxReleaseTexImage(Pbuffer& pbuffer);
 
 // Drawing an off-screen buffer's image straight into a texture
-// (glx_render_target.cpp). Draw: the context was just made current on the
-// buffer. Leave: the context, still current, stops drawing into it.
+// (glx_render_target.cpp). DrawIntoTexture: the context was just made current
+// on the buffer. StopDrawingIntoTexture: the context, still current, is about
+// to be made current elsewhere. ForgetDrawnTexture: the buffer is going.
 void glxDrawIntoTexture(Pbuffer& pbuffer, ContextGLX& context);
 void glxStopDrawingIntoTexture(ContextGLX& context);
 // Bind and release through the texture; false when the image is not there.
