@@ -149,12 +149,8 @@ void glxDrawIntoTexture(Pbuffer& pbuffer, ContextGLX& context) {
     native.inTexture = false;
     const TargetCalls* gl = targetCalls();
     if (!gl || native.refused) return;
-    if (!native.texture && !makeTargetObjects(pbuffer, native, *gl)) {
-        deleteTargetObjects(native, *gl);
-        native.refused = true;
-        return;
-    }
-    if (!attachTarget(pbuffer, native, context, *gl)) {
+    const bool made = native.texture || makeTargetObjects(pbuffer, native, *gl);
+    if (!made || !attachTarget(pbuffer, native, context, *gl)) {
         deleteTargetObjects(native, *gl);
         native.refused = true;
         return;
