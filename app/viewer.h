@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/slice_geometry.h"
+#include "app/viewer_options.h"
 #include "app/volume_loader.h"
 #include "platform/gl_context.h"
 #include "support/frame_timer.h"
@@ -38,6 +39,7 @@ enum TextureUnit : GLenum {
 struct Viewer {
     int pbufferEdge = 512;
     std::string datasetPath = "skewed_head.dat";  // in the current folder unless given
+    ViewerOptions options;                        // what the command line asked for
 
     platform::Window* window = nullptr;
     platform::HDC windowDC = nullptr;

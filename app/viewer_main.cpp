@@ -145,9 +145,16 @@ void showCreationError() {
 }
 
 int ViewerMain(void*, void*, const char* commandLine, int, int pbufferEdge) {
+    ViewerOptions options;
+    if (commandLine != nullptr) options.path = commandLine;
+    return runViewer(options, pbufferEdge);
+}
+
+int runViewer(const ViewerOptions& options, int pbufferEdge) {
     Viewer viewer;
     viewer.pbufferEdge = pbufferEdge;
-    if (commandLine != nullptr && commandLine[0] != '\0') viewer.datasetPath = commandLine;
+    viewer.options = options;
+    if (!options.path.empty()) viewer.datasetPath = options.path;
     const int status = startViewer(viewer);
     return status == kStarted ? runFrameLoop(viewer) : status;
 }

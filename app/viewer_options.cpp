@@ -1,0 +1,94 @@
+#include "app/viewer_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace app {
+
+namespace {
+
+// The largest edge worth asking for: 1024³ would already need 5 GiB of textures.
+constexpr long kLargestGridEdge = 1024;
+
+bool parseGridEdge(const std::string& text, int& out) {
+    if (text.empty() || text[0] < '0' || text[0] > '9') return false;
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || value < 2 || value > kLargestGridEdge) return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+}  // namespace
+
+bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& out, std::string& error) {
+    out = ViewerOptions();
+    bool pathGiven = false;
+    bool optionsEnded = false;
+    bool gridGiven = false, seriesGiven = false, lookGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (optionsEnded || argument.empty() || argument[0] != '-') {
+            if (pathGiven) {
+                error = "more than one path: '" + out.path + "' and '" + argument + "'";
+                return false;
+            }
+            out.path = argument;
+            pathGiven = true;
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == "--help" || argument == "-h") {
+            out.help = true;
+            continue;
+        }
+        bool* given = argument == "--grid"     ? &gridGiven
+                      : argument == "--series" ? &seriesGiven
+                      : argument == "--look"   ? &lookGiven
+                                               : nullptr;
+        if (given == nullptr) {
+            error = "unknown option '" + argument + "'";
+            return false;
+        }
+        if (*given) {
+            error = argument + " given twice";
+            return false;
+        }
+        *given = true;
+        if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+            error = argument + " needs a value";
+            return false;
+        }
+        const std::string value = argv[++i];
+        if (argument == "--grid") {
+            if (!parseGridEdge(value, out.gridEdge)) {
+                error = "--grid needs an edge from 2 to " + std::to_string(kLargestGridEdge) + ", not '" +
+                        value + "'";
+                return false;
+            }
+        } else if (argument == "--series") {
+            out.seriesUid = value;
+        } else {
+            out.look = value;
+        }
+    }
+    return true;
+}
+
+std::string viewerUsage(const char* program) {
+    return std::string("usage: ") + program +
+           " [OPTIONS] [PATH]\n"
+           "Shows PATH: a dataset file (default: skewed_head.dat in the current folder).\n"
+           "A path that starts with '-' is given after \"--\" or as ./-name.\n"
+           "\n"
+           "  --grid N        the edge of the viewer's cube (default 128)\n"
+           "  --series UID    the series to show from a DICOM folder\n"
+           "  --look NAME     the look to start with\n"
+           "  -h, --help      this text\n";
+}
+
+}  // namespace app

@@ -1,0 +1,28 @@
+// Command line of volview and volview256: `[OPTIONS] [PATH]`. With no
+// option the viewer shows PATH (or skewed_head.dat) exactly as it always has.
+#pragma once
+
+#include <string>
+
+namespace app {
+
+struct ViewerOptions {
+    std::string path;       // dataset file, DICOM folder or file, NIfTI file; "" for the default
+    int gridEdge = 0;       // --grid N: the cube's edge; 0 when not given (the fixed 128 grid)
+    std::string seriesUid;  // --series UID: which series of a DICOM folder
+    std::string look;       // --look NAME: the start look; "" for the default
+    bool help = false;      // --help or -h
+
+    // True when nothing beyond a path was asked for.
+    bool plain() const { return gridEdge == 0 && seriesUid.empty() && look.empty(); }
+};
+
+// Fills `out` from the arguments after the program name. Fails, with
+// `error`, on unknown or repeated options, a missing or malformed value, or
+// more than one path. "--" ends the options.
+bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& out, std::string& error);
+
+// The text of --help for the program named `program`.
+std::string viewerUsage(const char* program);
+
+}  // namespace app

@@ -1,0 +1,48 @@
+#include "app/viewer_options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Row {
+    std::vector<const char*> arguments;
+    bool ok;
+    const char* path;
+    int grid;
+    const char* look;
+};
+
+TEST(ViewerOptions, ParsesPathGridSeriesAndLookAndRefusesTheRest) {
+    const Row rows[] = {
+        {{}, true, "", 0, ""},
+        {{"head.dat"}, true, "head.dat", 0, ""},
+        {{"--grid", "256", "scan"}, true, "scan", 256, ""},
+        {{"--look", "MR", "--", "-odd"}, true, "-odd", 0, "MR"},
+        {{"--grid", "256x"}, false, "", 0, ""},
+        {{"--grid", "1"}, false, "", 0, ""},
+        {{"--grid", "1025"}, false, "", 0, ""},
+        {{"--grid"}, false, "", 0, ""},
+        {{"--grid", "128", "--grid", "256"}, false, "", 0, ""},
+        {{"-x"}, false, "", 0, ""},
+        {{"a", "b"}, false, "", 0, ""},
+    };
+    for (const Row& row : rows) {
+        std::vector<const char*> argv = {"volview"};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        SCOPED_TRACE(testing::PrintToString(std::vector<std::string>(argv.begin(), argv.end())));
+        app::ViewerOptions options;
+        std::string error;
+        ASSERT_EQ(app::parseViewerOptions(static_cast<int>(argv.size()), argv.data(), options, error),
+                  row.ok);
+        EXPECT_EQ(error.empty(), row.ok) << error;
+        if (!row.ok) continue;
+        EXPECT_EQ(options.path, row.path);
+        EXPECT_EQ(options.gridEdge, row.grid);
+        EXPECT_EQ(options.look, row.look);
+        EXPECT_EQ(options.plain(), row.grid == 0 && row.look[0] == '\0');
+    }
+}
+
+}  // namespace
