@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/scan_open.h"
 #include "app/slice_geometry.h"
 #include "app/viewer_options.h"
 #include "app/volume_loader.h"
@@ -40,6 +41,9 @@ struct Viewer {
     int pbufferEdge = 512;
     std::string datasetPath = "skewed_head.dat";  // in the current folder unless given
     ViewerOptions options;                        // what the command line asked for
+    // A DICOM or NIfTI scan opened directly: whether it was, its modality,
+    // and its samples until the loader takes them.
+    OpenedScan scan;
 
     platform::Window* window = nullptr;
     platform::HDC windowDC = nullptr;

@@ -162,6 +162,12 @@ int runViewer(const ViewerOptions& options, int pbufferEdge) {
 int startViewer(Viewer& viewer) {
     if (!platform::init()) return cannotStart(std::string("no display: ") + platform::lastError());
     platform::setConnectionLostHandler(&endForLostDisplay);
+    // A scan is imported, or refused, before the window opens.
+    std::string scanProblem;
+    if (!openScan(viewer.options, viewer.scan, scanProblem)) {
+        platform::messageBox(nullptr, scanProblem.c_str(), "volview", MB_ICONEXCLAMATION);
+        return kExitCannotStart;
+    }
     if (!createWindowAndContext(viewer)) return cannotStart("cannot create the window or its GL context");
     if (!initEntryPoints()) return cannotStart("");
     const std::string offscreenProblem = createOffscreenBuffer(viewer);
@@ -186,14 +192,18 @@ int startViewer(Viewer& viewer) {
     LoadedVolume loaded;
     {
         // The driver builds its shaders while the volume loads.
-        VolumeLoader loader(viewer.datasetPath, kGridEdge);
+        OpenedScan& scan = viewer.scan;
+        const std::unique_ptr<VolumeLoader> loader =
+            scan.direct ? std::make_unique<VolumeLoader>(std::move(scan.samples), scan.placement,
+                                                         viewer.datasetPath, gridEdgeOf(viewer.options))
+                        : std::make_unique<VolumeLoader>(viewer.datasetPath, kGridEdge);
         prepareOffscreenShaders();
         const bool windowCurrent = platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
         if (windowCurrent) {
             viewer.compositeTexture = createCompositeTexture();
             prepareWindowShaders(viewer);
         }
-        loaded = loader.take();
+        loaded = loader->take();
         if (!windowCurrent || !platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) {
             return cannotStart("cannot switch between the GL contexts");
         }

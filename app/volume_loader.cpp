@@ -14,9 +14,26 @@ const char* LoadedVolume::missingImage() const {
 }
 
 VolumeLoader::VolumeLoader(std::string path, int edge) {
-    thread_ = std::thread([this, path = std::move(path), edge] {
+    start([path = std::move(path), edge] { return std::make_unique<volume::Volume>(path.c_str(), edge); },
+          edge);
+}
+
+VolumeLoader::VolumeLoader(std::vector<uint16_t> samples, volume::PlacedSamples placement, std::string name,
+                           int edge) {
+    start(
+        [samples = std::move(samples), placement, name = std::move(name), edge]() mutable {
+            placement.samples = samples.data();
+            auto made = std::make_unique<volume::Volume>(placement, edge, name);
+            std::vector<uint16_t>().swap(samples);  // the grid holds them now
+            return made;
+        },
+        edge);
+}
+
+void VolumeLoader::start(std::function<std::unique_ptr<volume::Volume>()> make, int edge) {
+    thread_ = std::thread([this, make = std::move(make), edge] {
         try {
-            loaded_.volume = std::make_unique<volume::Volume>(path.c_str(), edge);
+            loaded_.volume = make();
         } catch (const std::bad_alloc&) {
             loaded_.volume.reset();
             return;

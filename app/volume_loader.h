@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "volume/volume.h"
 
@@ -27,6 +29,9 @@ struct LoadedVolume {
 class VolumeLoader {
 public:
     VolumeLoader(std::string path, int edge);
+    // Places samples held in memory instead; `name` stands for the file in
+    // messages.
+    VolumeLoader(std::vector<uint16_t> samples, volume::PlacedSamples placement, std::string name, int edge);
     ~VolumeLoader();  // waits for the thread
     VolumeLoader(const VolumeLoader&) = delete;
     VolumeLoader& operator=(const VolumeLoader&) = delete;
@@ -35,6 +40,8 @@ public:
     LoadedVolume take();
 
 private:
+    void start(std::function<std::unique_ptr<volume::Volume>()> make, int edge);
+
     LoadedVolume loaded_;
     std::thread thread_;
 };

@@ -18,6 +18,15 @@ struct VoxelRecord {
     uint8_t shade = 0;   // written by computeShading
 };
 
+// Samples held in memory, to be placed in the grid: dims[0] * dims[1] *
+// dims[2] values in dataset-file order (x fastest, the top slice last),
+// their first value at grid storage position `offset`.
+struct PlacedSamples {
+    int dims[3] = {0, 0, 0};
+    const uint16_t* samples = nullptr;
+    int offset[3] = {0, 0, 0};
+};
+
 class Volume : public VolumeSource {
 public:
     static constexpr int kColorTableSize = 4095;
@@ -26,6 +35,10 @@ public:
     // Loads `path` onto an edge^3 grid. On failure the volume is empty:
     // isEmpty() is true and loadError() names the file and the problem.
     Volume(const char* path, int edge);
+    // Places `scan` in an edge^3 grid of zeros; `name` stands for the file
+    // in messages. Fails like the load from a file, and when `scan` does not
+    // fit inside the grid.
+    Volume(const PlacedSamples& scan, int edge, const std::string& name);
     Volume(const Volume&) = delete;
     Volume& operator=(const Volume&) = delete;
     ~Volume() override;
@@ -92,6 +105,11 @@ private:
                     static_cast<std::size_t>(sizeY_) * static_cast<std::size_t>(sizeZ_ - 1 - k));
     }
     bool fail(const char* path, const std::string& problem);
+    void loadPlaced(const PlacedSamples& scan, int edge, const char* name);
+    // What every load does once the grid is filled: the bounding planes
+    // from `near` to `far`, then the value counts and the gradients.
+    void setBounds(const support::Vector3& near, const support::Vector3& far);
+    void finishLoad(const char* path, int edge);
     void countValues();
     void printProgress(const char* text);
 

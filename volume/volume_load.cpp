@@ -50,14 +50,8 @@ void Volume::load(const char* path, int edge) {
     voxels_.reset();
     gradients_.reset();
 
-    const Vector3 far(static_cast<float>(dimX), static_cast<float>(dimY), static_cast<float>(dimZ));
-    const Vector3 zero(0, 0, 0);
-    planes_[0] = Plane(Vector3(-1, 0, 0), zero);
-    planes_[1] = Plane(Vector3(0, -1, 0), zero);
-    planes_[2] = Plane(Vector3(0, 0, -1), zero);
-    planes_[3] = Plane(Vector3(1, 0, 0), far);
-    planes_[4] = Plane(Vector3(0, 1, 0), far);
-    planes_[5] = Plane(Vector3(0, 0, 1), far);
+    setBounds(Vector3(0, 0, 0),
+              Vector3(static_cast<float>(dimX), static_cast<float>(dimY), static_cast<float>(dimZ)));
 
     printProgress("loading data\n");
     const std::size_t gridCount = static_cast<std::size_t>(edge) * edge * edge;
@@ -77,6 +71,19 @@ void Volume::load(const char* path, int edge) {
     resampleToGrid(samples.get(), dimX, dimY, dimZ, edge, voxels_.get());
     samples.reset();
 
+    finishLoad(path, edge);
+}
+
+void Volume::setBounds(const Vector3& near, const Vector3& far) {
+    planes_[0] = Plane(Vector3(-1, 0, 0), near);
+    planes_[1] = Plane(Vector3(0, -1, 0), near);
+    planes_[2] = Plane(Vector3(0, 0, -1), near);
+    planes_[3] = Plane(Vector3(1, 0, 0), far);
+    planes_[4] = Plane(Vector3(0, 1, 0), far);
+    planes_[5] = Plane(Vector3(0, 0, 1), far);
+}
+
+void Volume::finishLoad(const char* path, int edge) {
     sizeX_ = sizeY_ = sizeZ_ = static_cast<uint16_t>(edge);
     countValues();
     setValueMode(Density);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "tests/common/temp_dir.h"
 #include "tests/volume/dataset_builder.h"
@@ -39,6 +41,41 @@ TEST(VolumeLoader, HandsOverTheVolumeAndTheImagesOfALoadOnThisThread) {
     // Both loads told their progress, whole lines each.
     const std::string line = "loading data\n";
     EXPECT_NE(progress.find(line), progress.rfind(line));
+}
+
+// Samples held in memory land where a dataset file holding them at that
+// place puts them; a block reaching out of the grid is refused.
+TEST(VolumeLoader, PlacesSamplesFromMemoryWhereADatasetFileHasThem) {
+    const int offset[3] = {5, 6, 7}, dims[3] = {4, 3, 2};
+    const auto value = [&](int x, int y, int z) {
+        const bool inside = x >= offset[0] && x < offset[0] + dims[0] && y >= offset[1] &&
+                            y < offset[1] + dims[1] && z >= offset[2] && z < offset[2] + dims[2];
+        return static_cast<uint16_t>(inside ? 1000 + x * 37 + y * 11 + z * 5 : 0);
+    };
+    TempDir dir;
+    const std::string path =
+        dir.write("block.dat", testing_support::datasetBytes(kEdge, kEdge, kEdge, value));
+    std::vector<uint16_t> block;
+    for (int z = 0; z < dims[2]; ++z)
+        for (int y = 0; y < dims[1]; ++y)
+            for (int x = 0; x < dims[0]; ++x)
+                block.push_back(value(x + offset[0], y + offset[1], z + offset[2]));
+    volume::PlacedSamples placement;
+    std::copy(dims, dims + 3, placement.dims);
+    std::copy(offset, offset + 3, placement.offset);
+    testing::internal::CaptureStdout();
+    const app::LoadedVolume file = app::VolumeLoader(path, kEdge).take();
+    const app::LoadedVolume memory = app::VolumeLoader(block, placement, "block", kEdge).take();
+    placement.offset[2] = kEdge - 1;
+    const app::LoadedVolume outside = app::VolumeLoader(block, placement, "block", kEdge).take();
+    testing::internal::GetCapturedStdout();
+
+    ASSERT_TRUE(file.densityImage && memory.densityImage && memory.gradientImage);
+    const std::size_t texels = static_cast<std::size_t>(kEdge) * kEdge * kEdge;
+    EXPECT_EQ(std::memcmp(memory.densityImage.get(), file.densityImage.get(), texels), 0);
+    EXPECT_EQ(std::memcmp(memory.gradientImage.get(), file.gradientImage.get(), 4 * texels), 0);
+    ASSERT_TRUE(outside.volume && outside.volume->isEmpty());
+    EXPECT_EQ(outside.volume->loadError(), "block: a 4 x 3 x 2 scan does not fit a grid of edge 16");
 }
 
 TEST(VolumeLoader, NamesTheFirstImageThatMemoryRanOutFor) {

@@ -73,7 +73,9 @@ bool fittedShape(const int dims[3], const double spacing[3], int longest, int ma
                  std::string& error) {
     if (!cubicShape(dims, spacing, maxDim, out, error)) return false;
     const int most = std::max(out.dims[0], std::max(out.dims[1], out.dims[2]));
-    if (longest <= 0 || most <= longest) return true;
+    // A scan already `longest` voxels long keeps its own shape; a longer one
+    // is reduced and a shorter one enlarged to that length.
+    if (longest <= 0 || most == longest) return true;
     double extent = 0.0;
     for (int a = 0; a < 3; ++a) extent = std::max(extent, dims[a] * spacing[a]);
     out.edge = extent / longest;

@@ -1,6 +1,7 @@
 // Resampling to cubic voxels that fit the viewer's grid: the voxel edge is
-// the smallest spacing, or larger where the longest axis would exceed
-// `longest` voxels, so that axis gets exactly `longest`. Each axis is
+// chosen so that the longest axis gets exactly `longest` voxels, larger than
+// the smallest spacing for a big scan, smaller for a small one (so small
+// scans fill the view); `longest` 0 keeps the smallest spacing. Each axis is
 // resampled on its own: axes that shrink average the input cells each output
 // cell covers (area filter), so thin structures are averaged, not skipped;
 // axes that grow are interpolated linearly between cell centres.

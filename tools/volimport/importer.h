@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "tools/volimport/options.h"
+#include "tools/volimport/sample_grid.h"
 
 namespace volimport {
 
@@ -15,6 +17,21 @@ struct ImportResult {
     uint16_t minValue = 0;
     uint16_t maxValue = 0;
 };
+
+// A scan read, mapped to 12 bits, oriented and resampled to cubic voxels,
+// held in memory.
+struct ImportedScan {
+    SampleGrid cubic;
+    std::string modality;  // "CT", "MR", or "" when the scan does not say
+    std::string report;    // the input, values, orientation and output lines
+};
+
+// Does the reading part of the import that `options` describes (its output
+// path is not used): the longest axis is fitted to `fitEdge` voxels, reduced
+// or enlarged, unless options.full. Notes and the progress bar go to `err`,
+// the series choice to `out`. Fails with `error` naming the file at fault.
+bool importScan(const Options& options, int fitEdge, std::FILE* out, std::FILE* err, ImportedScan& scan,
+                std::string& error);
 
 // Runs the import that `options` describes. Reports to `out`; problems go to
 // `err` as one line naming the file at fault. Returns the exit status: 0 on

@@ -137,7 +137,7 @@ with tempfile.TemporaryDirectory() as tmp:
           listed.stdout.index(big) < listed.stdout.index(small), "--list: " + listed.stdout + listed.stderr)
     chosen = import_and_check("two series, default", ["--dicom", folder], tmp)
     check(big in chosen.stdout and "largest of 2" in chosen.stdout, "default series not said: " + chosen.stdout)
-    picked = run("--dicom", folder, "--series", small, "-o", os.path.join(tmp, "small.dat"))
+    picked = run("--dicom", folder, "--series", small, "-o", os.path.join(tmp, "small.dat"), "--full")
     check(picked.returncode == 0 and read_dataset(os.path.join(tmp, "small.dat")).shape[0] < 20,
           "--series: " + picked.stderr)
 

@@ -580,7 +580,8 @@ TEST(Importer, ProjectArchiveBecomesACubicDatasetFile) {
                  int16Bytes(tinySamples()));
     for (bool flip : {false, true}) {
         SCOPED_TRACE(flip);
-        const ImportRun run(dir, flip ? "--inv3 %/p.inv3 -o %/f.dat --flip-z" : "--inv3 %/p.inv3 -o %/o.dat");
+        const ImportRun run(
+            dir, flip ? "--inv3 %/p.inv3 -o %/f.dat --flip-z --full" : "--inv3 %/p.inv3 -o %/o.dat --full");
         ASSERT_EQ(run.status, 0) << run.stderrText;
         EXPECT_EQ(run.stderrText, "");
         for (const char* said :
@@ -597,6 +598,28 @@ TEST(Importer, ProjectArchiveBecomesACubicDatasetFile) {
         EXPECT_EQ(s[flip ? 18 + 3 : 3], 100 + 1024);  // x = 0, y = 1 of the first input slice
     }
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"f.dat", "o.dat", "p.inv3"}));
+}
+
+// Without --full a scan shorter than the grid edge is interpolated up until
+// its longest axis has that length, and volimport says so.
+TEST(FitResample, EnlargesASmallScanToTheEdge) {
+    const double spacing[3] = {1, 1, 1};
+    CubicShape shape;
+    std::string error;
+    const SampleGrid in = grid(2, 1, 1, {100, 300});
+    ASSERT_TRUE(fittedShape(in.dims, spacing, 4, 65535, shape, error));
+    SampleGrid out;
+    resampleFitted(in, spacing, shape, out);
+    EXPECT_EQ(std::vector<uint16_t>(out.samples.begin(), out.samples.begin() + 4),
+              (std::vector<uint16_t>{100, 150, 250, 300}));
+
+    ScratchDir dir;
+    writeProject(dir.file("p.inv3"), projectPlist(tinyMatrixDict(), tinySpacing()),
+                 int16Bytes(tinySamples()));
+    const ImportRun run(dir, "--inv3 %/p.inv3 -o %/o.dat");  // 3 x 2 x 4 mm
+    EXPECT_EQ(std::vector<int>(run.result.dims, run.result.dims + 3), (std::vector<int>{96, 64, 128}));
+    EXPECT_NE(run.stdoutText.find("(enlarged to fill the 128-voxel grid"), std::string::npos)
+        << run.stdoutText;
 }
 
 TEST(Importer, FailuresNameTheFileAndWriteNothing) {

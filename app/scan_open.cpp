@@ -1,0 +1,50 @@
+#include "app/scan_open.h"
+
+#include <cstdio>
+#include <new>
+
+#include "tools/volimport/importer.h"
+#include "tools/volimport/scan_kind.h"
+
+namespace app {
+
+namespace {
+constexpr int kDefaultGridEdge = 128;
+}
+
+int gridEdgeOf(const ViewerOptions& options) {
+    return options.gridEdge > 0 ? options.gridEdge : kDefaultGridEdge;
+}
+
+bool openScan(const ViewerOptions& options, OpenedScan& out, std::string& error) {
+    if (options.path.empty() && options.seriesUid.empty()) return true;
+    volimport::Options request;
+    request.input = volimport::scanKind(options.path, request.inputPath);
+    if (request.input == volimport::InputKind::Nifti) request.inputPath = options.path;
+    if (request.input == volimport::InputKind::None) {
+        if (options.seriesUid.empty()) return true;
+        error = options.path + ": --series applies to a DICOM folder only";
+        return false;
+    }
+    request.series = options.seriesUid;
+    const int edge = gridEdgeOf(options);
+    volimport::ImportedScan scan;
+    try {
+        if (!volimport::importScan(request, edge, stdout, stderr, scan, error)) return false;
+    } catch (const std::bad_alloc&) {
+        error = options.path + ": out of memory";
+        return false;
+    }
+    std::fputs(scan.report.c_str(), stdout);
+    std::fflush(stdout);
+    out.direct = true;
+    out.modality = scan.modality;
+    for (int a = 0; a < 3; ++a) {
+        out.placement.dims[a] = scan.cubic.dims[a];
+        out.placement.offset[a] = (edge - scan.cubic.dims[a]) / 2;
+    }
+    out.samples = std::move(scan.cubic.samples);
+    return true;
+}
+
+}  // namespace app
