@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -46,28 +45,29 @@ TEST(VolumeLoader, HandsOverTheVolumeAndTheImagesOfALoadOnThisThread) {
 // Samples held in memory land where a dataset file holding them at that
 // place puts them; a block reaching out of the grid is refused.
 TEST(VolumeLoader, PlacesSamplesFromMemoryWhereADatasetFileHasThem) {
-    const int offset[3] = {5, 6, 7}, dims[3] = {4, 3, 2};
-    const auto value = [&](int x, int y, int z) {
-        const bool inside = x >= offset[0] && x < offset[0] + dims[0] && y >= offset[1] &&
-                            y < offset[1] + dims[1] && z >= offset[2] && z < offset[2] + dims[2];
-        return static_cast<uint16_t>(inside ? 1000 + x * 37 + y * 11 + z * 5 : 0);
+    volume::PlacedSamples at;  // a 4 x 3 x 2 block from (5, 6, 7)
+    const auto inBlock = [&](int x, int y, int z) {
+        const int p[3] = {x - at.offset[0], y - at.offset[1], z - at.offset[2]};
+        for (int a = 0; a < 3; ++a)
+            if (p[a] < 0 || p[a] >= at.dims[a]) return false;
+        return true;
     };
+    const auto value = [&](int x, int y, int z) {
+        return uint16_t(inBlock(x, y, z) ? 1000 + x * 37 + y * 11 + z * 5 : 0);
+    };
+    at = {{4, 3, 2}, nullptr, {5, 6, 7}};
     TempDir dir;
     const std::string path =
         dir.write("block.dat", testing_support::datasetBytes(kEdge, kEdge, kEdge, value));
     std::vector<uint16_t> block;
-    for (int z = 0; z < dims[2]; ++z)
-        for (int y = 0; y < dims[1]; ++y)
-            for (int x = 0; x < dims[0]; ++x)
-                block.push_back(value(x + offset[0], y + offset[1], z + offset[2]));
-    volume::PlacedSamples placement;
-    std::copy(dims, dims + 3, placement.dims);
-    std::copy(offset, offset + 3, placement.offset);
+    for (int i = 0; i < kEdge * kEdge * kEdge; ++i)
+        if (inBlock(i % kEdge, i / kEdge % kEdge, i / kEdge / kEdge))
+            block.push_back(value(i % kEdge, i / kEdge % kEdge, i / kEdge / kEdge));
     testing::internal::CaptureStdout();
     const app::LoadedVolume file = app::VolumeLoader(path, kEdge).take();
-    const app::LoadedVolume memory = app::VolumeLoader(block, placement, "block", kEdge).take();
-    placement.offset[2] = kEdge - 1;
-    const app::LoadedVolume outside = app::VolumeLoader(block, placement, "block", kEdge).take();
+    const app::LoadedVolume memory = app::VolumeLoader(block, at, "block", kEdge).take();
+    at.offset[2] = kEdge - 1;
+    const app::LoadedVolume outside = app::VolumeLoader(block, at, "block", kEdge).take();
     testing::internal::GetCapturedStdout();
 
     ASSERT_TRUE(file.densityImage && memory.densityImage && memory.gradientImage);
