@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""Writes a synthetic head (skin, skull, brain in air) of 32^3 samples at 2 mm
-as a DICOM CT series in FOLDER/series and as FOLDER/head.nii.gz (MR-like
-values, RAS storage). usage: write_phantom_scans.py FOLDER"""
+"""usage: write_phantom_scans.py FOLDER: a synthetic head of 32^3 samples at 2 mm
+as a DICOM CT series in FOLDER/series and as FOLDER/head.nii.gz (MR-like values)."""
 import gzip, os, struct, sys
 import numpy as np
 from pydicom.dataset import Dataset, FileMetaDataset
@@ -27,11 +26,8 @@ for k in range(n):
 # NIfTI-1 int16 whose +x and +y run to the right and the front: DICOM's reversed.
 header = bytearray(352)
 struct.pack_into("<i", header, 0, 348)
-struct.pack_into("<8h", header, 40, 3, n, n, n, 1, 1, 1, 1)
-struct.pack_into("<hh2x8f", header, 70, 4, 16, 1, 2, 2, 2, 1, 1, 1, 1)
-struct.pack_into("<f", header, 108, 352.0)
-struct.pack_into("<hh", header, 252, 0, 1)
-struct.pack_into("<12f", header, 280, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0)
+struct.pack_into("<8h3f4h9f", header, 40, 3, n, n, n, 1, 1, 1, 1, 0, 0, 0, 0, 4, 16, 0, 1, 2, 2, 2, 1, 1, 1, 1, 352)
+struct.pack_into("<hh24x12f", header, 252, 0, 1, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0)
 header[344:348] = b"n+1\x00"
 with gzip.open(os.path.join(folder, "head.nii.gz"), "wb") as out:
     out.write(bytes(header) + ((hu[:, ::-1, ::-1] + 1000) // 3).astype("<i2").tobytes())

@@ -600,26 +600,16 @@ TEST(Importer, ProjectArchiveBecomesACubicDatasetFile) {
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"f.dat", "o.dat", "p.inv3"}));
 }
 
-// Without --full a scan shorter than the grid edge is interpolated up until
-// its longest axis has that length, and volimport says so.
+// Without --full a scan shorter than the grid edge is enlarged until its
+// longest axis has that length.
 TEST(FitResample, EnlargesASmallScanToTheEdge) {
-    const double spacing[3] = {1, 1, 1};
+    const int dims[3] = {2, 1, 3};
+    const double spacing[3] = {1, 2, 1};
     CubicShape shape;
     std::string error;
-    const SampleGrid in = grid(2, 1, 1, {100, 300});
-    ASSERT_TRUE(fittedShape(in.dims, spacing, 4, 65535, shape, error));
-    SampleGrid out;
-    resampleFitted(in, spacing, shape, out);
-    EXPECT_EQ(std::vector<uint16_t>(out.samples.begin(), out.samples.begin() + 4),
-              (std::vector<uint16_t>{100, 150, 250, 300}));
-
-    ScratchDir dir;
-    writeProject(dir.file("p.inv3"), projectPlist(tinyMatrixDict(), tinySpacing()),
-                 int16Bytes(tinySamples()));
-    const ImportRun run(dir, "--inv3 %/p.inv3 -o %/o.dat");  // 3 x 2 x 4 mm
-    EXPECT_EQ(std::vector<int>(run.result.dims, run.result.dims + 3), (std::vector<int>{96, 64, 128}));
-    EXPECT_NE(run.stdoutText.find("(enlarged to fill the 128-voxel grid"), std::string::npos)
-        << run.stdoutText;
+    ASSERT_TRUE(fittedShape(dims, spacing, 6, 65535, shape, error)) << error;
+    EXPECT_EQ(std::vector<int>(shape.dims, shape.dims + 3), (std::vector<int>{4, 4, 6}));
+    EXPECT_DOUBLE_EQ(shape.edge, 0.5);
 }
 
 TEST(Importer, FailuresNameTheFileAndWriteNothing) {
