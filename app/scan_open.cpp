@@ -21,11 +21,11 @@ bool openScan(const ViewerOptions& options, OpenedScan& out, std::string& error)
     volimport::Options request;
     request.input = volimport::scanKind(options.path, request.inputPath);
     if (request.input == volimport::InputKind::Nifti) request.inputPath = options.path;
-    if (request.input == volimport::InputKind::None) {
-        if (options.seriesUid.empty()) return true;
+    if (!options.seriesUid.empty() && request.input != volimport::InputKind::Dicom) {
         error = options.path + ": --series applies to a DICOM folder only";
         return false;
     }
+    if (request.input == volimport::InputKind::None) return true;
     request.series = options.seriesUid;
     const int edge = gridEdgeOf(options);
     volimport::ImportedScan scan;

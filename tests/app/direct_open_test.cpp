@@ -1,6 +1,5 @@
-// A DICOM series (named by one of its files) and a NIfTI file opened directly
-// show what volimport's dataset files of them show; a scan the importer
-// refuses ends the viewer before its window, with its message and status 2.
+// Scans opened directly show what volimport's dataset files of them show; a
+// scan the importer refuses ends the viewer before its window, with status 2.
 #include <gtest/gtest.h>
 
 #include "tests/common/run_command.h"

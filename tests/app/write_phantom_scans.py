@@ -6,12 +6,11 @@ import numpy as np
 from pydicom.dataset import Dataset, FileMetaDataset
 from pydicom.uid import ExplicitVRLittleEndian, generate_uid
 
-folder, n = sys.argv[1], 32
+folder, n, uid = sys.argv[1], 32, generate_uid()
 z, y, x = np.mgrid[0:n, 0:n, 0:n].astype(float)
 r = np.sqrt(((x - 15.5) / 13) ** 2 + ((y - 15.5) / 11) ** 2 + ((z - 13) / 14) ** 2)
 hu = np.select([r < 0.75, r < 0.9, r < 1.0], [40, 1200, 0], -1000).astype(np.int16)  # z, y, x
 os.makedirs(os.path.join(folder, "series"))
-uid = generate_uid()
 for k in range(n):
     ds, ds.file_meta = Dataset(), FileMetaDataset()
     ds.SOPClassUID, ds.SOPInstanceUID = "1.2.840.10008.5.1.4.1.1.2", generate_uid()
@@ -24,8 +23,7 @@ for k in range(n):
     ds.save_as(os.path.join(folder, "series", "slice%02d" % k), write_like_original=False)
 
 # NIfTI-1 int16 whose +x and +y run to the right and the front: DICOM's reversed.
-header = bytearray(352)
-struct.pack_into("<i", header, 0, 348)
+header = bytearray(struct.pack("<i", 348).ljust(352, b"\0"))
 struct.pack_into("<8h3f4h9f", header, 40, 3, n, n, n, 1, 1, 1, 1, 0, 0, 0, 0, 4, 16, 0, 1, 2, 2, 2, 1, 1, 1, 1, 352)
 struct.pack_into("<hh24x12f", header, 252, 0, 1, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0)
 header[344:348] = b"n+1\x00"

@@ -581,7 +581,7 @@ TEST(Importer, ProjectArchiveBecomesACubicDatasetFile) {
     for (bool flip : {false, true}) {
         SCOPED_TRACE(flip);
         const ImportRun run(
-            dir, flip ? "--inv3 %/p.inv3 -o %/f.dat --flip-z --full" : "--inv3 %/p.inv3 -o %/o.dat --full");
+            dir, std::string("--inv3 %/p.inv3 --full -o %/") + (flip ? "f.dat --flip-z" : "o.dat"));
         ASSERT_EQ(run.status, 0) << run.stderrText;
         EXPECT_EQ(run.stderrText, "");
         for (const char* said :
