@@ -39,10 +39,7 @@ bool openScan(const ViewerOptions& options, OpenedScan& out, std::string& error)
     std::fflush(stdout);
     out.direct = true;
     out.modality = scan.modality;
-    for (int a = 0; a < 3; ++a) {
-        out.placement.dims[a] = scan.cubic.dims[a];
-        out.placement.offset[a] = (edge - scan.cubic.dims[a]) / 2;
-    }
+    out.placement = volume::PlacedSamples::centred(scan.cubic.dims, nullptr, edge);
     out.samples = std::move(scan.cubic.samples);
     return true;
 }

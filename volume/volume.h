@@ -25,6 +25,10 @@ struct PlacedSamples {
     int dims[3] = {0, 0, 0};
     const uint16_t* samples = nullptr;
     int offset[3] = {0, 0, 0};
+
+    // `dims` in the middle of an edge^3 grid; an odd margin leaves the extra
+    // voxel at the high end.
+    static PlacedSamples centred(const int dims[3], const uint16_t* samples, int edge);
 };
 
 class Volume : public VolumeSource {

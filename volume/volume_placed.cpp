@@ -18,6 +18,16 @@ Volume::Volume(const PlacedSamples& scan, int edge, const std::string& name) {
     valueMode_ = Density;
 }
 
+PlacedSamples PlacedSamples::centred(const int dims[3], const uint16_t* samples, int edge) {
+    PlacedSamples placed;
+    placed.samples = samples;
+    for (int a = 0; a < 3; ++a) {
+        placed.dims[a] = dims[a];
+        placed.offset[a] = (edge - dims[a]) / 2;
+    }
+    return placed;
+}
+
 void Volume::loadPlaced(const PlacedSamples& scan, int edge, const char* name) {
     loadError_.clear();
     for (int a = 0; a < 3; ++a) {

@@ -42,10 +42,10 @@ TEST(VolumeLoader, HandsOverTheVolumeAndTheImagesOfALoadOnThisThread) {
     EXPECT_NE(progress.find(line), progress.rfind(line));
 }
 
-// Samples held in memory land where a dataset file holding them at that
-// place puts them; a block reaching out of the grid is refused.
-TEST(VolumeLoader, PlacesSamplesFromMemoryWhereADatasetFileHasThem) {
-    const int from[3] = {5, 6, 7}, to[3] = {9, 9, 9};  // a 4 x 3 x 2 block
+// Samples held in memory, centred, land where a dataset file holding them in
+// the middle of the grid has them.
+TEST(VolumeLoader, CentresSamplesFromMemoryAsADatasetFileHoldingThemThere) {
+    const int dims[3] = {4, 3, 2}, from[3] = {6, 6, 7}, to[3] = {10, 9, 9};
     const auto value = [&](int x, int y, int z) {
         const bool in = x >= from[0] && x < to[0] && y >= from[1] && y < to[1] && z >= from[2] && z < to[2];
         return uint16_t(in ? 1000 + x * 37 + y * 11 + z * 5 : 0);
@@ -59,7 +59,7 @@ TEST(VolumeLoader, PlacesSamplesFromMemoryWhereADatasetFileHasThem) {
         dir.write("block.dat", testing_support::datasetBytes(kEdge, kEdge, kEdge, value));
     const app::LoadedVolume file = app::VolumeLoader(path, kEdge).take();
     const app::LoadedVolume memory =
-        app::VolumeLoader(block, {{4, 3, 2}, nullptr, {5, 6, 7}}, "b", kEdge).take();
+        app::VolumeLoader(block, volume::PlacedSamples::centred(dims, nullptr, kEdge), "b", kEdge).take();
     ASSERT_TRUE(file.densityImage && memory.densityImage);
     EXPECT_EQ(std::memcmp(memory.densityImage.get(), file.densityImage.get(), kEdge * kEdge * kEdge), 0);
 }
