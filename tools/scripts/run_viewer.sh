@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# run_viewer.sh RUN_DIR [EXECUTABLE]
+# run_viewer.sh RUN_DIR [EXECUTABLE]  (a name in RUN_DIR or an absolute path)
 # Runs the viewer in RUN_DIR. On a desktop it simply runs. Without a display
 # it starts a private Xvfb, lets the viewer render with the head turned to
 # face the camera until its overlay shows a measured frame rate (120 frames,
@@ -12,9 +12,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 run_dir=$(cd "$1" && pwd)
 exe=${2:-volview}
+case $exe in /*) ;; *) exe=./$exe ;; esac  # a path of its own, or one in RUN_DIR
 cd "$run_dir"
 if [ -n "${DISPLAY:-}" ]; then
-  exec "./$exe"
+  exec "$exe"
 fi
 
 # Xvfb writes the display number it chose once it accepts connections.
@@ -25,7 +26,7 @@ trap 'kill $xvfb 2>/dev/null; rm -f "$numberFile"' EXIT
 for _ in $(seq 50); do [ -s "$numberFile" ] && break; sleep 0.1; done
 export DISPLAY=:$(head -1 "$numberFile")
 
-"./$exe" &
+"$exe" &
 viewer=$!
 for _ in $(seq 50); do
   window=$(xdotool search --name '^test$' 2>/dev/null | head -1) && [ -n "$window" ] && break
