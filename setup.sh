@@ -44,15 +44,22 @@ install_missing() {  # install_missing PACKAGE...
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Where we build, warnings are errors; a folder configured before that
-# option existed is configured again.
-configured() {  # configured DIR: true when DIR has a cache with warnings as errors
-  grep -qx 'VOLVIEW_WERROR:BOOL=ON' "$1/CMakeCache.txt" 2>/dev/null
+# Where we build, warnings are errors. A folder is configured again when its
+# cache lacks an option asked for (made before the option, or by another command).
+needs_configure() {  # needs_configure DIR [-DNAME=VALUE...]
+  local cache=$1/CMakeCache.txt option name; shift
+  [ -f "$cache" ] || return 0
+  for option in -DVOLVIEW_WERROR=ON "$@"; do
+    option=${option#-D}
+    name=${option%%=*}
+    [ "$(sed -n "s/^$name:[A-Z]*=//p" "$cache")" = "${option#*=}" ] || return 0
+  done
+  return 1
 }
 
 build() {  # build DIR [cmake options...]
   local dir=$1; shift
-  if ! configured "$dir"; then
+  if needs_configure "$dir" "$@"; then
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON "$@" >/dev/null
   fi
   cmake --build "$dir" -j"$(nproc)" -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate|^-- ' || true
@@ -61,7 +68,7 @@ build() {  # build DIR [cmake options...]
 
 # The fuzz targets: clang with libFuzzer, in a folder of their own.
 build_fuzzers() {  # build_fuzzers DIR
-  if ! configured "$1"; then
+  if needs_configure "$1"; then
     CC=clang CXX=clang++ cmake -S "$ROOT" -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DVOLVIEW_FUZZ=ON -DVOLVIEW_TESTS=OFF -DVOLVIEW_WERROR=ON >/dev/null
   fi
@@ -101,7 +108,7 @@ check_windows_imports() {  # check_windows_imports EXE...: fails naming each DLL
 # The Windows build, its tests under Wine on a private Xvfb, and the package.
 windows() {
   local dir=build-windows
-  if ! configured "$dir"; then
+  if needs_configure "$dir"; then
     cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON >/dev/null
   fi
@@ -138,7 +145,8 @@ windows() {
   # the dataset too large for a 2 GiB address-space limit: under that limit
   # Wine's glu32 dies in gluBuild2DMipmaps (strtod on a null GL version
   # string, exception 0xc0000417) before the loader's box comes (open).
-  configured build || cmake -S "$ROOT" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON >/dev/null
+  needs_configure build -DVOLVIEW_TESTS=ON &&
+    cmake -S "$ROOT" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON -DVOLVIEW_TESTS=ON >/dev/null
   cmake --build build -j"$(nproc)" --target viewer_run_test program_faults_test dataset_faults_test >/dev/null
   echo "== end to end (Windows build, under Wine)"
   export WINEPREFIX=$ROOT/$dir/wineprefix
@@ -168,7 +176,7 @@ FILTERS
 case "$MODE" in
   run)
     install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}"
-    build build
+    build build -DVOLVIEW_TESTS=OFF  # without the test libraries
     prepare_data build
     exec tools/scripts/run_viewer.sh build/run
     ;;
@@ -176,7 +184,7 @@ case "$MODE" in
     install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
     echo "== format (clang-format 14)"
     tools/scripts/check_format.sh
-    build build
+    build build -DVOLVIEW_TESTS=ON
     prepare_data build
     build build-asan -DVOLVIEW_SANITIZE=ON
     prepare_data build-asan
