@@ -7,7 +7,8 @@
 # RUN_DIR/../volview.png, closes the window through its close box and
 # prints where the picture is. VOLVIEW_KEYS (xdotool key names, e.g. "2")
 # are typed once the head is turned, and VOLVIEW_PICTURE names another
-# picture file: together they make the README's screenshots.
+# picture file: together they make the README's screenshots. VOLVIEW_FRAMES
+# sets how many frames to wait for instead of 121.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 run_dir=$(cd "$1" && pwd)
@@ -39,7 +40,7 @@ fi
 # One pixel of pointer movement is one degree of turn: (0, 90) faces the camera.
 xdotool mousemove --window "$window" 0 90
 [ -z "${VOLVIEW_KEYS:-}" ] || xdotool key --window "$window" ${VOLVIEW_KEYS}
-if ! "$here/wait_for_frames.py" test 121 180; then
+if ! "$here/wait_for_frames.py" test "${VOLVIEW_FRAMES:-121}" 180; then
   echo "run_viewer: the viewer did not show a measured frame rate in time; the screenshot shows what it had" >&2
 fi
 picture=${VOLVIEW_PICTURE:-$(dirname "$run_dir")/volview.png}
