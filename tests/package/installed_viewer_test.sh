@@ -17,7 +17,8 @@ work=$(mktemp -d)
 trap 'dpkg -r volview >/dev/null; rm -rf "$work"' EXIT
 mkdir "$work/run"
 ln -s "$(dpkg -L volview | grep '/skewed_head.dat$')" "$work/run/skewed_head.dat"
-env -u DISPLAY VOLVIEW_FRAMES=3 timeout 120 "$here/../../tools/scripts/run_viewer.sh" "$work/run" "$(dpkg -L volview | grep '/bin/volview$')" >/dev/null
+env -u DISPLAY VOLVIEW_FRAMES=3 timeout 120 "$here/../../tools/scripts/run_viewer.sh" "$work/run" "$(dpkg -L volview | grep '/bin/volview$')" >/dev/null ||
+  { echo "installed_viewer_test: the installed viewer did not run to its end" >&2; exit 1; }
 colours=$(identify -format %k "$work/volview.png")  # a drawn head has hundreds, an empty window one
 echo "installed_viewer_test: $(basename "$deb") installed, its volview drew $colours colours"
 [ "$colours" -gt 100 ]
