@@ -22,11 +22,10 @@ BUILD_PACKAGES=(
 # Running the viewer without a desktop (Xvfb, screenshot, closing it) and
 # the CT example the default dataset is made from.
 RUN_PACKAGES=(xvfb xdotool x11-apps x11-utils imagemagick python3 python3-xlib invesalius-examples)
-# The test suite, the format check and the fuzz targets (clang, libFuzzer).
-TEST_PACKAGES=(
-  libgtest-dev python3-pydicom python3-numpy
-  clang libclang-rt-14-dev clang-format-14
-)
+# The test suite (and its DICOM and NIfTI files, written by a script).
+TEST_PACKAGES=(libgtest-dev python3-pydicom python3-numpy)
+# clang: the format check, the fuzz targets (libFuzzer) and the optimised build.
+CLANG_PACKAGES=(clang libclang-rt-14-dev clang-format-14)
 # The Windows build: cross compiler, Wine to test it, zlib and GoogleTest
 # sources for it, zip for the package.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev googletest zip)
@@ -181,7 +180,8 @@ case "$MODE" in
     exec tools/scripts/run_viewer.sh build/run
     ;;
   test)
-    install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${CLANG_PACKAGES[@]}" \
+      "${WINDOWS_PACKAGES[@]}"
     echo "== format (clang-format 14)"
     tools/scripts/check_format.sh
     build build -DVOLVIEW_TESTS=ON
