@@ -1,7 +1,8 @@
-// The gradient image.
+// The gradient image and the shading.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "tests/volume/dataset_builder.h"
 #include "volume/volume.h"
@@ -45,6 +46,23 @@ TEST(GradientImage, TexelsHoldAPlainCentralDifferenceOfTheSamplesAndTheirDensity
     // Straight along +x: the normalised 1.0 is stored as 255, not wrapped to 0.
     auto ramp = loadCube(e, [](int x, int, int) { return static_cast<uint16_t>(10 * x); });
     EXPECT_EQ(ramp->createGradientTexture(e)[4 * (3 + e * (3 + e * 2))], 255);
+}
+
+// The default lighting: the shade is read back as the colour bytes of a white
+// colour table scaled by it.
+TEST(Shading, DefaultCoefficientsFromAmbientAloneToFullLight) {
+    auto volume = loadCube(6, [](int x, int, int) { return static_cast<uint16_t>(1000 - 10 * x); });
+    const std::vector<uint32_t> white(volume::Volume::kColorTableSize, 0xFFFFFFFFu);
+    volume->setColorTable(white.data());
+    const auto shade = [&](support::Vector3 light) {  // at (3, 3, 3), whose gradient points along -x
+        volume->setLightDirection(light);
+        volume->computeShading(0);
+        volume->setValueMode(volume::ShadedColor);
+        return volume->value(3, 3, 3) & 0xFFu;
+    };
+    EXPECT_EQ(shade({-1, 0, 0}), 255u);
+    EXPECT_EQ(shade({1, 0, 0}), 25u);     // facing away: 255 * 0.1
+    EXPECT_EQ(shade({-5, -1, 0}), 170u);  // d = 5 / sqrt(26): 255 * (0.6 * d^40 + 0.3 * d + 0.1) = 170.3
 }
 
 }  // namespace
