@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine for volview and runs it or its tests.
-#   ./setup.sh run    install what is missing, build, prepare the default data, run the viewer
-#   ./setup.sh test   install what is missing, build (plain and sanitizer), run every test,
+#   ./setup.sh run    install what is missing for it, build, prepare the default data, run the viewer
+#   ./setup.sh test   install everything missing, build (plain, sanitizer, optimised with clang),
+#                     run every test, build, install and start the Linux package (.deb),
 #                     then the Windows part below
 #   ./setup.sh windows  cross-build for 64-bit Windows (mingw-w64) into build-windows/,
 #                     run its tests under Wine and write build-windows/volview-windows-x64.zip
@@ -11,25 +12,27 @@ cd "$(dirname "$0")"
 ROOT=$PWD
 MODE=${1:-run}
 
-# Debian packages the build, the tests and the default dataset need.
-PACKAGES=(
+# Debian packages, by purpose; each command installs only the lists it needs.
+BUILD_PACKAGES=(
   build-essential cmake pkg-config
-  clang libclang-rt-14-dev clang-format-14
-  libgtest-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
-  zlib1g-dev libstb-dev
-  xvfb xdotool x11-apps x11-utils imagemagick python3 python3-xlib
-  invesalius-examples
-  libgdcm-dev libnifti2-dev python3-pydicom python3-numpy
-  # The Windows build: cross compiler, Wine to test it, zlib and GoogleTest
-  # sources for it, zip for the package.
-  g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev googletest zip
+  zlib1g-dev libstb-dev libgdcm-dev libnifti2-dev
 )
+# Running the viewer without a desktop (Xvfb, screenshot, closing it) and
+# the CT example the default dataset is made from.
+RUN_PACKAGES=(xvfb xdotool x11-apps x11-utils imagemagick python3 python3-xlib invesalius-examples)
+# The test suite (and its DICOM and NIfTI files, written by a script).
+TEST_PACKAGES=(libgtest-dev python3-pydicom python3-numpy)
+# clang: the format check, the fuzz targets (libFuzzer) and the optimised build.
+CLANG_PACKAGES=(clang libclang-rt-14-dev clang-format-14)
+# The Windows build: cross compiler, Wine to test it, zlib and GoogleTest
+# sources for it, zip for the package.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev googletest zip)
 
-install_missing() {
+install_missing() {  # install_missing PACKAGE...
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -40,10 +43,23 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Where we build, warnings are errors. A folder is configured again when its
+# cache lacks an option asked for (made before the option, or by another command).
+needs_configure() {  # needs_configure DIR [-DNAME=VALUE...]
+  local cache=$1/CMakeCache.txt option name; shift
+  [ -f "$cache" ] || return 0
+  for option in -DVOLVIEW_WERROR=ON "$@"; do
+    option=${option#-D}
+    name=${option%%=*}
+    [ "$(sed -n "s/^$name:[A-Z]*=//p" "$cache")" = "${option#*=}" ] || return 0
+  done
+  return 1
+}
+
 build() {  # build DIR [cmake options...]
   local dir=$1; shift
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  if needs_configure "$dir" "$@"; then
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON "$@" >/dev/null
   fi
   cmake --build "$dir" -j"$(nproc)" -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate|^-- ' || true
   test "${PIPESTATUS[0]}" -eq 0
@@ -51,9 +67,9 @@ build() {  # build DIR [cmake options...]
 
 # The fuzz targets: clang with libFuzzer, in a folder of their own.
 build_fuzzers() {  # build_fuzzers DIR
-  if [ ! -f "$1/CMakeCache.txt" ]; then
+  if needs_configure "$1"; then
     CC=clang CXX=clang++ cmake -S "$ROOT" -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DVOLVIEW_FUZZ=ON -DVOLVIEW_TESTS=OFF >/dev/null
+      -DVOLVIEW_FUZZ=ON -DVOLVIEW_TESTS=OFF -DVOLVIEW_WERROR=ON >/dev/null
   fi
   cmake --build "$1" -j"$(nproc)" --target fuzzers -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate|^-- ' || true
   test "${PIPESTATUS[0]}" -eq 0
@@ -69,16 +85,36 @@ prepare_data() {
   fi
 }
 
+# DLLs that every 64-bit Windows has. An .exe importing any other does not
+# start on a machine without it, though Wine here may still find one.
+WINDOWS_SYSTEM_DLLS=(
+  kernel32 user32 gdi32 opengl32 glu32 msvcrt advapi32 shell32 ole32 oleaut32 comdlg32 comctl32
+  ws2_32 winmm imm32 version shlwapi bcrypt crypt32 dbghelp psapi ntdll ucrtbase
+)
+check_windows_imports() {  # check_windows_imports EXE...: fails naming each DLL outside that list
+  local exe dll name bad=0
+  for exe in "$@"; do
+    while read -r dll; do
+      name=$(tr '[:upper:]' '[:lower:]' <<<"${dll%.*}")
+      [[ " ${WINDOWS_SYSTEM_DLLS[*]} " == *" $name "* || $name == api-ms-win-* ]] && continue
+      echo "windows: $exe imports $dll, which Windows does not have" >&2
+      bad=1
+    done < <(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+  done
+  return $bad
+}
+
 # The Windows build, its tests under Wine on a private Xvfb, and the package.
 windows() {
   local dir=build-windows
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
+  if needs_configure "$dir"; then
     cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON >/dev/null
   fi
   cmake --build "$dir" -j"$(nproc)" -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate|^-- ' || true
   test "${PIPESTATUS[0]}" -eq 0
   cp "$dir"/tools/volimport.exe "$dir"/tools/voldump.exe "$dir"/tools/volphantom.exe "$dir/run/"
+  check_windows_imports "$dir"/run/*.exe
   local numberFile
   numberFile=$(mktemp)
   Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$numberFile" 2>/dev/null &
@@ -108,7 +144,8 @@ windows() {
   # the dataset too large for a 2 GiB address-space limit: under that limit
   # Wine's glu32 dies in gluBuild2DMipmaps (strtod on a null GL version
   # string, exception 0xc0000417) before the loader's box comes (open).
-  [ -f build/CMakeCache.txt ] || cmake -S "$ROOT" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  needs_configure build -DVOLVIEW_TESTS=ON &&
+    cmake -S "$ROOT" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON -DVOLVIEW_TESTS=ON >/dev/null
   cmake --build build -j"$(nproc)" --target viewer_run_test program_faults_test dataset_faults_test >/dev/null
   echo "== end to end (Windows build, under Wine)"
   export WINEPREFIX=$ROOT/$dir/wineprefix
@@ -129,28 +166,37 @@ FILTERS
   mkdir -p "$package"
   cp "$dir"/run/*.exe "$dir"/run/*.txt "$dir/run/skewed_head.dat" "$package/"
   cp docs/windows-readme.txt "$package/README.txt"
+  # Shipped without debug information; the build folder keeps it.
+  x86_64-w64-mingw32-strip "$package"/*.exe
   (cd "$dir/package" && zip -qr ../volview-windows-x64.zip volview)
   echo "windows: wrote $dir/volview-windows-x64.zip"
 }
 
-install_missing
 case "$MODE" in
   run)
-    build build
+    install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}"
+    build build -DVOLVIEW_TESTS=OFF  # without the test libraries
     prepare_data build
     exec tools/scripts/run_viewer.sh build/run
     ;;
   test)
+    install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${CLANG_PACKAGES[@]}" \
+      "${WINDOWS_PACKAGES[@]}"
     echo "== format (clang-format 14)"
     tools/scripts/check_format.sh
-    build build
+    build build -DVOLVIEW_TESTS=ON
     prepare_data build
     build build-asan -DVOLVIEW_SANITIZE=ON
     prepare_data build-asan
+    echo "== optimised build (Release, clang, warnings as errors; packaged below, its tests not run)"
+    CC=clang CXX=clang++ build build-release -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
+    prepare_data build-release
     echo "== tests (plain build)"
     (cd build && ctest --output-on-failure -j2)
     echo "== tests (address and undefined-behaviour sanitizers)"
     (cd build-asan && ctest --output-on-failure -j2)
+    echo "== the Linux package, installed and started"
+    tests/package/installed_viewer_test.sh build-release
     echo "== fuzzing (libFuzzer, address and undefined-behaviour sanitizers)"
     build_fuzzers build-fuzz
     tests/fuzz/run_fuzzers.sh build-fuzz "${VOLVIEW_FUZZ_SECONDS:-40}"
@@ -158,6 +204,7 @@ case "$MODE" in
     windows
     ;;
   windows)
+    install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
     windows
     ;;
   *)

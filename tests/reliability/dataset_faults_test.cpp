@@ -39,11 +39,11 @@ void expectStoppedWithBox(const ViewerRun& run, const std::string& problem) {
 
 TEST(DatasetFaults, EachBadDatasetEndsTheRunWithItsProblem) {
     const std::string ball = testing_support::datasetBytes(16, 16, 16, [](int, int, int) { return 1000; });
-    const std::string notRegular = "is not a regular file (a device or a pipe)";
+    const char* notRegular = "is not a regular file (a device or a pipe)";
     const struct {
         const char* what;
         Damage damage;
-        std::string problem;
+        const char* problem;
     } rows[] = {
         {"a header announcing 65535 x 65535 x 65535",
          {Damage::content, datasetHeader(65535, 65535, 65535) + "\x01\x02\x03\x04"},

@@ -1,6 +1,7 @@
 // The density image and the transfer-function table.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "tests/volume/dataset_builder.h"
@@ -53,6 +54,15 @@ TEST(TransferTable, TakesEverySixteenthColour) {
         EXPECT_EQ(e[2], row.b);
         EXPECT_EQ(e[3], row.a);
     }
+}
+
+TEST(TransferTable, DefaultColourBandsStartAndEndAtTheirSamples) {
+    auto volume = loadCube(4, [](int, int, int) { return uint16_t{0}; });
+    const uint32_t* colors = volume->colorTable();
+    const std::pair<int, uint32_t> rows[] = {{299, 0u},           {300, 0xFF00000Fu},  {1099, 0xFF00000Fu},
+                                             {1100, 0xFFFF002Fu}, {1299, 0xFFFF002Fu}, {1300, 0xFFFFFFA0u},
+                                             {4094, 0xFFFFFFA0u}};
+    for (const auto& [sample, word] : rows) EXPECT_EQ(colors[sample], word) << sample;
 }
 
 TEST(TransferTable, FollowsTheColourTable) {
