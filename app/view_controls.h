@@ -29,7 +29,7 @@ constexpr int kZoomSteps = 6;
 float zoomFactor(int zoomStep);
 
 // How far one press of ',' or '.' moves the cut, in slice parameter.
-constexpr float kCutStep = 0.02f;
+constexpr float kCutStep = 0.04f;
 // How long a look's name stays on screen after it changes.
 constexpr std::chrono::seconds kLookNameTime{2};
 

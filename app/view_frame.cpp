@@ -13,20 +13,20 @@
 namespace app {
 namespace {
 
-// Every input, one line each, for the help list.
-constexpr const char* kHelpLines[] = {
-    "mouse position     turn the volume",
-    "left / right press threshold down / up",
-    "1  2  3            surface, transparency, wobble",
-    "wheel  +  -        zoom about the centre",
-    "l  L               next / previous look",
-    "[  ]               shift the look down / up",
-    "c                  cut on / off",
-    ",  .               cut away from / towards you",
-    "s  F12             save a screenshot",
-    "r                  back to the start",
-    "h  F1              this list on / off",
-    "Esc  q             quit",
+// Every input and what it does, one line each, for the help list.
+constexpr const char* kHelpLines[][2] = {
+    {"mouse position", "turn the volume"},
+    {"left / right press", "threshold down / up"},
+    {"1  2  3", "surface, transparency, wobble"},
+    {"wheel  +  -", "zoom about the centre"},
+    {"l  L", "next / previous look"},
+    {"[  ]", "shift the look down / up"},
+    {"c", "cut on / off"},
+    {",  .", "cut away from / towards you"},
+    {"s  F12", "save a screenshot"},
+    {"r", "back to the start"},
+    {"h  F1", "this list on / off"},
+    {"Esc  q", "quit"},
 };
 
 // The window's design area is 400 x 400 with y down.
@@ -101,8 +101,9 @@ void drawViewText(const Viewer& viewer) {
     }
     if (!viewControls.help) return;
     float helpY = 60.0f;
-    for (const char* help : kHelpLines) {
-        printAt(viewer, 20, helpY, help);
+    for (const auto& help : kHelpLines) {
+        printAt(viewer, 20, helpY, help[0]);
+        printAt(viewer, 150, helpY, help[1]);
         helpY += 16.0f;
     }
 }
