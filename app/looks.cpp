@@ -18,8 +18,12 @@ const std::vector<Look> kLooks = {
     // The lit skin: the surface between air and soft tissue (about -250 HU).
     {"CT skin", false, kCtTable, 0.19f, true, false},
     // Contrast-filled vessels (150 to 500 HU) in red over a faint veil of bone.
-    {"CT vessels", false, {{0, {0, 0, 0, 0}}, {1174, {230, 40, 30, 140}}, {1524, {255, 255, 240, 12}}}, 0.3f,
-     false, true},
+    {"CT vessels",
+     false,
+     {{0, {0, 0, 0, 0}}, {1174, {230, 40, 30, 140}}, {1524, {255, 255, 240, 12}}},
+     0.3f,
+     false,
+     true},
     // Grey soft tissue rising with the value, the brightest tissue lit.
     {"MR", true, {{0, {0, 0, 0, 0}}, {500, {60, 60, 60, 0}}, {4095, {255, 255, 255, 90}}}, 0.35f, true, true},
 };

@@ -58,7 +58,8 @@ std::string saveScreenshot(std::string& error) {
     // GL reads the bottom row first; PNG wants the top row first.
     stbi_flip_vertically_on_write(1);
     std::vector<uint8_t> png;
-    if (stbi_write_png_to_func(appendBytes, &png, width, height, 3, pixels.data(), static_cast<int>(row)) == 0 ||
+    if (stbi_write_png_to_func(appendBytes, &png, width, height, 3, pixels.data(), static_cast<int>(row)) ==
+            0 ||
         png.empty()) {
         error = "cannot encode the picture";
         return "";

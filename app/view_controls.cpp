@@ -33,7 +33,8 @@ void nameLookOnScreen() { viewControls.lookShownUntil = std::chrono::steady_cloc
 
 void shiftLevel(int notches) {
     viewControls.shift += notches;
-    viewerState.threshold = lookThreshold(looks()[static_cast<std::size_t>(viewControls.look)], viewControls.shift);
+    viewerState.threshold =
+        lookThreshold(looks()[static_cast<std::size_t>(viewControls.look)], viewControls.shift);
     viewControls.tableStale = true;
 }
 
@@ -108,7 +109,9 @@ bool handleViewKey(unsigned virtualKey) {
     return false;
 }
 
-void zoomBy(int notches) { viewControls.zoomStep = std::clamp(viewControls.zoomStep + notches, 0, kZoomSteps); }
+void zoomBy(int notches) {
+    viewControls.zoomStep = std::clamp(viewControls.zoomStep + notches, 0, kZoomSteps);
+}
 
 bool atStartState() {
     return viewControls.zoomStep == 0 && !viewControls.cut && viewControls.shift == 0 &&

@@ -91,7 +91,8 @@ void drawViewText(const Viewer& viewer) {
         y -= 18.0f;
     }
     if (viewControls.zoomStep != 0) {
-        std::snprintf(line, sizeof line, "zoom %.1f x", static_cast<double>(zoomFactor(viewControls.zoomStep)));
+        std::snprintf(line, sizeof line, "zoom %.1f x",
+                      static_cast<double>(zoomFactor(viewControls.zoomStep)));
         printAt(viewer, 20, y, line);
         y -= 18.0f;
     }

@@ -32,7 +32,8 @@ void defineVolumeTexture(GLenum unit, GLuint name, GLenum internalFormat, GLenum
 
 }  // namespace
 
-std::vector<volume::TextureBox> transparentBoxesFor(const volume::DensityBounds* bounds, const uint8_t* table) {
+std::vector<volume::TextureBox> transparentBoxesFor(const volume::DensityBounds* bounds,
+                                                    const uint8_t* table) {
     if (bounds == nullptr || table == nullptr) return wholeVolume();
     const int level = lowestTransparentTexel(table, 256);
     if (level < 0) return {};

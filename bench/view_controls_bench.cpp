@@ -27,7 +27,8 @@ struct State {
     bool cut;
 };
 
-constexpr State kStates[] = {{"start", 0, false}, {"zoom_4x", 4, false}, {"cut", 0, true}, {"zoom_4x_cut", 4, true}};
+constexpr State kStates[] = {
+    {"start", 0, false}, {"zoom_4x", 4, false}, {"cut", 0, true}, {"zoom_4x_cut", 4, true}};
 
 double framesPerSecond(app::Viewer& viewer, int frames) {
     app::drawFrame(viewer);  // warm-up, and the first frame of the new state

@@ -20,7 +20,7 @@ enum class MouseButton { left, right, middle };
 struct KeyInput {
     enum class Kind { character, keypadDigit, keypadDecimal, other };
     Kind kind = Kind::other;
-    int value = 0;  // the character, or the keypad digit 0 to 9
+    int value = 0;            // the character, or the keypad digit 0 to 9
     unsigned virtualKey = 0;  // WM_KEYDOWN's wParam: VK_F1.., VK_ESCAPE, or 0
     bool numLock = false;
     bool shift = false;
