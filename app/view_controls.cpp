@@ -109,8 +109,12 @@ bool handleViewKey(unsigned virtualKey) {
     return false;
 }
 
-void zoomBy(int notches) {
-    viewControls.zoomStep = std::clamp(viewControls.zoomStep + notches, 0, kZoomSteps);
+void zoomBy(int steps) { viewControls.zoomStep = std::clamp(viewControls.zoomStep + steps, 0, kZoomSteps); }
+
+void turnWheel(int delta) {
+    viewControls.wheelTurn += delta;
+    zoomBy(viewControls.wheelTurn / WHEEL_DELTA);
+    viewControls.wheelTurn %= WHEEL_DELTA;
 }
 
 bool atStartState() {

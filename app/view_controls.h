@@ -12,8 +12,9 @@ namespace app {
 struct ViewControls {
     int startLook = 0;  // index in looks()
     int look = 0;
-    int shift = 0;     // level shift in notches
-    int zoomStep = 0;  // zoom factor 2^(zoomStep / 2), 0 to kZoomSteps
+    int shift = 0;      // level shift in notches
+    int zoomStep = 0;   // zoom factor 2^(zoomStep / 2), 0 to kZoomSteps
+    int wheelTurn = 0;  // wheel turn short of a whole notch
     bool cut = false;
     float cutOffset = 0.0f;  // the cut plane's slice parameter less the volume centre's
     bool help = false;
@@ -44,8 +45,12 @@ bool handleViewCharacter(int character);
 // is none of ours.
 bool handleViewKey(unsigned virtualKey);
 
-// The wheel turned by `notches` (positive away from the user: zoom in).
-void zoomBy(int notches);
+// Zoom in (positive) or out by whole steps.
+void zoomBy(int steps);
+
+// The wheel turned by `delta` (WHEEL_DELTA a notch, positive away from the
+// user: zoom in); finer wheels add up to whole notches.
+void turnWheel(int delta);
 
 // True while zoom, cut, shift and look are as at the start.
 bool atStartState();

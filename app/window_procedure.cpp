@@ -45,7 +45,7 @@ intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t w
         handleViewKey(static_cast<unsigned>(wParam));
         break;
     case WM_MOUSEWHEEL:
-        zoomBy(static_cast<int16_t>(platform::hiWord(static_cast<intptr_t>(wParam))) / WHEEL_DELTA);
+        turnWheel(static_cast<int16_t>(platform::hiWord(static_cast<intptr_t>(wParam))));
         break;
     case WM_MOUSEMOVE:
         viewerState.mouseX = static_cast<int32_t>(platform::loWord(lParam));
