@@ -3,8 +3,14 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstdio>
+#include <string>
+
 #include "app/render_passes.h"
+#include "app/screenshot.h"
 #include "app/slice_bounds.h"
+#include "app/view_controls.h"
+#include "app/view_frame.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "glext/viewer_entry_points.h"
@@ -43,19 +49,33 @@ bool renderVolume(Viewer& viewer) {
     glTranslatef(-0.5f, -0.5f, -0.5f);
     float modelview[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    applyViewControls(viewer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
     if (viewerState.showIsosurface) {
-        loadSliceRects(sliceRects(isosurfaceBoxes(viewer), modelview, wobbleReach()));
+        loadSliceRects(withCut(sliceRects(isosurfaceBoxes(viewer), modelview, wobbleReach()), modelview));
         drawIsosurfacePass(viewer.sliceLists, viewerState.threshold, viewerState.wobble);
     }
     if (viewerState.showTransparent) {
-        loadSliceRects(sliceRects(viewer.transparentBoxes, modelview, wobbleReach()));
+        loadSliceRects(withCut(sliceRects(viewer.transparentBoxes, modelview, wobbleReach()), modelview));
         drawTransparentPass(viewer.sliceLists, viewerState.wobble);
     }
     glPopMatrix();
     return true;
+}
+
+// Saves the frame about to be shown; says where on standard output.
+void saveWindowPicture() {
+    viewControls.screenshotWanted = false;
+    std::string error;
+    const std::string path = saveScreenshot(error);
+    if (path.empty()) {
+        std::fprintf(stderr, "volview: no screenshot saved: %s\n", error.c_str());
+    } else {
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+    }
 }
 
 // Shows the off-screen image over the whole window, upright, with the rate.
@@ -70,6 +90,8 @@ void composite(const Viewer& viewer) {
     glTranslatef(20, 30, -10);
     viewer.font->print("FPS %f", static_cast<double>(viewer.frameTimer->framesPerSecond()));
     glPopMatrix();
+    drawViewText(viewer);
+    if (viewControls.screenshotWanted) saveWindowPicture();
     platform::swapBuffers(viewer.windowDC);
 }
 

@@ -98,6 +98,12 @@ int runFrameLoop(Viewer& viewer);
 // defines the depth texture, in the current (off-screen) context.
 void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded);
 
+// Where the transparent pass can leave a mark with a transfer table (256
+// RGBA entries): the blocks that reach its lowest density with an opaque
+// entry; everywhere when the bounds or the table are unknown.
+std::vector<volume::TextureBox> transparentBoxesFor(const volume::DensityBounds* bounds,
+                                                    const uint8_t* table);
+
 // Define the texture objects of the volume's images on their units, with
 // their formats and sampling (image: edge^3 texels; table: RGBA entries).
 void defineDensityTexture(GLuint name, int edge, const uint8_t* image);

@@ -10,9 +10,11 @@
 #include <string>
 #include <utility>
 
+#include "app/looks.h"
 #include "app/offscreen_request.h"
 #include "app/program_chain.h"
 #include "app/program_folder.h"
+#include "app/view_controls.h"
 #include "app/viewer.h"
 #include "app/window_procedure.h"
 #include "glext/extensions.h"
@@ -155,6 +157,13 @@ int runViewer(const ViewerOptions& options, int pbufferEdge) {
     viewer.pbufferEdge = pbufferEdge;
     viewer.options = options;
     if (!options.path.empty()) viewer.datasetPath = options.path;
+    std::string lookProblem;
+    const int look = startLookFor("", options.look, lookProblem);
+    if (look < 0) {
+        std::fprintf(stderr, "volview: %s\n", lookProblem.c_str());
+        return kExitCannotStart;
+    }
+    startInLook(look);
     const int status = startViewer(viewer);
     return status == kStarted ? runFrameLoop(viewer) : status;
 }
@@ -167,6 +176,11 @@ int startViewer(Viewer& viewer) {
     if (!openScan(viewer.options, viewer.scan, scanProblem)) {
         platform::messageBox(nullptr, scanProblem.c_str(), "volview", MB_ICONEXCLAMATION);
         return kExitCannotStart;
+    }
+    // A scan opened directly starts in the look its modality suggests.
+    if (viewer.scan.direct && viewer.options.look.empty()) {
+        std::string unused;
+        startInLook(startLookFor(viewer.scan.modality, "", unused));
     }
     if (!createWindowAndContext(viewer)) return cannotStart("cannot create the window or its GL context");
     if (!initEntryPoints()) return cannotStart("");

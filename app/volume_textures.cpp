@@ -30,16 +30,15 @@ void defineVolumeTexture(GLenum unit, GLuint name, GLenum internalFormat, GLenum
                       GL_UNSIGNED_BYTE, image);
 }
 
-// Where the transparent pass can leave a mark: the blocks that reach the
-// lowest density with an opaque table entry; everywhere when that is unknown.
-std::vector<volume::TextureBox> transparentBoxes(const volume::DensityBounds* bounds, const uint8_t* table) {
+}  // namespace
+
+std::vector<volume::TextureBox> transparentBoxesFor(const volume::DensityBounds* bounds,
+                                                    const uint8_t* table) {
     if (bounds == nullptr || table == nullptr) return wholeVolume();
     const int level = lowestTransparentTexel(table, 256);
     if (level < 0) return {};
     return bounds->boxesAtLeast(static_cast<uint8_t>(level));
 }
-
-}  // namespace
 
 void defineDensityTexture(GLuint name, int edge, const uint8_t* image) {
     defineVolumeTexture(kDensityUnit, name, GL_ALPHA8, GL_ALPHA, edge, image);
@@ -74,7 +73,7 @@ void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
     std::fputs("loading gradient texture\n", stdout);
     defineGradientTexture(viewer.gradientTexture, kGridEdge, loaded.gradientImage.get());
     defineTransferTexture(viewer.transferTexture, 256, loaded.transferTable.get());
-    viewer.transparentBoxes = transparentBoxes(viewer.densityBounds.get(), loaded.transferTable.get());
+    viewer.transparentBoxes = transparentBoxesFor(viewer.densityBounds.get(), loaded.transferTable.get());
 
     // Defined for the programs' use; never written. Unit 3 stays active.
     vgl::glActiveTexture(GL_TEXTURE3);

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "app/view_controls.h"
 #include "app/viewer_state.h"
 #include "glext/viewer_entry_points.h"
 
@@ -38,6 +39,13 @@ intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t w
         if (wParam == '1') viewerState.showIsosurface = !viewerState.showIsosurface;
         if (wParam == '2') viewerState.showTransparent = !viewerState.showTransparent;
         if (wParam == '3') viewerState.wobble = !viewerState.wobble;
+        handleViewCharacter(static_cast<int>(wParam));
+        break;
+    case WM_KEYDOWN:
+        handleViewKey(static_cast<unsigned>(wParam));
+        break;
+    case WM_MOUSEWHEEL:
+        turnWheel(static_cast<int16_t>(platform::hiWord(static_cast<intptr_t>(wParam))));
         break;
     case WM_MOUSEMOVE:
         viewerState.mouseX = static_cast<int32_t>(platform::loWord(lParam));

@@ -1,6 +1,7 @@
 // The viewer window's procedure: keys 1, 2 and 3 switch the passes and the
 // wobble, the cursor position turns the volume, the mouse buttons move the
-// isosurface threshold, and the close box ends the frame loop.
+// isosurface threshold, and the close box ends the frame loop. The other
+// keys and the wheel go to the view controls (view_controls.h).
 #pragma once
 
 #include <cstdint>

@@ -57,10 +57,15 @@ void MessageQueue::button(Window* window, MouseButton which, bool pressed, int x
 void MessageQueue::key(Window* window, const KeyInput& key, uint32_t time) {
     // Repeat count 1 in bits 0-15, previous key state in bit 30.
     const intptr_t lParam = 1 | (key.repeat ? (intptr_t{1} << 30) : 0);
-    messages_.push_back({window, WM_KEYDOWN, 0, lParam, time});
+    messages_.push_back({window, WM_KEYDOWN, key.virtualKey, lParam, time});
     const int character = characterOfKey(key);
     if (character >= 0)
         messages_.push_back({window, WM_CHAR, static_cast<uintptr_t>(character & 0xFF), lParam, time});
+}
+
+void MessageQueue::wheel(Window* window, int delta, int x, int y, unsigned keys, uint32_t time) {
+    const uintptr_t wParam = (keys & 0xFFFFu) | (static_cast<uintptr_t>(static_cast<uint16_t>(delta)) << 16);
+    messages_.push_back({window, WM_MOUSEWHEEL, wParam, makeLParam(x, y), time});
 }
 
 void MessageQueue::resize(Window* window, int width, int height, uint32_t time) {

@@ -20,7 +20,8 @@ enum class MouseButton { left, right, middle };
 struct KeyInput {
     enum class Kind { character, keypadDigit, keypadDecimal, other };
     Kind kind = Kind::other;
-    int value = 0;  // the character, or the keypad digit 0 to 9
+    int value = 0;            // the character, or the keypad digit 0 to 9
+    unsigned virtualKey = 0;  // WM_KEYDOWN's wParam: VK_F1.., VK_ESCAPE, or 0
     bool numLock = false;
     bool shift = false;
     bool repeat = false;  // auto-repeat of a key already held
@@ -46,6 +47,9 @@ public:
 
     // A key press: WM_KEYDOWN, then WM_CHAR when it produces a character.
     void key(Window* window, const KeyInput& key, uint32_t time);
+
+    // A turn of the wheel by `delta` (WHEEL_DELTA a notch) at screen (x, y).
+    void wheel(Window* window, int delta, int x, int y, unsigned keys, uint32_t time);
 
     // A new client size; replaces a WM_SIZE of the same window at the tail.
     void resize(Window* window, int width, int height, uint32_t time);

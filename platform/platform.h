@@ -31,6 +31,16 @@ constexpr unsigned WM_RBUTTONDBLCLK = 0x0206;
 constexpr unsigned WM_MBUTTONDOWN = 0x0207;
 constexpr unsigned WM_MBUTTONUP = 0x0208;
 constexpr unsigned WM_MBUTTONDBLCLK = 0x0209;
+constexpr unsigned WM_MOUSEWHEEL = 0x020A;
+
+// wParam of WM_MOUSEWHEEL: the keys in the low word, the turn in the high
+// word, in multiples of WHEEL_DELTA per notch (positive away from the user).
+constexpr int WHEEL_DELTA = 120;
+
+// Virtual-key codes (wParam of WM_KEYDOWN) of the keys that make no character.
+constexpr unsigned VK_ESCAPE = 0x1B;
+constexpr unsigned VK_F1 = 0x70;
+constexpr unsigned VK_F12 = 0x7B;
 
 constexpr unsigned SIZE_RESTORED = 0;
 

@@ -50,6 +50,7 @@ LRESULT CALLBACK windowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
     case WM_MBUTTONDBLCLK:
+    case WM_MOUSEWHEEL:
         messages.post({window, message, wParam, lParam, messageTime()});
         return 0;
     case WM_ERASEBKGND:

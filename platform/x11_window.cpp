@@ -165,6 +165,12 @@ unsigned keysOf(unsigned state) {
     return keys;
 }
 
+// The Windows virtual-key code of the keys the viewer reads without a character.
+unsigned virtualKeyOf(KeySym symbol) {
+    if (symbol >= XK_F1 && symbol <= XK_F12) return VK_F1 + static_cast<unsigned>(symbol - XK_F1);
+    return symbol == XK_Escape ? VK_ESCAPE : 0;
+}
+
 KeyInput keyOf(XKeyEvent& event) {
     KeyInput key;
     key.numLock = (event.state & library.numLockMask) != 0;
@@ -183,6 +189,7 @@ KeyInput keyOf(XKeyEvent& event) {
     }
     char text[8];
     KeySym symbol = 0;
+    key.virtualKey = virtualKeyOf(XkbKeycodeToKeysym(library.display, event.keycode, 0, 0));
     if (XLookupString(&event, text, sizeof text, &symbol, nullptr) == 1) {
         key.kind = KeyInput::Kind::character;
         key.value = static_cast<unsigned char>(text[0]);
@@ -217,7 +224,14 @@ void handleEvent(XEvent& event) {
     case ButtonPress:
     case ButtonRelease: {
         const unsigned button = event.xbutton.button;
-        if (button < 1 || button > 3) break;  // wheel and extra buttons are not reported
+        // NOTE: X reports a notch of the wheel as a press and release of
+        // button 4 (away from the user) or 5; Windows as one WM_MOUSEWHEEL.
+        if ((button == 4 || button == 5) && event.type == ButtonPress) {
+            messages.wheel(window, button == 4 ? WHEEL_DELTA : -WHEEL_DELTA, event.xbutton.x_root,
+                           event.xbutton.y_root, keysOf(event.xbutton.state),
+                           static_cast<uint32_t>(event.xbutton.time));
+        }
+        if (button < 1 || button > 3) break;  // extra buttons are not reported
         const MouseButton which = button == 1   ? MouseButton::left
                                   : button == 3 ? MouseButton::right
                                                 : MouseButton::middle;

@@ -1,0 +1,28 @@
+// What the view controls change in a frame: the transfer table of the
+// current look (the only upload), the zoomed viewport, the slices left out
+// by the cut, and the lines they add over the picture.
+#pragma once
+
+#include "app/slice_bounds.h"
+
+namespace app {
+
+struct Viewer;
+
+// In the off-screen context before the passes: uploads the look's table
+// when it changed and sets the viewport of the zoom about the centre.
+void applyViewControls(Viewer& viewer);
+
+// The slice parameter of the volume's centre under a rigid modelview
+// (column-major), where the cut plane sits at offset 0.
+float centreSliceParameter(const float modelview[16]);
+
+// Empties the rectangles of the pairs of slices nearer the viewer than the
+// cut plane, while the cut is on.
+SliceRects withCut(SliceRects rects, const float modelview[16]);
+
+// In the window's context, after the frame-rate line: the look's name for a
+// while after it changes, zoom and cut while not at the start, the help list.
+void drawViewText(const Viewer& viewer);
+
+}  // namespace app
