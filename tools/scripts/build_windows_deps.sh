@@ -9,8 +9,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 prefix=$(realpath -m "${1:-$root/build-windows/deps/install}")
 work=$(dirname "$prefix")
-[ -f "$prefix/.complete" ] && exit 0
-triple=x86_64-w64-mingw32
+# Done once; a change of this script configures and installs them again.
+stamp=$(sha256sum "$0" | cut -c1-16)
+[ "$(cat "$prefix/.complete" 2>/dev/null)" = "$stamp" ] && exit 0
+if [ -f "$prefix/.complete" ]; then rm -rf "$prefix"; fi
+rm -f "$work/gdcm/CMakeCache.txt" "$work/nifti/CMakeCache.txt"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
 
@@ -47,11 +50,11 @@ fetch() {  # fetch PACKAGE: unpacks Debian's source (patches applied) into src/
 
 configure() {  # configure SOURCE BUILD [cmake options...]: Release, static, for Windows
   local src=$1 dir=$2; shift 2
-  [ -f "$dir/CMakeCache.txt" ] && return 0
+  mkdir -p "$dir"
   cmake -S "$src" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG -w" \
     -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG -w" -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DBUILD_SHARED_LIBS=OFF "$@" >/dev/null
+    -DBUILD_SHARED_LIBS=OFF "$@" >"$dir/configure.log" 2>&1 || { tail -n 40 "$dir/configure.log" >&2; return 1; }
 }
 
 build() {  # build DIR [cmake --build options...]: quiet unless it fails
@@ -77,8 +80,9 @@ static inline int posix_memalign(void **p, size_t alignment, size_t n) { (void)a
 SHIM
 
 # GDCM: its bundled JPEG, JPEG 2000, JPEG-LS and expat; the cross zlib.
-configure "$gdcm_src" "$work/gdcm" -DCMAKE_C_FLAGS="-isystem $work/shim" -DGDCM_BUILD_SHARED_LIBS=OFF -DGDCM_BUILD_APPLICATIONS=OFF \
-  -DGDCM_BUILD_TESTING=OFF -DGDCM_BUILD_EXAMPLES=OFF -DGDCM_DOCUMENTATION=OFF \
+configure "$gdcm_src" "$work/gdcm" -DCMAKE_C_FLAGS="-isystem $work/shim" \
+  -DGDCM_BUILD_SHARED_LIBS=OFF -DGDCM_BUILD_APPLICATIONS=OFF -DGDCM_BUILD_TESTING=OFF \
+  -DGDCM_BUILD_EXAMPLES=OFF -DGDCM_DOCUMENTATION=OFF \
   -DGDCM_WRAP_PYTHON=OFF -DGDCM_WRAP_JAVA=OFF -DGDCM_WRAP_CSHARP=OFF -DGDCM_USE_VTK=OFF \
   -DGDCM_USE_SYSTEM_ZLIB=ON -DGDCM_INSTALL_INCLUDE_DIR=include/gdcm-3.0 -DGDCM_INSTALL_LIB_DIR=lib
 build "$work/gdcm" --target gdcmMSFF
@@ -93,4 +97,4 @@ configure "$nifti_src" "$work/nifti" -DNIFTI_BUILD_APPLICATIONS=OFF -DBUILD_TEST
 build "$work/nifti"
 cmake --install "$work/nifti" >/dev/null
 
-touch "$prefix/.complete"
+echo "$stamp" >"$prefix/.complete"
