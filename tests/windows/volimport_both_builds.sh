@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 args=("$@")
 out=""
 for i in "${!args[@]}"; do
-  if [ "${args[$i]}" = -o ]; then out=${args[$((i + 1))]}; args[$((i + 1))]=$out.exe.dat; fi
+  if [ "${args[$i]}" = -o ]; then out=${args[$((i + 1))]}; args[i + 1]=$out.exe.dat; fi
 done
 log=$(mktemp -d)
 trap 'rm -rf "$log" "$out.exe.dat"' EXIT
