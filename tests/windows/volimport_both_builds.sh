@@ -11,7 +11,7 @@ for i in "${!args[@]}"; do
   if [ "${args[$i]}" = -o ]; then out=${args[$((i + 1))]}; args[i + 1]=$out.exe.dat; fi
 done
 log=$(mktemp -d)
-trap 'rm -rf "$log" "$out.exe.dat"' EXIT
+trap 'rm -rf "$log"; [ -z "$out" ] || rm -f "$out.exe.dat"' EXIT
 "$VOLIMPORT_LINUX" "$@" >"$log/out" 2>"$log/err"
 status=$?
 "$here/tools/scripts/wine_run.sh" "$VOLIMPORT_EXE" "${args[@]}" >"$log/out.exe" 2>"$log/err.exe"
