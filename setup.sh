@@ -28,7 +28,8 @@ TEST_PACKAGES=(libgtest-dev python3-pydicom python3-numpy)
 CLANG_PACKAGES=(clang libclang-rt-14-dev clang-format-14)
 # The Windows build: cross compiler, Wine to test it, zlib and GoogleTest
 # sources for it, zip for the package.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev googletest zip)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev googletest zip
+  dpkg-dev)  # apt-get source: the DICOM and NIfTI libraries' Debian sources
 
 install_missing() {  # install_missing PACKAGE...
   local missing=()
@@ -104,9 +105,32 @@ check_windows_imports() {  # check_windows_imports EXE...: fails naming each DLL
   return $bad
 }
 
+# volimport.exe's DICOM and NIfTI libraries, cross-built once into
+# DIR/deps (the toolchain file looks there). A build folder configured
+# before they existed looks again.
+windows_deps() {  # windows_deps DIR
+  local start=$SECONDS
+  [ -f "$1/deps/install/.complete" ] || echo "windows: cross-building GDCM and nifticlib (once)"
+  tools/scripts/build_windows_deps.sh "$ROOT/$1/deps/install"
+  [ $((SECONDS - start)) -lt 5 ] || echo "windows: GDCM and nifticlib took $((SECONDS - start)) s"
+  if grep -qs '^GDCM_INCLUDE_DIR:PATH=.*NOTFOUND' "$1/CMakeCache.txt"; then cmake "$1" >/dev/null; fi
+}
+
+# volimport.exe beside volimport on the import test's DICOM series and NIfTI
+# files: the same status, messages and dataset bytes.
+windows_formats() {  # windows_formats DIR
+  [ -f build/CMakeCache.txt ] || cmake -S "$ROOT" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build -j"$(nproc)" --target volimport >/dev/null
+  echo "== DICOM and NIfTI (volimport.exe against volimport, under Wine)"
+  VOLIMPORT_LINUX=$ROOT/build/tools/volimport VOLIMPORT_EXE=$ROOT/$1/tools/volimport.exe \
+    /usr/bin/python3 tests/tools/import_formats/import_formats_test.py \
+    "$ROOT/tests/windows/volimport_both_builds.sh" "$CRANIUM"
+}
+
 # The Windows build, its tests under Wine on a private Xvfb, and the package.
 windows() {
   local dir=build-windows
+  windows_deps "$dir"
   if needs_configure "$dir"; then
     cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON >/dev/null
@@ -136,6 +160,7 @@ windows() {
     echo "windows: volimport.exe and volimport made different datasets" >&2
     return 1
   fi
+  windows_formats "$dir"
   echo "== tests (Windows build, under Wine)"
   (cd "$dir" && ctest --output-on-failure -j2)
   kill $xvfb 2>/dev/null; trap - EXIT; rm -f "$numberFile"

@@ -11,6 +11,11 @@ set(CMAKE_CXX_COMPILER ${VOLVIEW_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${VOLVIEW_MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${VOLVIEW_MINGW_TRIPLE})
+# Static GDCM and nifticlib made by tools/scripts/build_windows_deps.sh (setup.sh
+# runs it): with them volimport.exe reads DICOM and NIfTI.
+set(VOLVIEW_WINDOWS_DEPS "${CMAKE_CURRENT_LIST_DIR}/../build-windows/deps/install"
+  CACHE PATH "Prefix of the cross-built DICOM and NIfTI libraries")
+list(APPEND CMAKE_FIND_ROOT_PATH ${VOLVIEW_WINDOWS_DEPS})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

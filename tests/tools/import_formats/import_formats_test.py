@@ -3,7 +3,7 @@
 puts the phantom's markers where the anatomical convention says (+x left,
 +y anterior, +z superior); refused series name the file and write nothing.
 usage: import_formats_test.py VOLIMPORT [CRANIUM.inv3]"""
-import os, random, struct, subprocess, sys, tarfile, tempfile
+import gzip, os, random, struct, subprocess, sys, tarfile, tempfile
 import numpy as np
 import pydicom
 from pydicom.dataset import Dataset, FileMetaDataset
@@ -206,6 +206,9 @@ with tempfile.TemporaryDirectory() as tmp:
         path = os.path.join(tmp, "p-%s.nii" % tname)
         write_nifti(path, dtype, code, affine, values, qform=aname == "qform turned")
         import_and_check("NIfTI %s, %s" % (tname, aname), ["--nifti", path, "--range", "0,256"], tmp)
+        if tname == "int16":  # the same file gzip-compressed
+            gzip.open(path + ".gz", "wb").write(open(path, "rb").read())
+            import_and_check("NIfTI int16, gzip-compressed", ["--nifti", path + ".gz", "--range", "0,256"], tmp)
         if tname == "uint8":
             plain = run("--nifti", path, "-o", os.path.join(tmp, "plain.dat"))
             check("percentile" in plain.stdout, "no percentile said: " + plain.stdout)
