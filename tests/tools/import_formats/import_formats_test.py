@@ -210,6 +210,27 @@ with tempfile.TemporaryDirectory() as tmp:
             plain = run("--nifti", path, "-o", os.path.join(tmp, "plain.dat"))
             check("percentile" in plain.stdout, "no percentile said: " + plain.stdout)
 
+    # NIfTI-2 with three volumes over time, the phantom in the second only.
+    def write_nifti2(path, affine, volumes):
+        header = bytearray(544)
+        struct.pack_into("<i8shh", header, 0, 540, b"n+2\x00\r\n\x1a\n", 16, 32)
+        struct.pack_into("<8q", header, 16, 4, *volumes.shape[::-1], 1, 1, 1)
+        struct.pack_into("<8d", header, 104, 1, 2, 2, 2, 1, 1, 1, 1)
+        struct.pack_into("<qdd", header, 168, 544, 1.0, 0.0)
+        struct.pack_into("<ii", header, 344, 0, 1)
+        struct.pack_into("<12d", header, 400, *[float(v) for r in affine for v in r])
+        open(path, "wb").write(bytes(header) + volumes.astype(np.float32).tobytes())
+    four = np.zeros((3,) + values.shape)
+    four[1] = values
+    path = os.path.join(tmp, "four.nii")
+    write_nifti2(path, affine, four)  # the last phantom written above
+    first = run("--nifti", path, "-o", os.path.join(tmp, "first.dat"), "--range", "0,256")
+    check(first.returncode == 0 and "volume 1 of 3 is read" in first.stderr and
+          read_dataset(os.path.join(tmp, "first.dat")).max() == 0, "NIfTI-2, first volume: " + first.stderr)
+    import_and_check("NIfTI-2, --volume 2", ["--nifti", path, "--volume", "2", "--range", "0,256"], tmp)
+    beyond = run("--nifti", path, "--volume", "4", "-o", os.path.join(tmp, "none.dat"))
+    check(beyond.returncode == 1 and "holds 3 volumes" in beyond.stderr, "--volume 4: " + beyond.stderr)
+
     # The default CT as a DICOM series gives the same dataset as its archive.
     if len(sys.argv) > 2:
         with tarfile.open(sys.argv[2]) as archive:
