@@ -5,6 +5,7 @@
 #include <gdcmPixelFormat.h>
 #include <gdcmReader.h>
 #include <gdcmStringFilter.h>
+#include <gdcmTrace.h>
 #include <gdcmTransferSyntax.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "tools/volimport/dicom_structure.h"
 #include "tools/volimport/progress_bar.h"
 #include "tools/volimport/slice_stack.h"
 
@@ -62,6 +64,11 @@ struct FileHeader {
 
 // The header of one file; false, with `why`, when it is no DICOM image.
 bool readHeader(const std::string& path, FileHeader& out, std::string& why) {
+    std::string damage;
+    if (!checkDicomStructure(path, false, damage)) {
+        why = "not a DICOM file, or a damaged one: " + damage;
+        return false;
+    }
     gdcm::Reader reader;
     reader.SetFileName(path.c_str());
     if (!reader.ReadUpToTag(kPixelData)) {
@@ -102,6 +109,11 @@ bool readHeader(const std::string& path, FileHeader& out, std::string& why) {
 
 // One slice's modality values, into `out`.
 bool readPixels(const std::string& path, int columns, int rows, float* out, std::string& error) {
+    std::string damage;
+    if (!checkDicomStructure(path, true, damage)) {
+        error = path + ": a damaged DICOM file: " + damage;
+        return false;
+    }
     gdcm::ImageReader reader;
     reader.SetFileName(path.c_str());
     if (!reader.Read()) {
@@ -117,6 +129,12 @@ bool readPixels(const std::string& path, int columns, int rows, float* out, std:
     if (image.GetDimension(0) != static_cast<unsigned>(columns) ||
         image.GetDimension(1) != static_cast<unsigned>(rows)) {
         error = path + ": the image's size differs from its header";
+        return false;
+    }
+    const gdcm::ByteValue* stored = image.GetDataElement().GetByteValue();
+    if (!image.GetTransferSyntax().IsEncapsulated() &&
+        (stored == nullptr || stored->GetLength() < image.GetBufferLength())) {
+        error = path + ": the pixel data is shorter than the image";
         return false;
     }
     std::vector<char> buffer(image.GetBufferLength());
@@ -180,6 +198,7 @@ bool dicomAvailable() { return true; }
 
 bool findSeries(const std::string& folder, std::vector<SeriesSummary>& out, std::FILE* notes,
                 std::string& error) {
+    gdcm::Trace::WarningOff();  // faults are reported here, naming the file
     std::error_code code;
     if (!fs::is_directory(folder, code)) {
         error = "not a folder";

@@ -172,6 +172,26 @@ with tempfile.TemporaryDirectory() as tmp:
         # Claims JPEG 2000 but holds plain bytes: GDCM cannot decode it.
         return write_series(folder, [1, 0, 0], [0, 1, 0], n=3, syntax=JPEG2000Lossless)[1][0]
     refused("an undecodable transfer syntax", undecodable, "cannot")
+    # Damaged copies of the first slice: cut inside its pixel data, or holding
+    # fewer samples than its size, refused; cut inside the header, skipped.
+    def damaged(cut, last=None):
+        def make(folder):
+            _, names = write_series(folder, [1, 0, 0], [0, 1, 0])
+            for name, how in ((names[0], cut), (names[-1], last)):
+                if how:
+                    data = open(name, "rb").read()
+                    open(name, "wb").write(how(data))
+            return names[0]
+        return make
+    pixel_tag = b"\xe0\x7f\x10\x00OW\x00\x00"
+    refused("pixel data cut short", damaged(lambda d: d[:-100]), "pixel data is cut short")
+    refused("fewer samples than the image",
+            damaged(lambda d: d[:d.index(pixel_tag) + 8] + struct.pack("<I", 256) + bytes(256)), "shorter than the image")
+    folder = tempfile.mkdtemp(dir=tmp)
+    cut = damaged(lambda d: d[:300], lambda d: d[:700])(folder)
+    noted = import_and_check("slices cut inside their headers", ["--dicom", folder], tmp)
+    check(noted.stderr.count(": skipped: not a DICOM file, or a damaged one") == 2 and cut + ": skipped" in noted.stderr,
+          "no notes for the cut slices: " + noted.stderr)
     refused("no DICOM file at all", lambda f: open(os.path.join(f, "a.txt"), "w").write("text") and None, "holds no DICOM image")
 
     # NIfTI-1: the same phantom in RAS storage, with several sforms and types.
