@@ -71,7 +71,8 @@ bool readHeader(const std::string& path, FileHeader& out, std::string& why) {
     }
     gdcm::Reader reader;
     reader.SetFileName(path.c_str());
-    if (!reader.ReadUpToTag(kPixelData)) {
+    // GDCM reads the element it stops at; its value is left for the image reader.
+    if (!reader.ReadUpToTag(kPixelData, {kPixelData})) {
         why = "not a DICOM file";
         return false;
     }
