@@ -22,13 +22,19 @@ std::string tagText(uint32_t tag) {
     return text;
 }
 
-// Value representations whose length takes four bytes after two reserved ones.
-bool longForm(const char vr[2]) {
-    static const char* const kLong[] = {"OB", "OD", "OF", "OL", "OV", "OW", "SQ", "SV", "UC", "UN", "UR", "UT", "UV"};
-    for (const char* name : kLong) {
-        if (vr[0] == name[0] && vr[1] == name[1]) return true;
+// The value representations, those whose length takes four bytes after two
+// reserved ones first. GDCM stops the process on any other.
+const char* const kRepresentations[] = {"OB", "OD", "OF", "OL", "OV", "OW", "SQ", "SV", "UC", "UN", "UR",
+                                        "UT", "UV", "AE", "AS", "AT", "CS", "DA", "DS", "DT", "FL", "FD",
+                                        "IS", "LO", "LT", "PN", "SH", "SL", "SS", "ST", "TM", "UI", "UL", "US"};
+constexpr int kLongForms = 13;
+
+// The index of `vr` in kRepresentations; -1 when it is none.
+int representation(const char vr[2]) {
+    for (int i = 0; i < static_cast<int>(sizeof kRepresentations / sizeof kRepresentations[0]); ++i) {
+        if (vr[0] == kRepresentations[i][0] && vr[1] == kRepresentations[i][1]) return i;
     }
-    return false;
+    return -1;
 }
 
 struct Element {
@@ -130,11 +136,12 @@ private:
         }
         e.vr[0] = static_cast<char>(b[4]);
         e.vr[1] = static_cast<char>(b[5]);
-        if (e.vr[0] < 'A' || e.vr[0] > 'Z' || e.vr[1] < 'A' || e.vr[1] > 'Z') {
+        const int vr = representation(e.vr);
+        if (vr < 0) {
             why_ = "element " + tagText(e.tag) + " has no valid value representation";
             return false;
         }
-        if (!longForm(e.vr)) {
+        if (vr >= kLongForms) {
             e.length = number(b + 6, 2);
             return true;
         }

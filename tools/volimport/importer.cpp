@@ -45,7 +45,7 @@ const SeriesSummary* pickSeries(const std::vector<SeriesSummary>& all, const std
             std::fprintf(out,
                          "series: %s (%s), %zu slices: the largest of %zu; --list shows them, "
                          "--series picks one\n",
-                         largest.uid.c_str(), largest.description.c_str(), largest.files.size(), all.size());
+                         largest.uid.c_str(), largest.description.c_str(), largest.slices, all.size());
         }
         return &largest;
     }
@@ -60,7 +60,7 @@ void listSeries(const std::vector<SeriesSummary>& all, std::FILE* out) {
     for (const SeriesSummary& series : all) {
         std::fprintf(out, "%s  %s  %s %d x %d x %zu\n", series.uid.c_str(),
                      series.description.empty() ? "(no description)" : series.description.c_str(),
-                     series.modality.c_str(), series.columns, series.rows, series.files.size());
+                     series.modality.c_str(), series.columns, series.rows, series.slices);
     }
 }
 
