@@ -40,10 +40,11 @@ def save_slice(path, uid, pos, orientation, spacing, pixels, slope=1.0, intercep
     ds.Modality, ds.SeriesInstanceUID = "CT", uid
     for key, value in extra.items():
         setattr(ds, key, value)
-    ds.ImagePositionPatient = [float(v) for v in pos]
-    ds.ImageOrientationPatient = [float(v) for v in orientation]
-    ds.PixelSpacing = [spacing, spacing]
-    ds.Rows, ds.Columns = pixels.shape
+    if pos is not None:  # else in functional groups
+        ds.ImagePositionPatient = [float(v) for v in pos]
+        ds.ImageOrientationPatient = [float(v) for v in orientation]
+        ds.PixelSpacing = [spacing, spacing]
+    ds.Rows, ds.Columns = pixels.shape[-2:]
     ds.SamplesPerPixel, ds.PhotometricInterpretation = 1, "MONOCHROME2"
     ds.BitsAllocated, ds.BitsStored, ds.HighBit, ds.PixelRepresentation = 16, 16, 15, 1
     ds.RescaleSlope, ds.RescaleIntercept = slope, intercept
@@ -53,8 +54,14 @@ def save_slice(path, uid, pos, orientation, spacing, pixels, slope=1.0, intercep
     ds.is_little_endian, ds.is_implicit_VR = True, False
     ds.save_as(path, write_like_original=False)
 
+def item(**elements):
+    ds = Dataset()
+    for key, value in elements.items():
+        setattr(ds, key, value)
+    return ds
+
 def write_series(folder, row, col, *, n=16, spacing=2.0, slope=1.0, intercept=0.0, uid=None,
-                 positions=None, size=16, description="phantom", syntax=ExplicitVRLittleEndian):
+                 positions=None, size=16, description="phantom", syntax=ExplicitVRLittleEndian, enhanced=False):
     row, col = np.array(row, float), np.array(col, float)
     normal = np.cross(row, col)
     uid = uid or generate_uid()
@@ -63,14 +70,27 @@ def write_series(folder, row, col, *, n=16, spacing=2.0, slope=1.0, intercept=0.
     offsets = positions if positions is not None else [k * spacing * normal for k in range(n)]
     names = []
     ij = np.stack(np.meshgrid(np.arange(size), np.arange(size), indexing="xy"), -1) * spacing
+    frames = []
     for k, off in enumerate(offsets):
         pos = origin + np.asarray(off)
         points = pos + ij[..., 0:1] * row + ij[..., 1:2] * col
-        stored = np.round((phantom(points) - intercept) / slope).astype(np.int16)
+        frame_slope = slope * (1 + k % 2) if enhanced else slope
+        stored = np.round((phantom(points) - intercept) / frame_slope).astype(np.int16)
+        if enhanced:  # frames stored top down, each with its own slope
+            frames.insert(0, (item(PlanePositionSequence=[item(ImagePositionPatient=[float(v) for v in pos])],
+                                   PixelValueTransformationSequence=[item(RescaleSlope=frame_slope,
+                                                                          RescaleIntercept=intercept)]), stored))
+            continue
         name = os.path.join(folder, "%08x" % random.getrandbits(32))  # shuffled file order
         save_slice(name, uid, pos, list(row) + list(col), spacing, stored, slope, intercept, syntax,
                    SeriesDescription=description, InstanceNumber=n - k)  # never used for the order
         names.append(name)
+    if enhanced:
+        shared = item(PixelMeasuresSequence=[item(PixelSpacing=[spacing, spacing])],
+                      PlaneOrientationSequence=[item(ImageOrientationPatient=list(row) + list(col))])
+        names.append(os.path.join(folder, "enhanced"))
+        save_slice(names[0], uid, None, None, spacing, np.stack([f[1] for f in frames]), syntax=syntax, NumberOfFrames=n,
+                   SharedFunctionalGroupsSequence=[shared], PerFrameFunctionalGroupsSequence=[f[0] for f in frames])
     return uid, names
 
 def run(*args):
@@ -140,6 +160,15 @@ with tempfile.TemporaryDirectory() as tmp:
     picked = run("--dicom", folder, "--series", small, "-o", os.path.join(tmp, "small.dat"))
     check(picked.returncode == 0 and read_dataset(os.path.join(tmp, "small.dat")).shape[0] < 20,
           "--series: " + picked.stderr)
+
+    # Enhanced CT: the same phantom in one multi-frame file gives the same dataset as a series.
+    folders = [tempfile.mkdtemp(dir=tmp) for _ in range(2)]
+    write_series(folders[0], [1, 0, 0], [0, -1, 0])
+    write_series(folders[1], [1, 0, 0], [0, -1, 0], enhanced=True)
+    results = [run("--dicom", f, "-o", f + ".dat") for f in folders]
+    check(all(r.returncode == 0 for r in results) and open(folders[0] + ".dat", "rb").read() ==
+          open(folders[1] + ".dat", "rb").read(), "enhanced CT differs from its series: " + results[1].stderr)
+    check("16 x 16 x 16" in run("--dicom", folders[1], "--list").stdout, "--list of an enhanced CT")
 
     # A corrupt file beside a series is skipped with a note.
     folder = tempfile.mkdtemp(dir=tmp)
