@@ -167,7 +167,10 @@ private:
                 why_ = "an item delimiter " + tagText(e.tag) + " where an element should be";
                 return false;
             }
-            if (depth == 0 && !throughPixelData_ && e.tag >= kPixelData) return true;
+            if (depth == 0 && !throughPixelData_ && e.tag >= kPixelData) {
+                // GDCM reads the element it stops at, unless it is the pixel data.
+                return e.tag == kPixelData || element(e, end, depth, at);
+            }
             if (!element(e, end, depth, at)) return false;
         }
         return true;
