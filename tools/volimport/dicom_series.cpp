@@ -34,6 +34,10 @@ const gdcm::Tag kPixelSpacing(0x0028, 0x0030);
 const gdcm::Tag kRows(0x0028, 0x0010);
 const gdcm::Tag kColumns(0x0028, 0x0011);
 const gdcm::Tag kFrames(0x0028, 0x0008);
+const gdcm::Tag kSamplesPerPixel(0x0028, 0x0002);
+const gdcm::Tag kBitsAllocated(0x0028, 0x0100);
+const gdcm::Tag kBitsStored(0x0028, 0x0101);
+const gdcm::Tag kHighBit(0x0028, 0x0102);
 const gdcm::Tag kPixelData(0x7fe0, 0x0010);
 
 struct FileHeader {
@@ -72,6 +76,16 @@ bool readHeader(const std::string& path, FileHeader& out, std::string& why) {
     const int columns = std::atoi(text(kColumns).c_str());
     if (rows <= 0 || columns <= 0) {
         why = "a DICOM file without an image";
+        return false;
+    }
+    // GDCM's image reader stops the process on these rather than refusing.
+    const std::string samples = text(kSamplesPerPixel), allocated = text(kBitsAllocated);
+    const std::string stored = text(kBitsStored), highBit = text(kHighBit);
+    if ((!samples.empty() && samples != "1" && samples != "3" && samples != "4") ||
+        (!stored.empty() && !allocated.empty() && std::atoi(stored.c_str()) > std::atoi(allocated.c_str())) ||
+        (!highBit.empty() && !stored.empty() && std::atoi(highBit.c_str()) >= std::atoi(stored.c_str()))) {
+        why = "a damaged DICOM file: SamplesPerPixel " + samples + ", BitsAllocated " + allocated +
+              ", BitsStored " + stored + " and HighBit " + highBit + " do not fit together";
         return false;
     }
     const std::string frames = text(kFrames);
