@@ -55,6 +55,10 @@ public:
             at = 132;
             if (!metaGroup(at)) return fail(why);
         }
+        if (at >= size_) {
+            why = "the file holds no data set";
+            return false;
+        }
         if (guessSyntax_ && !guessSyntax(at)) return fail(why);
         throughPixelData_ = throughPixelData;
         return dataSet(at, size_, 0, 0) || fail(why);
