@@ -171,10 +171,9 @@ private:
                 why_ = "an item delimiter " + tagText(e.tag) + " where an element should be";
                 return false;
             }
-            if (depth == 0 && !throughPixelData_ && e.tag >= kPixelData) {
-                // GDCM reads the element it stops at, unless it is the pixel data.
-                return e.tag == kPixelData || element(e, end, depth, at);
-            }
+            // The header pass leaves the pixel data's value unread. Elements
+            // out of order before it are read, so they are checked too.
+            if (depth == 0 && !throughPixelData_ && e.tag == kPixelData) return true;
             if (!element(e, end, depth, at)) return false;
         }
         return true;
