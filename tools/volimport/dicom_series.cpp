@@ -1,9 +1,12 @@
 #include "tools/volimport/dicom_series.h"
 
+#include <gdcmDicts.h>
+#include <gdcmGlobal.h>
 #include <gdcmImage.h>
 #include <gdcmImageReader.h>
 #include <gdcmPixelFormat.h>
 #include <gdcmReader.h>
+#include <gdcmSequenceOfItems.h>
 #include <gdcmStringFilter.h>
 #include <gdcmTrace.h>
 #include <gdcmTransferSyntax.h>
@@ -40,6 +43,31 @@ const gdcm::Tag kBitsStored(0x0028, 0x0101);
 const gdcm::Tag kHighBit(0x0028, 0x0102);
 const gdcm::Tag kPixelData(0x7fe0, 0x0010);
 
+// Whether every public element of `data` and its sequences states a value
+// representation its dictionary entry allows: GDCM's image reader stops the
+// process on one that does not.
+bool representationsAgree(const gdcm::DataSet& data, int depth, std::string& why) {
+    static const gdcm::Dicts& dicts = gdcm::Global::GetInstance().GetDicts();
+    for (const gdcm::DataElement& element : data.GetDES()) {
+        const gdcm::Tag& tag = element.GetTag();
+        const gdcm::VR stated = element.GetVR();
+        const gdcm::VR expected = tag.IsPrivate() ? gdcm::VR(gdcm::VR::INVALID) : dicts.GetDictEntry(tag).GetVR();
+        if (stated != gdcm::VR::INVALID && expected != gdcm::VR::INVALID && !expected.Compatible(stated)) {
+            char name[16];
+            std::snprintf(name, sizeof name, "(%04x,%04x)", tag.GetGroup(), tag.GetElement());
+            why = std::string("a damaged DICOM file: element ") + name + " is stated as " +
+                  gdcm::VR::GetVRString(stated) + ", not " + gdcm::VR::GetVRString(expected);
+            return false;
+        }
+        if (stated != gdcm::VR::SQ || depth > 16) continue;
+        const gdcm::SmartPointer<gdcm::SequenceOfItems> items = element.GetValueAsSQ();
+        for (gdcm::SequenceOfItems::SizeType i = 1; items && i <= items->GetNumberOfItems(); ++i) {
+            if (!representationsAgree(items->GetItem(i).GetNestedDataSet(), depth + 1, why)) return false;
+        }
+    }
+    return true;
+}
+
 struct FileHeader {
     std::string uid, description, modality;
     std::vector<FrameHeader> frames;  // one for a classic image
@@ -60,6 +88,7 @@ bool readHeader(const std::string& path, FileHeader& out, std::string& why) {
         return false;
     }
     const gdcm::DataSet& data = reader.GetFile().GetDataSet();
+    if (!representationsAgree(data, 0, why)) return false;
     gdcm::StringFilter strings;
     strings.SetFile(reader.GetFile());
     auto text = [&](const gdcm::Tag& tag) {
