@@ -51,10 +51,18 @@ public:
     bool walk(bool throughPixelData, std::string& why) {
         uint64_t at = 0;
         char magic[4] = {};
-        if (read(128, size_, magic, 4) && std::string(magic, 4) == "DICM") {
-            at = 132;
-            if (!metaGroup(at)) return fail(why);
+        const bool meta = read(128, size_, magic, 4) && std::string(magic, 4) == "DICM";
+        if (meta) at = 132;
+        // GDCM guesses the byte order from the first group; only the little
+        // endian groups it starts with are taken.
+        Element first;
+        const int group = peek(at, first) ? static_cast<int>(first.tag >> 16) : -1;
+        if (meta ? group != 0x0002 : group != 0x0002 && group != 0x0008) {
+            why = meta ? "its meta information does not start with group 0002"
+                       : "no DICOM file: no preamble, and no group 0002 or 0008 first";
+            return false;
         }
+        if (meta && !metaGroup(at)) return fail(why);
         if (at >= size_) {
             why = "the file holds no data set";
             return false;
