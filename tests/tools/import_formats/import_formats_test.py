@@ -3,7 +3,7 @@
 puts the phantom's markers where the anatomical convention says (+x left,
 +y anterior, +z superior); refused series name the file and write nothing.
 usage: import_formats_test.py VOLIMPORT [CRANIUM.inv3]"""
-import os, random, struct, subprocess, sys, tarfile, tempfile
+import os, random, shutil, struct, subprocess, sys, tarfile, tempfile
 import numpy as np
 import pydicom
 from pydicom.dataset import Dataset, FileMetaDataset
@@ -221,6 +221,10 @@ with tempfile.TemporaryDirectory() as tmp:
     noted = import_and_check("slices cut inside their headers", ["--dicom", folder], tmp)
     check(noted.stderr.count(": skipped: not a DICOM file, or a damaged one") == 2 and cut + ": skipped" in noted.stderr,
           "no notes for the cut slices: " + noted.stderr)
+    # Files that stopped the process inside GDCM, kept by the fuzzer: each alone is refused, naming it.
+    corpus = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "fuzz", "corpus", "fuzz_dicom_series")
+    for name in sorted(n for n in os.listdir(corpus) if n.startswith("crash-")):
+        refused(name, lambda f: shutil.copy(os.path.join(corpus, name), f) and None, name)
     refused("no DICOM file at all", lambda f: open(os.path.join(f, "a.txt"), "w").write("text") and None, "holds no DICOM image")
 
     # NIfTI-1: the same phantom in RAS storage, with several sforms and types.
