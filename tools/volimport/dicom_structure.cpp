@@ -53,13 +53,13 @@ public:
         char magic[4] = {};
         const bool meta = read(128, size_, magic, 4) && std::string(magic, 4) == "DICM";
         if (meta) at = 132;
-        // GDCM guesses the byte order from the first group; only the little
-        // endian groups it starts with are taken.
+        // GDCM guesses the byte order and the meta information's syntax from
+        // the first group; only the little endian group it should be is taken.
         Element first;
         const int group = peek(at, first) ? static_cast<int>(first.tag >> 16) : -1;
-        if (meta ? group != 0x0002 : group != 0x0002 && group != 0x0008) {
+        if (group != (meta ? 0x0002 : 0x0008)) {
             why = meta ? "its meta information does not start with group 0002"
-                       : "no DICOM file: no preamble, and no group 0002 or 0008 first";
+                       : "no DICOM file: neither a preamble nor group 0008 first";
             return false;
         }
         if (meta && !metaGroup(at)) return fail(why);
