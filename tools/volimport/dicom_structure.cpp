@@ -96,7 +96,13 @@ private:
         std::string syntax;
         Element e;
         while (peek(at, e) && e.tag >> 16 == 0x0002) {
-            if (!header(at, size_, e) || !element(e, size_, 0, at)) return false;
+            if (!header(at, size_, e)) return false;
+            // GDCM reads the meta information plainly: no sequences there.
+            if (e.length == kUndefinedLength || std::string(e.vr, 2) == "SQ" || std::string(e.vr, 2) == "UN") {
+                why_ = "its meta information holds a sequence, element " + tagText(e.tag);
+                return false;
+            }
+            if (!element(e, size_, 0, at)) return false;
             if (e.tag == kTransferSyntax && e.length <= 64) {
                 syntax.resize(e.length);
                 read(e.value, size_, &syntax[0], e.length);
