@@ -172,6 +172,11 @@ private:
         return true;
     }
 
+    bool delimiterEmpty(const Element& e) {
+        if (e.length != 0) why_ = "the delimiter " + tagText(e.tag) + " has a length";
+        return e.length == 0;
+    }
+
     // Elements from `at` up to `end`, or up to the delimiter `stop`.
     bool dataSet(uint64_t& at, uint64_t end, uint32_t stop, int depth) {
         while (stop != 0 || at < end) {
@@ -179,7 +184,7 @@ private:
             if (!header(at, end, e)) return false;
             if (stop != 0 && e.tag == stop) {
                 at = e.value;
-                return true;
+                return delimiterEmpty(e);
             }
             if (e.tag >> 16 == 0xfffe) {
                 why_ = "an item delimiter " + tagText(e.tag) + " where an element should be";
@@ -230,7 +235,7 @@ private:
             if (!header(at, end, e)) return false;
             if (!defined && e.tag == kSequenceEnd) {
                 next = e.value;
-                return true;
+                return delimiterEmpty(e);
             }
             if (e.tag != kItem) {
                 why_ = "a sequence holds " + tagText(e.tag) + " where an item should be";
