@@ -200,7 +200,19 @@ private:
 
     // Checks one element's value and sets `next` past it.
     bool element(const Element& e, uint64_t end, int depth, uint64_t& next) {
-        const bool sequence = (e.vr[0] == 'S' && e.vr[1] == 'Q') || (e.vr[0] == 'U' && e.vr[1] == 'N') || !explicitVr_;
+        if (e.vr[0] != 'U' || e.vr[1] != 'N') return value(e, end, depth, next);
+        // The value of an element of unknown representation is implicit little endian.
+        const bool wasExplicit = explicitVr_, wasLittle = little_;
+        explicitVr_ = false;
+        little_ = true;
+        const bool ok = value(e, end, depth, next);
+        explicitVr_ = wasExplicit;
+        little_ = wasLittle;
+        return ok;
+    }
+
+    bool value(const Element& e, uint64_t end, int depth, uint64_t& next) {
+        const bool sequence = (e.vr[0] == 'S' && e.vr[1] == 'Q') || !explicitVr_;
         if (e.length == kUndefinedLength) {
             if (e.tag == kPixelData && depth == 0) return items(e.value, end, false, true, depth, next);
             if (!sequence) {
