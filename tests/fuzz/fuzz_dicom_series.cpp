@@ -39,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (static_cast<double>(series[0].columns) * series[0].rows > (1 << 20)) return 0;
     volimport::RealVolume volume;
     if (!volimport::readSeries(series[0], volume, folder.notes, error)) return 0;
-    FUZZ_CHECK(volume.values.size() == static_cast<std::size_t>(volume.dims[0]) * volume.dims[1] * volume.dims[2]);
+    FUZZ_CHECK(volume.values.size() ==
+               static_cast<std::size_t>(volume.dims[0]) * volume.dims[1] * volume.dims[2]);
     return 0;
 }

@@ -14,7 +14,7 @@
 namespace volimport {
 
 struct FrameHeader {
-    SliceHeader slice;  // `file` names the frame of an enhanced image
+    SliceHeader slice;          // `file` names the frame of an enhanced image
     bool rescaleGiven = false;  // else the image's own RescaleSlope and RescaleIntercept
     double slope = 1.0, intercept = 0.0;
 };

@@ -51,7 +51,8 @@ bool representationsAgree(const gdcm::DataSet& data, int depth, std::string& why
     for (const gdcm::DataElement& element : data.GetDES()) {
         const gdcm::Tag& tag = element.GetTag();
         const gdcm::VR stated = element.GetVR();
-        const gdcm::VR expected = tag.IsPrivate() ? gdcm::VR(gdcm::VR::INVALID) : dicts.GetDictEntry(tag).GetVR();
+        const gdcm::VR expected =
+            tag.IsPrivate() ? gdcm::VR(gdcm::VR::INVALID) : dicts.GetDictEntry(tag).GetVR();
         if (stated != gdcm::VR::INVALID && expected != gdcm::VR::INVALID && !expected.Compatible(stated)) {
             char name[16];
             std::snprintf(name, sizeof name, "(%04x,%04x)", tag.GetGroup(), tag.GetElement());
@@ -297,9 +298,8 @@ bool findSeries(const std::string& folder, std::vector<SeriesSummary>& out, std:
     }
     out.clear();
     for (auto& entry : byUid) out.push_back(std::move(entry.second));
-    std::stable_sort(out.begin(), out.end(), [](const SeriesSummary& a, const SeriesSummary& b) {
-        return a.slices > b.slices;
-    });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const SeriesSummary& a, const SeriesSummary& b) { return a.slices > b.slices; });
     return true;
 }
 

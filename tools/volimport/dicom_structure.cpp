@@ -24,9 +24,9 @@ std::string tagText(uint32_t tag) {
 
 // The value representations, those whose length takes four bytes after two
 // reserved ones first. GDCM stops the process on any other.
-const char* const kRepresentations[] = {"OB", "OD", "OF", "OL", "OV", "OW", "SQ", "SV", "UC", "UN", "UR",
-                                        "UT", "UV", "AE", "AS", "AT", "CS", "DA", "DS", "DT", "FL", "FD",
-                                        "IS", "LO", "LT", "PN", "SH", "SL", "SS", "ST", "TM", "UI", "UL", "US"};
+const char* const kRepresentations[] = {
+    "OB", "OD", "OF", "OL", "OV", "OW", "SQ", "SV", "UC", "UN", "UR", "UT", "UV", "AE", "AS", "AT", "CS",
+    "DA", "DS", "DT", "FL", "FD", "IS", "LO", "LT", "PN", "SH", "SL", "SS", "ST", "TM", "UI", "UL", "US"};
 constexpr int kLongForms = 13;
 
 // The index of `vr` in kRepresentations; -1 when it is none.
@@ -98,7 +98,8 @@ private:
         while (peek(at, e) && e.tag >> 16 == 0x0002) {
             if (!header(at, size_, e)) return false;
             // GDCM reads the meta information plainly: no sequences there.
-            if (e.length == kUndefinedLength || std::string(e.vr, 2) == "SQ" || std::string(e.vr, 2) == "UN") {
+            if (e.length == kUndefinedLength || std::string(e.vr, 2) == "SQ" ||
+                std::string(e.vr, 2) == "UN") {
                 why_ = "its meta information holds a sequence, element " + tagText(e.tag);
                 return false;
             }
@@ -222,9 +223,9 @@ private:
             return items(e.value, end, false, false, depth, next);
         }
         if (e.value + e.length > end) {
-            why_ = e.tag == kPixelData  ? "its pixel data is cut short"
-                   : end == size_       ? "the file ends inside element " + tagText(e.tag)
-                                        : "element " + tagText(e.tag) + " runs past the end of its item";
+            why_ = e.tag == kPixelData ? "its pixel data is cut short"
+                   : end == size_      ? "the file ends inside element " + tagText(e.tag)
+                                       : "element " + tagText(e.tag) + " runs past the end of its item";
             return false;
         }
         Element first;

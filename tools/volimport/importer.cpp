@@ -95,7 +95,8 @@ int readOriented(const Options& options, std::FILE* out, std::FILE* err, Scan& s
         if (series == nullptr) return failure(err, input, error);
         if (!readSeries(*series, real, err, error)) return failure(err, input, error);
     } else {
-        if (!readNiftiFile(input, std::max(0LL, options.volume - 1), real, note, error)) return failure(err, input, error);
+        if (!readNiftiFile(input, std::max(0LL, options.volume - 1), real, note, error))
+            return failure(err, input, error);
         if (!note.empty()) std::fprintf(err, "volimport: %s: note: %s\n", input.c_str(), note.c_str());
     }
     const ValueMapping mapping = chooseMapping(options, real.hounsfield, real.values);

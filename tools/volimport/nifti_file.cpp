@@ -32,7 +32,8 @@ bool readNiftiFile(const std::string& path, long long volume, RealVolume& out, s
     }
     NiftiHeader header;
     // NIfTI-2 sizes are 64-bit; beyond 65535 the volume check refuses them.
-    for (int a = 0; a < 3; ++a) header.dims[a] = static_cast<int>(std::min<int64_t>(image->dim[a + 1], 65536));
+    for (int a = 0; a < 3; ++a)
+        header.dims[a] = static_cast<int>(std::min<int64_t>(image->dim[a + 1], 65536));
     header.volume = volume;
     header.volumes = 1;
     for (int d = 4; d <= 7 && d <= image->dim[0]; ++d) header.volumes *= std::max<int64_t>(1, image->dim[d]);

@@ -73,8 +73,8 @@ bool niftiToVolume(const NiftiHeader& header, const void* data, std::size_t byte
     }
     const long long volumes = std::max(1LL, header.volumes);
     if (header.volume < 0 || header.volume >= volumes) {
-        error = "holds " + std::to_string(volumes) + (volumes == 1 ? " volume" : " volumes") + ", no volume " +
-                std::to_string(header.volume + 1);
+        error = "holds " + std::to_string(volumes) + (volumes == 1 ? " volume" : " volumes") +
+                ", no volume " + std::to_string(header.volume + 1);
         return false;
     }
     const double volumeBytes = count * static_cast<double>(size);

@@ -103,11 +103,10 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
             arg = arg.substr(0, eq);
             hasInlineValue = true;
         }
-        static const char* const kNames[] = {"--inv3",   "--raw",    "-o",        "--output", "--dims",
-                                             "--type",   "--endian", "--spacing", "--skip",   "--offset",
-                                             "--flip-z", "--force",  "--help",    "-h",       "--dicom",
-                                             "--nifti",  "--list",   "--series",  "--range",  "--full",
-                                             "--volume"};
+        static const char* const kNames[] = {
+            "--inv3",    "--raw",   "-o",       "--output", "--dims",  "--type", "--endian",
+            "--spacing", "--skip",  "--offset", "--flip-z", "--force", "--help", "-h",
+            "--dicom",   "--nifti", "--list",   "--series", "--range", "--full", "--volume"};
         int which = -1;
         for (int k = 0; k < static_cast<int>(sizeof kNames / sizeof kNames[0]); ++k) {
             if (arg == kNames[k]) which = k;
@@ -119,7 +118,8 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         }
         if (which == 3) which = 2;    // --output is -o
         if (which == 13) which = 12;  // -h is --help
-        const bool takesValue = which <= 9 || which == 14 || which == 15 || which == 17 || which == 18 || which == 20;
+        const bool takesValue =
+            which <= 9 || which == 14 || which == 15 || which == 17 || which == 18 || which == 20;
         if (!takesValue && hasInlineValue) {
             error = arg + " takes no value";
             return false;
