@@ -228,8 +228,11 @@ private:
                                        : "element " + tagText(e.tag) + " runs past the end of its item";
             return false;
         }
+        // GDCM reads a stated sequence as items whatever it holds, and an
+        // implicit value as one when it starts with an item tag.
         Element first;
-        if (sequence && e.length >= 8 && peek(e.value, first) && first.tag == kItem) {
+        const bool stated = e.vr[0] == 'S' && e.vr[1] == 'Q';
+        if (stated || (sequence && e.length >= 8 && peek(e.value, first) && first.tag >> 16 == 0xfffe)) {
             return items(e.value, e.value + e.length, true, false, depth, next);
         }
         next = e.value + e.length;
