@@ -90,8 +90,9 @@ bool readFrameGroups(const gdcm::DataSet& data, const std::string& path, int row
         const std::string slope = groupText(groups, kValueTransformation, kSlope);
         const std::string intercept = groupText(groups, kValueTransformation, kIntercept);
         frame.rescaleGiven = !slope.empty() || !intercept.empty();
-        if (frame.rescaleGiven && (!parseNumbers(slope.empty() ? "1" : slope, 1, &frame.slope) ||
-                                   !parseNumbers(intercept.empty() ? "0" : intercept, 1, &frame.intercept))) {
+        // Both or neither: GDCM takes a missing slope for 0 and stops the process.
+        if (frame.rescaleGiven && (!parseNumbers(slope, 1, &frame.slope) ||
+                                   !parseNumbers(intercept, 1, &frame.intercept) || frame.slope == 0.0)) {
             why = "frame " + std::to_string(f + 1) + " of a multi-frame image has a malformed rescale";
             return false;
         }

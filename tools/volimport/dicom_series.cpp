@@ -41,6 +41,7 @@ const gdcm::Tag kSamplesPerPixel(0x0028, 0x0002);
 const gdcm::Tag kBitsAllocated(0x0028, 0x0100);
 const gdcm::Tag kBitsStored(0x0028, 0x0101);
 const gdcm::Tag kHighBit(0x0028, 0x0102);
+const gdcm::Tag kSlope(0x0028, 0x1053);
 const gdcm::Tag kPixelData(0x7fe0, 0x0010);
 
 // Whether every public element of `data` and its sequences states a value
@@ -116,6 +117,12 @@ bool readHeader(const std::string& path, FileHeader& out, std::string& why) {
         (!highBit.empty() && !stored.empty() && std::atoi(highBit.c_str()) >= std::atoi(stored.c_str()))) {
         why = "a damaged DICOM file: SamplesPerPixel " + samples + ", BitsAllocated " + allocated +
               ", BitsStored " + stored + " and HighBit " + highBit + " do not fit together";
+        return false;
+    }
+    const std::string slopeText = text(kSlope);
+    double slope = 1.0;
+    if (!slopeText.empty() && (!parseNumbers(slopeText, 1, &slope) || slope == 0.0)) {
+        why = "a damaged DICOM file: RescaleSlope \"" + slopeText + "\"";
         return false;
     }
     const std::string frames = text(kFrames);
