@@ -215,7 +215,14 @@ private:
     bool value(const Element& e, uint64_t end, int depth, uint64_t& next) {
         const bool sequence = (e.vr[0] == 'S' && e.vr[1] == 'Q') || !explicitVr_;
         if (e.length == kUndefinedLength) {
-            if (e.tag == kPixelData && depth == 0) return items(e.value, end, false, true, depth, next);
+            if (e.tag == kPixelData && depth == 0) {
+                const std::string vr(e.vr, 2);
+                if (e.vr[0] != 0 && vr != "OB" && vr != "OW" && vr != "UN") {
+                    why_ = "its encapsulated pixel data is stated as " + vr;
+                    return false;
+                }
+                return items(e.value, end, false, true, depth, next);
+            }
             if (!sequence) {
                 why_ = "element " + tagText(e.tag) + " has an undefined length";
                 return false;
