@@ -10,8 +10,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?usage: run_fuzzers.sh FUZZ_BUILD_DIR [SECONDS] [PARALLEL]}" && pwd)
 seconds=${2:-45}
-targets=(fuzz_dataset fuzz_program_text fuzz_plist fuzz_project fuzz_raw_import fuzz_scan_headers)
+targets=(fuzz_dataset fuzz_program_text fuzz_plist fuzz_project fuzz_raw_import fuzz_scan_headers fuzz_dicom_series)
 mkdir -p "$build/fuzz-crashes" "$build/fuzz-logs"
+export LSAN_OPTIONS="suppressions=$here/lsan_suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 run_one() {  # run_one TARGET SECONDS BUILD HERE
   mkdir -p "$3/fuzz-corpus/$1"
   "$3/tests/fuzz/$1" -max_total_time="$2" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \

@@ -1,6 +1,7 @@
 // DICOM series read with GDCM: the series a folder holds, and one series as
-// a volume, its slices ordered along their normal and their stored values
-// turned into modality values by RescaleSlope and RescaleIntercept.
+// a volume, its slices (files, or frames of multi-frame files) ordered along
+// their normal and their stored values turned into modality values by
+// RescaleSlope and RescaleIntercept.
 #pragma once
 
 #include <cstdio>
@@ -17,6 +18,7 @@ struct SeriesSummary {
     std::string modality;
     int columns = 0, rows = 0;
     std::vector<std::string> files;
+    std::size_t slices = 0;  // a multi-frame file holds several
 };
 
 // Whether this build can read DICOM at all.

@@ -50,7 +50,7 @@ const SeriesSummary* pickSeries(const std::vector<SeriesSummary>& all, const std
             std::fprintf(out,
                          "series: %s (%s), %zu slices: the largest of %zu; --list shows them, "
                          "--series picks one\n",
-                         largest.uid.c_str(), largest.description.c_str(), largest.files.size(), all.size());
+                         largest.uid.c_str(), largest.description.c_str(), largest.slices, all.size());
         }
         return &largest;
     }
@@ -65,7 +65,7 @@ void listSeries(const std::vector<SeriesSummary>& all, std::FILE* out) {
     for (const SeriesSummary& series : all) {
         std::fprintf(out, "%s  %s  %s %d x %d x %zu\n", series.uid.c_str(),
                      series.description.empty() ? "(no description)" : series.description.c_str(),
-                     series.modality.c_str(), series.columns, series.rows, series.files.size());
+                     series.modality.c_str(), series.columns, series.rows, series.slices);
     }
 }
 
@@ -101,7 +101,8 @@ bool readOriented(const Options& options, std::FILE* out, std::FILE* err, Scan& 
         if (!readSeries(*series, real, err, problem)) return fail(error, input, problem);
         if (series->modality == "CT" || series->modality == "MR") modality = series->modality;
     } else {
-        if (!readNiftiFile(input, real, note, problem)) return fail(error, input, problem);
+        if (!readNiftiFile(input, std::max(0LL, options.volume - 1), real, note, problem))
+            return fail(error, input, problem);
         if (!note.empty()) std::fprintf(err, "volimport: %s: note: %s\n", input.c_str(), note.c_str());
         modality = real.hounsfield ? "CT" : "MR";
     }

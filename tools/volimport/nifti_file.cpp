@@ -1,7 +1,8 @@
 #include "tools/volimport/nifti_file.h"
 
-#include <nifti1_io.h>
+#include <nifti2_io.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/file_input.h"
@@ -11,7 +12,8 @@ namespace volimport {
 
 bool niftiAvailable() { return true; }
 
-bool readNiftiFile(const std::string& path, RealVolume& out, std::string& note, std::string& error) {
+bool readNiftiFile(const std::string& path, long long volume, RealVolume& out, std::string& note,
+                   std::string& error) {
     // The library would wait on a pipe or read a device without end.
     platform::InputFileStatus status;
     int errorNumber = 0;
@@ -25,15 +27,16 @@ bool readNiftiFile(const std::string& path, RealVolume& out, std::string& note, 
     std::unique_ptr<nifti_image, void (*)(nifti_image*)> image(nifti_image_read(path.c_str(), 1),
                                                                &nifti_image_free);
     if (!image || image->data == nullptr) {
-        error = "not a NIfTI-1 image, or its data cannot be read";
+        error = "not a NIfTI-1 or NIfTI-2 image, or its data cannot be read";
         return false;
     }
     NiftiHeader header;
-    header.dims[0] = image->nx;
-    header.dims[1] = image->ny;
-    header.dims[2] = image->nz;
+    // NIfTI-2 sizes are 64-bit; beyond 65535 the volume check refuses them.
+    for (int a = 0; a < 3; ++a)
+        header.dims[a] = static_cast<int>(std::min<int64_t>(image->dim[a + 1], 65536));
+    header.volume = volume;
     header.volumes = 1;
-    for (int d = 4; d <= 7 && d <= image->dim[0]; ++d) header.volumes *= std::max(1, image->dim[d]);
+    for (int d = 4; d <= 7 && d <= image->dim[0]; ++d) header.volumes *= std::max<int64_t>(1, image->dim[d]);
     header.datatype = image->datatype;
     header.slope = image->scl_slope;
     header.intercept = image->scl_inter;
@@ -48,9 +51,10 @@ bool readNiftiFile(const std::string& path, RealVolume& out, std::string& note, 
             header.qform[r][c] = image->qto_xyz.m[r][c];
         }
     }
-    const std::size_t bytes = image->nvox * static_cast<std::size_t>(image->nbyper);
+    const std::size_t bytes = static_cast<std::size_t>(image->nvox) * static_cast<std::size_t>(image->nbyper);
     if (!niftiToVolume(header, image->data, bytes, out, note, error)) return false;
-    out.source = std::string("NIfTI-1, ") + nifti_datatype_string(image->datatype);
+    out.source = std::string(image->nifti_type >= NIFTI_FTYPE_NIFTI2_1 ? "NIfTI-2, " : "NIfTI-1, ") +
+                 nifti_datatype_string(image->datatype);
     return true;
 }
 

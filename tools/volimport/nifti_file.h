@@ -1,4 +1,4 @@
-// NIfTI-1 files (.nii, .nii.gz) read with the NIfTI library.
+// NIfTI-1 and NIfTI-2 files (.nii, .nii.gz) read with the NIfTI library.
 #pragma once
 
 #include <string>
@@ -10,6 +10,8 @@ namespace volimport {
 // Whether this build can read NIfTI at all.
 bool niftiAvailable();
 
-bool readNiftiFile(const std::string& path, RealVolume& out, std::string& note, std::string& error);
+// Reads volume `volume` (from 0) of the file at `path`.
+bool readNiftiFile(const std::string& path, long long volume, RealVolume& out, std::string& note,
+                   std::string& error);
 
 }  // namespace volimport

@@ -5,7 +5,7 @@ namespace volimport {
 
 bool niftiAvailable() { return false; }
 
-bool readNiftiFile(const std::string&, RealVolume&, std::string&, std::string& error) {
+bool readNiftiFile(const std::string&, long long, RealVolume&, std::string&, std::string& error) {
     error = "NIfTI is not available in this build (it was built without the NIfTI library)";
     return false;
 }

@@ -1,5 +1,6 @@
 #include "tools/volimport/nifti_volume.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -70,17 +71,28 @@ bool niftiToVolume(const NiftiHeader& header, const void* data, std::size_t byte
         }
         count *= header.dims[a];
     }
-    if (count * static_cast<double>(size) > static_cast<double>(bytes)) {
+    const long long volumes = std::max(1LL, header.volumes);
+    if (header.volume < 0 || header.volume >= volumes) {
+        error = "holds " + std::to_string(volumes) + (volumes == 1 ? " volume" : " volumes") +
+                ", no volume " + std::to_string(header.volume + 1);
+        return false;
+    }
+    const double volumeBytes = count * static_cast<double>(size);
+    if (volumeBytes * static_cast<double>(header.volume + 1) > static_cast<double>(bytes)) {
         error = "the data is shorter than its dimensions need";
         return false;
     }
-    if (header.volumes > 1) note = "only the first of " + std::to_string(header.volumes) + " volumes is read";
+    if (volumes > 1) {
+        note = "volume " + std::to_string(header.volume + 1) + " of " + std::to_string(volumes) + " is read" +
+               (header.volume == 0 ? "; --volume picks another" : "");
+    }
 
     const double slope = header.slope != 0.0 && std::isfinite(header.slope) ? header.slope : 1.0;
     const double intercept = std::isfinite(header.intercept) && header.slope != 0.0 ? header.intercept : 0.0;
     const std::size_t n = static_cast<std::size_t>(count);
     out.values.resize(n);
-    const unsigned char* p = static_cast<const unsigned char*>(data);
+    const unsigned char* p =
+        static_cast<const unsigned char*>(data) + static_cast<std::size_t>(volumeBytes) * header.volume;
     switch (header.datatype) {
     case kUInt8:
         convert<uint8_t>(p, n, slope, intercept, out.values.data());

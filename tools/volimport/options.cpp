@@ -103,10 +103,10 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
             arg = arg.substr(0, eq);
             hasInlineValue = true;
         }
-        static const char* const kNames[] = {"--inv3",   "--raw",    "-o",        "--output", "--dims",
-                                             "--type",   "--endian", "--spacing", "--skip",   "--offset",
-                                             "--flip-z", "--force",  "--help",    "-h",       "--dicom",
-                                             "--nifti",  "--list",   "--series",  "--range",  "--full"};
+        static const char* const kNames[] = {
+            "--inv3",    "--raw",   "-o",       "--output", "--dims",  "--type", "--endian",
+            "--spacing", "--skip",  "--offset", "--flip-z", "--force", "--help", "-h",
+            "--dicom",   "--nifti", "--list",   "--series", "--range", "--full", "--volume"};
         int which = -1;
         for (int k = 0; k < static_cast<int>(sizeof kNames / sizeof kNames[0]); ++k) {
             if (arg == kNames[k]) which = k;
@@ -118,7 +118,8 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         }
         if (which == 3) which = 2;    // --output is -o
         if (which == 13) which = 12;  // -h is --help
-        const bool takesValue = which <= 9 || which == 14 || which == 15 || which == 17 || which == 18;
+        const bool takesValue =
+            which <= 9 || which == 14 || which == 15 || which == 17 || which == 18 || which == 20;
         if (!takesValue && hasInlineValue) {
             error = arg + " takes no value";
             return false;
@@ -169,6 +170,12 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
             break;
         case 19:
             out.full = true;
+            break;
+        case 20:
+            if (!parseLong(value, 1, 1LL << 40, out.volume)) {
+                error = "--volume needs a volume number from 1, not \"" + value + "\"";
+                return false;
+            }
             break;
         case 2:
             out.outputPath = value;
@@ -243,6 +250,10 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         error = std::string(out.list ? "--list" : "--series") + " applies to --dicom input only";
         return false;
     }
+    if (out.volume > 0 && out.input != InputKind::Nifti) {
+        error = "--volume applies to --nifti input only";
+        return false;
+    }
     if (out.rangeGiven && out.input == InputKind::Inv3) {
         error = "--range does not apply to --inv3 input, which is CT in Hounsfield units";
         return false;
@@ -275,7 +286,7 @@ const char* usageText() {
            "       volimport --raw FILE --dims X,Y,Z --type TYPE -o OUT [options]\n"
            "       volimport --dicom DIR [--series UID] -o OUT [options]\n"
            "       volimport --dicom DIR --list\n"
-           "       volimport --nifti FILE -o OUT [options]\n"
+           "       volimport --nifti FILE [--volume N] -o OUT [options]\n"
            "\n"
            "Turns a scan into a dataset file for the viewer: a header of three\n"
            "little-endian uint16 dimensions, then 12-bit samples as little-endian\n"
@@ -303,7 +314,9 @@ const char* usageText() {
            "    --list           print the series in DIR (UID, description, size)\n"
            "    --series UID     the series to import; default: the one with the\n"
            "                     most slices\n"
-           "  --nifti FILE       a NIfTI-1 image (.nii or .nii.gz)\n"
+           "  --nifti FILE       a NIfTI-1 or NIfTI-2 image (.nii or .nii.gz)\n"
+           "    --volume N       the volume to import from a series of volumes over\n"
+           "                     time, 1 for the first (the default)\n"
            "\n"
            "Output:\n"
            "  -o, --output OUT   the dataset file; written atomically, never over an\n"

@@ -20,8 +20,9 @@ struct Options {
     bool offsetGiven = false;
     int offset = 0;  // --offset
     bool flipZ = false;
-    bool list = false;   // --list: the series of a DICOM folder
-    std::string series;  // --series UID
+    bool list = false;     // --list: the series of a DICOM folder
+    std::string series;    // --series UID
+    long long volume = 0;  // --volume N, from 1; 0 when not given (the first)
     bool rangeGiven = false;
     double range[2] = {0.0, 0.0};  // --range LOW,HIGH onto 0..4095
     bool full = false;             // --full: no reduction to the viewer's grid

@@ -3,7 +3,7 @@
 puts the phantom's markers where the anatomical convention says (+x left,
 +y anterior, +z superior); refused series name the file and write nothing.
 usage: import_formats_test.py VOLIMPORT [CRANIUM.inv3]"""
-import gzip, os, random, struct, subprocess, sys, tarfile, tempfile
+import gzip, os, random, shutil, struct, subprocess, sys, tarfile, tempfile
 import numpy as np
 import pydicom
 from pydicom.dataset import Dataset, FileMetaDataset
@@ -40,10 +40,11 @@ def save_slice(path, uid, pos, orientation, spacing, pixels, slope=1.0, intercep
     ds.Modality, ds.SeriesInstanceUID = "CT", uid
     for key, value in extra.items():
         setattr(ds, key, value)
-    ds.ImagePositionPatient = [float(v) for v in pos]
-    ds.ImageOrientationPatient = [float(v) for v in orientation]
-    ds.PixelSpacing = [spacing, spacing]
-    ds.Rows, ds.Columns = pixels.shape
+    if pos is not None:  # else in functional groups
+        ds.ImagePositionPatient = [float(v) for v in pos]
+        ds.ImageOrientationPatient = [float(v) for v in orientation]
+        ds.PixelSpacing = [spacing, spacing]
+    ds.Rows, ds.Columns = pixels.shape[-2:]
     ds.SamplesPerPixel, ds.PhotometricInterpretation = 1, "MONOCHROME2"
     ds.BitsAllocated, ds.BitsStored, ds.HighBit, ds.PixelRepresentation = 16, 16, 15, 1
     ds.RescaleSlope, ds.RescaleIntercept = slope, intercept
@@ -53,8 +54,14 @@ def save_slice(path, uid, pos, orientation, spacing, pixels, slope=1.0, intercep
     ds.is_little_endian, ds.is_implicit_VR = True, False
     ds.save_as(path, write_like_original=False)
 
+def item(**elements):
+    ds = Dataset()
+    for key, value in elements.items():
+        setattr(ds, key, value)
+    return ds
+
 def write_series(folder, row, col, *, n=16, spacing=2.0, slope=1.0, intercept=0.0, uid=None,
-                 positions=None, size=16, description="phantom", syntax=ExplicitVRLittleEndian):
+                 positions=None, size=16, description="phantom", syntax=ExplicitVRLittleEndian, enhanced=False):
     row, col = np.array(row, float), np.array(col, float)
     normal = np.cross(row, col)
     uid = uid or generate_uid()
@@ -63,14 +70,27 @@ def write_series(folder, row, col, *, n=16, spacing=2.0, slope=1.0, intercept=0.
     offsets = positions if positions is not None else [k * spacing * normal for k in range(n)]
     names = []
     ij = np.stack(np.meshgrid(np.arange(size), np.arange(size), indexing="xy"), -1) * spacing
+    frames = []
     for k, off in enumerate(offsets):
         pos = origin + np.asarray(off)
         points = pos + ij[..., 0:1] * row + ij[..., 1:2] * col
-        stored = np.round((phantom(points) - intercept) / slope).astype(np.int16)
+        frame_slope = slope * (1 + k % 2) if enhanced else slope
+        stored = np.round((phantom(points) - intercept) / frame_slope).astype(np.int16)
+        if enhanced:  # frames stored top down, each with its own slope
+            frames.insert(0, (item(PlanePositionSequence=[item(ImagePositionPatient=[float(v) for v in pos])],
+                                   PixelValueTransformationSequence=[item(RescaleSlope=frame_slope,
+                                                                          RescaleIntercept=intercept)]), stored))
+            continue
         name = os.path.join(folder, "%08x" % random.getrandbits(32))  # shuffled file order
         save_slice(name, uid, pos, list(row) + list(col), spacing, stored, slope, intercept, syntax,
                    SeriesDescription=description, InstanceNumber=n - k)  # never used for the order
         names.append(name)
+    if enhanced:
+        shared = item(PixelMeasuresSequence=[item(PixelSpacing=[spacing, spacing])],
+                      PlaneOrientationSequence=[item(ImageOrientationPatient=list(row) + list(col))])
+        names.append(os.path.join(folder, "enhanced"))
+        save_slice(names[0], uid, None, None, spacing, np.stack([f[1] for f in frames]), syntax=syntax, NumberOfFrames=n,
+                   SharedFunctionalGroupsSequence=[shared], PerFrameFunctionalGroupsSequence=[f[0] for f in frames])
     return uid, names
 
 def run(*args):
@@ -141,6 +161,15 @@ with tempfile.TemporaryDirectory() as tmp:
     check(picked.returncode == 0 and read_dataset(os.path.join(tmp, "small.dat")).shape[0] < 20,
           "--series: " + picked.stderr)
 
+    # Enhanced CT: the same phantom in one multi-frame file gives the same dataset as a series.
+    folders = [tempfile.mkdtemp(dir=tmp) for _ in range(2)]
+    write_series(folders[0], [1, 0, 0], [0, -1, 0])
+    write_series(folders[1], [1, 0, 0], [0, -1, 0], enhanced=True)
+    results = [run("--dicom", f, "-o", f + ".dat") for f in folders]
+    check(all(r.returncode == 0 for r in results) and open(folders[0] + ".dat", "rb").read() ==
+          open(folders[1] + ".dat", "rb").read(), "enhanced CT differs from its series: " + results[1].stderr)
+    check("16 x 16 x 16" in run("--dicom", folders[1], "--list").stdout, "--list of an enhanced CT")
+
     # A corrupt file beside a series is skipped with a note.
     folder = tempfile.mkdtemp(dir=tmp)
     write_series(folder, [1, 0, 0], [0, 1, 0])
@@ -172,6 +201,30 @@ with tempfile.TemporaryDirectory() as tmp:
         # Claims JPEG 2000 but holds plain bytes: GDCM cannot decode it.
         return write_series(folder, [1, 0, 0], [0, 1, 0], n=3, syntax=JPEG2000Lossless)[1][0]
     refused("an undecodable transfer syntax", undecodable, "cannot")
+    # Damaged copies of the first slice: cut inside its pixel data, or holding
+    # fewer samples than its size, refused; cut inside the header, skipped.
+    def damaged(cut, last=None):
+        def make(folder):
+            _, names = write_series(folder, [1, 0, 0], [0, 1, 0])
+            for name, how in ((names[0], cut), (names[-1], last)):
+                if how:
+                    data = open(name, "rb").read()
+                    open(name, "wb").write(how(data))
+            return names[0]
+        return make
+    pixel_tag = b"\xe0\x7f\x10\x00OW\x00\x00"
+    refused("pixel data cut short", damaged(lambda d: d[:-100]), "pixel data is cut short")
+    refused("fewer samples than the image",
+            damaged(lambda d: d[:d.index(pixel_tag) + 8] + struct.pack("<I", 256) + bytes(256)), "shorter than the image")
+    folder = tempfile.mkdtemp(dir=tmp)
+    cut = damaged(lambda d: d[:300], lambda d: d[:700])(folder)
+    noted = import_and_check("slices cut inside their headers", ["--dicom", folder], tmp)
+    check(noted.stderr.count(": skipped: not a DICOM file, or a damaged one") == 2 and cut + ": skipped" in noted.stderr,
+          "no notes for the cut slices: " + noted.stderr)
+    # Files that stopped the process inside GDCM, kept by the fuzzer: each alone is refused, naming it.
+    corpus = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "fuzz", "corpus", "fuzz_dicom_series")
+    for name in sorted(n for n in os.listdir(corpus) if n.startswith("crash-")):
+        refused(name, lambda f: shutil.copy(os.path.join(corpus, name), f) and None, name)
     refused("no DICOM file at all", lambda f: open(os.path.join(f, "a.txt"), "w").write("text") and None, "holds no DICOM image")
 
     # NIfTI-1: the same phantom in RAS storage, with several sforms and types.
@@ -212,6 +265,27 @@ with tempfile.TemporaryDirectory() as tmp:
         if tname == "uint8":
             plain = run("--nifti", path, "-o", os.path.join(tmp, "plain.dat"))
             check("percentile" in plain.stdout, "no percentile said: " + plain.stdout)
+
+    # NIfTI-2 with three volumes over time, the phantom in the second only.
+    def write_nifti2(path, affine, volumes):
+        header = bytearray(544)
+        struct.pack_into("<i8shh", header, 0, 540, b"n+2\x00\r\n\x1a\n", 16, 32)
+        struct.pack_into("<8q", header, 16, 4, *volumes.shape[::-1], 1, 1, 1)
+        struct.pack_into("<8d", header, 104, 1, 2, 2, 2, 1, 1, 1, 1)
+        struct.pack_into("<qdd", header, 168, 544, 1.0, 0.0)
+        struct.pack_into("<ii", header, 344, 0, 1)
+        struct.pack_into("<12d", header, 400, *[float(v) for r in affine for v in r])
+        open(path, "wb").write(bytes(header) + volumes.astype(np.float32).tobytes())
+    four = np.zeros((3,) + values.shape)
+    four[1] = values
+    path = os.path.join(tmp, "four.nii")
+    write_nifti2(path, affine, four)  # the last phantom written above
+    first = run("--nifti", path, "-o", os.path.join(tmp, "first.dat"), "--range", "0,256")
+    check(first.returncode == 0 and "volume 1 of 3 is read" in first.stderr and
+          read_dataset(os.path.join(tmp, "first.dat")).max() == 0, "NIfTI-2, first volume: " + first.stderr)
+    import_and_check("NIfTI-2, --volume 2", ["--nifti", path, "--volume", "2", "--range", "0,256"], tmp)
+    beyond = run("--nifti", path, "--volume", "4", "-o", os.path.join(tmp, "none.dat"))
+    check(beyond.returncode == 1 and "holds 3 volumes" in beyond.stderr, "--volume 4: " + beyond.stderr)
 
     # The default CT as a DICOM series gives the same dataset as its archive.
     if len(sys.argv) > 2:

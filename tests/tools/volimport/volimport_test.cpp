@@ -407,6 +407,8 @@ TEST(Options, RefusesBadCommandLines) {
         {"--raw a -o b --dims 1,2,3 --type uint8 --skip -4", "--skip needs"},
         {"--inv3 a -o b --offset 9999999999", "--offset needs"},
         {"--inv3 a -o b --range 0,100", "--range does not apply to --inv3"},
+        {"--nifti a -o b --volume 0", "--volume needs a volume number from 1"},
+        {"--dicom a -o b --volume 2", "--volume applies to --nifti input only"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
