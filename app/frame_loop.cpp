@@ -47,12 +47,13 @@ bool renderVolume(Viewer& viewer) {
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
     if (viewerState.showIsosurface) {
-        loadSliceRects(sliceRects(isosurfaceBoxes(viewer), modelview, wobbleReach()));
-        drawIsosurfacePass(viewer.sliceLists, viewerState.threshold, viewerState.wobble);
+        loadSliceRects(sliceRects(isosurfaceBoxes(viewer), modelview, wobbleReach(), viewer.grid.slices));
+        drawIsosurfacePass(viewer.sliceLists, viewerState.threshold, viewerState.wobble,
+                           viewer.grid.addedRendering);
     }
     if (viewerState.showTransparent) {
-        loadSliceRects(sliceRects(viewer.transparentBoxes, modelview, wobbleReach()));
-        drawTransparentPass(viewer.sliceLists, viewerState.wobble);
+        loadSliceRects(sliceRects(viewer.transparentBoxes, modelview, wobbleReach(), viewer.grid.slices));
+        drawTransparentPass(viewer.sliceLists, viewerState.wobble, viewer.grid.addedRendering);
     }
     glPopMatrix();
     return true;

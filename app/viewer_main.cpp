@@ -17,14 +17,13 @@
 #include "app/window_procedure.h"
 #include "glext/extensions.h"
 #include "glext/viewer_entry_points.h"
+#include "platform/runtime.h"
 
 namespace app {
 
 using namespace platform::win;
 
 namespace {
-
-constexpr int kGridEdge = 128;
 
 // Stops start-up with a box when a step left nothing to go on with.
 int cannotStart(const std::string& detail) {
@@ -114,6 +113,23 @@ bool overlayFontAvailable() {
     return true;
 }
 
+// A cube the driver or the memory cannot hold is refused before anything
+// is loaded, naming the largest edge that fits.
+std::string gridProblem(const GridPlan& grid) {
+    GLint maxTextureEdge = 0;
+    glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &maxTextureEdge);
+    return refuseGridEdge(grid.edge, maxTextureEdge, platform::availableMemoryBytes());
+}
+
+// The jittered programs of the added rendering, after the chain.
+int loadAddedPrograms(Viewer& viewer, const std::string& folder) {
+    const ChainResult added = loadJitteredPrograms(*viewer.programReader, folder);
+    if (added.ok) return kStarted;
+    const std::string text = added.unreadable ? "Error. " + added.caption : std::string("Error.");
+    platform::messageBox(nullptr, text.c_str(), added.caption.c_str(), MB_ICONEXCLAMATION);
+    return kExitProgramRejected;
+}
+
 }  // namespace
 
 std::string createOffscreenBuffer(Viewer& viewer) {
@@ -154,6 +170,7 @@ int runViewer(const ViewerOptions& options, int pbufferEdge) {
     Viewer viewer;
     viewer.pbufferEdge = pbufferEdge;
     viewer.options = options;
+    viewer.grid = planGrid(options);
     if (!options.path.empty()) viewer.datasetPath = options.path;
     const int status = startViewer(viewer);
     return status == kStarted ? runFrameLoop(viewer) : status;
@@ -166,6 +183,8 @@ int startViewer(Viewer& viewer) {
     if (!initEntryPoints()) return cannotStart("");
     const std::string offscreenProblem = createOffscreenBuffer(viewer);
     if (!offscreenProblem.empty()) return cannotStart(offscreenProblem);
+    const std::string gridRefusal = gridProblem(viewer.grid);
+    if (!gridRefusal.empty()) return cannotUseDataset(gridRefusal);
 
     viewer.frameTimer = std::make_unique<support::FrameTimer>();
     viewer.programReader = std::make_unique<support::ProgramText>();
@@ -179,6 +198,9 @@ int startViewer(Viewer& viewer) {
         viewer.frameTimer.reset();
         return kExitProgramRejected;
     }
+    if (viewer.grid.addedRendering && loadAddedPrograms(viewer, programFolder) != kStarted) {
+        return kExitProgramRejected;
+    }
     setOffscreenState();
 
     std::fputs("loading model\n", stdout);
@@ -186,8 +208,8 @@ int startViewer(Viewer& viewer) {
     LoadedVolume loaded;
     {
         // The driver builds its shaders while the volume loads.
-        VolumeLoader loader(viewer.datasetPath, kGridEdge);
-        prepareOffscreenShaders();
+        VolumeLoader loader(viewer.datasetPath, viewer.grid.edge);
+        prepareOffscreenShaders(viewer.grid.addedRendering);
         const bool windowCurrent = platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
         if (windowCurrent) {
             viewer.compositeTexture = createCompositeTexture();
@@ -205,13 +227,28 @@ int startViewer(Viewer& viewer) {
         return cannotUseDataset(viewer.datasetPath + ": not enough memory for the " + missing);
     }
     viewer.volume = std::move(loaded.volume);
+    if (viewer.grid.addedRendering) {
+        // Thinner slices each let less through, so that all of them together
+        // look as the 166 of the 128 cube do.
+        const float spacingRatio = static_cast<float>(viewer.grid.slices.step / kSliceStep);
+        correctTableOpacity(loaded.transferTable.get(), 256, spacingRatio);
+    }
     uploadVolumeTextures(viewer, loaded);
+    if (viewer.grid.addedRendering) {
+        glGenTextures(1, &viewer.noiseTexture);
+        defineNoiseTexture(viewer.noiseTexture, viewer.grid.slices.step);
+    }
+    // The frames need nothing of the volume but its textures: its samples,
+    // gradients and images go now rather than at the end of the run.
+    loaded = LoadedVolume();
+    viewer.volume.reset();
+    platform::releaseFreeMemory();
     std::fputs("finishing initialisation\n", stdout);
     std::fflush(stdout);
 
     viewer.lightTransform = std::make_unique<support::TransformMatrix>();
     viewer.lightVector = std::make_unique<support::Vector3>(computeLightVector());
-    viewer.sliceLists = recordSliceLists(*viewer.lightVector);
+    viewer.sliceLists = recordSliceLists(*viewer.lightVector, viewer.grid.slices);
     setOffscreenProjection();
 
     if (!platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext)) {

@@ -169,7 +169,7 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
     }
 
     CubicShape shape;
-    const int longest = options.full ? 0 : kViewerGrid;
+    const int longest = options.full ? 0 : options.fit;
     if (!fittedShape(scan.grid.dims, scan.spacing, longest, volume::kMaxDatasetDim, shape, error)) {
         return failure(err, input, error);
     }
