@@ -60,8 +60,8 @@ std::string refuseGridEdge(int edge, int maxTextureEdge, std::size_t availableBy
         return "";
     }
     const int largest = largestFittingEdge(maxTextureEdge, availableBytes);
-    return "--grid " + std::to_string(edge) + " does not fit: " + reason + "; the largest edge that fits is " +
-           std::to_string(largest);
+    return "--grid " + std::to_string(edge) + " does not fit: " + reason +
+           "; the largest edge that fits is " + std::to_string(largest);
 }
 
 }  // namespace app

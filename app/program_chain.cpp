@@ -50,8 +50,8 @@ ChainResult loadEntry(support::ProgramText& reader, const std::string& folder, c
     if (!reader.load(pathInFolder(folder, entry.file).c_str())) return rejected(reader.errorMessage(), true);
     vgl::glBindProgramARB(entry.target, entry.number);
     const char* text = reader.text();
-    vgl::glProgramStringARB(entry.target, GL_PROGRAM_FORMAT_ASCII_ARB, static_cast<GLsizei>(std::strlen(text)),
-                            text);
+    vgl::glProgramStringARB(entry.target, GL_PROGRAM_FORMAT_ASCII_ARB,
+                            static_cast<GLsizei>(std::strlen(text)), text);
     GLint errorPosition = -1;
     glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorPosition);
     if (errorPosition == -1) return ChainResult{};

@@ -30,7 +30,8 @@ void drawTransparentPass(const SliceLists& lists, bool wobble, bool jittered) {
     glDisable(GL_ALPHA_TEST);
     glDepthFunc(GL_LESS);
     glEnable(GL_BLEND);
-    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, fragmentProgram(wobble ? kTransparentWobble : kTransparent, jittered));
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
+                          fragmentProgram(wobble ? kTransparentWobble : kTransparent, jittered));
     glCallList(lists.frontToBack);
 }
 

@@ -79,7 +79,8 @@ SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float 
         // one more each way for rounding, and the rectangles they read.
         const float perUnit = 1.0f / stack.step;
         const int first = std::max(0, static_cast<int>(std::ceil((1.0f - high[2]) * perUnit)) - 1);
-        const int last = std::min(stack.count - 1, static_cast<int>(std::floor((1.0f - low[2]) * perUnit)) + 1);
+        const int last =
+            std::min(stack.count - 1, static_cast<int>(std::floor((1.0f - low[2]) * perUnit)) + 1);
         if (first > last) continue;
         const int firstRect = rectOfSlice(sliceParameter(first, stack.step), -0.01f);
         const int lastRect = rectOfSlice(sliceParameter(last, stack.step), 0.01f);

@@ -56,7 +56,9 @@ unsigned compileList(SliceOrder order, const support::Vector3& lightVector, cons
 
 }  // namespace
 
-float sliceParameter(int slice, float step) { return static_cast<float>(1.0 - slice * static_cast<double>(step)); }
+float sliceParameter(int slice, float step) {
+    return static_cast<float>(1.0 - slice * static_cast<double>(step));
+}
 
 float sliceDepth(int slice, float step) {
     return static_cast<float>(0.5 * static_cast<double>(sliceParameter(slice, step)) - 0.75);
@@ -69,7 +71,8 @@ support::Vector3 computeLightVector() {
     return transform.transform(support::Vector3(0, 0, 1));
 }
 
-void emitSlices(SliceSink& sink, SliceOrder order, const support::Vector3& lightVector, const SliceStack& stack) {
+void emitSlices(SliceSink& sink, SliceOrder order, const support::Vector3& lightVector,
+                const SliceStack& stack) {
     const float light[3] = {lightVector.x, lightVector.y, lightVector.z};
     sink.color(1.0f, 0.0f, 1.0f);
     for (int n = 0; n < stack.count; ++n) {

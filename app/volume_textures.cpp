@@ -98,8 +98,8 @@ void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
     std::fputs("loading density texture\n", stdout);
     defineDensityTexture(viewer.densityTexture, edge, loaded.densityImage.get());
     if (loaded.densityImage) {
-        viewer.densityBounds = std::make_unique<volume::DensityBounds>(loaded.densityImage.get(), edge,
-                                                                       boundsBlockEdge(edge));
+        viewer.densityBounds =
+            std::make_unique<volume::DensityBounds>(loaded.densityImage.get(), edge, boundsBlockEdge(edge));
     }
     std::fputs("loading gradient texture\n", stdout);
     defineGradientTexture(viewer.gradientTexture, edge, loaded.gradientImage.get());

@@ -20,7 +20,8 @@ std::size_t procKibibytes(const char* path, const char* key) {
     unsigned long long value = 0;
     const std::size_t keyLength = std::strlen(key);
     while (std::fgets(line, sizeof line, file) != nullptr) {
-        if (std::strncmp(line, key, keyLength) == 0 && std::sscanf(line + keyLength, "%llu", &value) == 1) break;
+        if (std::strncmp(line, key, keyLength) == 0 && std::sscanf(line + keyLength, "%llu", &value) == 1)
+            break;
     }
     std::fclose(file);
     return static_cast<std::size_t>(value);
@@ -41,7 +42,8 @@ std::size_t availableMemoryBytes() {
     if (available != 0) return available;
     const long pages = sysconf(_SC_AVPHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
-    return pages > 0 && pageSize > 0 ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize) : 0;
+    return pages > 0 && pageSize > 0 ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize)
+                                     : 0;
 }
 
 void releaseFreeMemory() {

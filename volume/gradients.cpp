@@ -35,10 +35,12 @@ uint32_t gradientByte(float c) {
 // range with `first` 0 runs on the calling thread, after the others start.
 template <typename Work>
 void inParallel(int count, const Work& work) {
-    const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, std::max(1, count));
+    const int threads =
+        std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, std::max(1, count));
     std::vector<std::thread> helpers;
     for (int t = 1; t < threads; ++t) {
-        helpers.emplace_back([&work, t, threads, count] { work(count * t / threads, count * (t + 1) / threads); });
+        helpers.emplace_back(
+            [&work, t, threads, count] { work(count * t / threads, count * (t + 1) / threads); });
     }
     work(0, count / threads);
     for (std::thread& helper : helpers) helper.join();

@@ -11,7 +11,7 @@ TEST(GridPlan, SlicesKeepTheirDensityPerVoxelAndTheirDepth) {
     const struct {
         int gridOption, edge, slices;
         bool added;
-    } cases[] = {{0, 128, 166, false}, {128, 128, 166, true}, {192, 192, 249, true},
+    } cases[] = {{0, 128, 166, false},  {128, 128, 166, true}, {192, 192, 249, true},
                  {256, 256, 332, true}, {384, 384, 498, true}, {512, 512, 664, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.gridOption);

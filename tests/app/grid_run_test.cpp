@@ -19,7 +19,8 @@ const char kCranium[] = "/usr/share/doc/invesalius-examples/examples/Cranium.inv
 bool matchesReference(ViewerSession& viewer, const std::string& name) {
     bool matched = false;
     const RgbImage shown = viewer.waitForReference(name, matched, Seconds(60));
-    if (!matched) ADD_FAILURE() << "the window does not show " << name << "; " << keepForInspection(shown, name);
+    if (!matched)
+        ADD_FAILURE() << "the window does not show " << name << "; " << keepForInspection(shown, name);
     return matched;
 }
 
@@ -43,8 +44,9 @@ TEST(GridRun, ACube256ShowsTheScanInFullDetail) {
     RgbImage both;
     ASSERT_TRUE(readPng(referencePath("grid256-both"), both));
     bool changed = false;
-    viewer.waitForPicture([&](const RgbImage& p) { return differentPixels(p, both, kChannelTolerance) > 5000; },
-                          changed, Seconds(60));
+    viewer.waitForPicture(
+        [&](const RgbImage& p) { return differentPixels(p, both, kChannelTolerance) > 5000; }, changed,
+        Seconds(60));
     EXPECT_TRUE(changed) << "'2' did not switch the transparent pass off";
     matchesReference(viewer, "grid256-isosurface");
     EXPECT_TRUE(viewer.requestClose());

@@ -105,11 +105,10 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
             arg = arg.substr(0, eq);
             hasInlineValue = true;
         }
-        static const char* const kNames[] = {"--inv3",   "--raw",    "-o",        "--output", "--dims",
-                                             "--type",   "--endian", "--spacing", "--skip",   "--offset",
-                                             "--flip-z", "--force",  "--help",    "-h",       "--dicom",
-                                             "--nifti",  "--list",   "--series",  "--range",  "--full",
-                                             "--fit"};
+        static const char* const kNames[] = {
+            "--inv3",    "--raw",   "-o",       "--output", "--dims",  "--type", "--endian",
+            "--spacing", "--skip",  "--offset", "--flip-z", "--force", "--help", "-h",
+            "--dicom",   "--nifti", "--list",   "--series", "--range", "--full", "--fit"};
         int which = -1;
         for (int k = 0; k < static_cast<int>(sizeof kNames / sizeof kNames[0]); ++k) {
             if (arg == kNames[k]) which = k;
@@ -121,7 +120,8 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         }
         if (which == 3) which = 2;    // --output is -o
         if (which == 13) which = 12;  // -h is --help
-        const bool takesValue = which <= 9 || which == 14 || which == 15 || which == 17 || which == 18 || which == 20;
+        const bool takesValue =
+            which <= 9 || which == 14 || which == 15 || which == 17 || which == 18 || which == 20;
         if (!takesValue && hasInlineValue) {
             error = arg + " takes no value";
             return false;
@@ -176,7 +176,8 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         case 20: {
             long long v = 0;
             if (!parseLong(value, 2, kLargestFit, v)) {
-                error = "--fit needs an edge from 2 to " + std::to_string(kLargestFit) + ", not \"" + value + "\"";
+                error = "--fit needs an edge from 2 to " + std::to_string(kLargestFit) + ", not \"" + value +
+                        "\"";
                 return false;
             }
             out.fit = static_cast<int>(v);
