@@ -208,9 +208,10 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
                  scan.clamped.below, scan.clamped.above);
     if (!orientationText.empty()) std::fprintf(out, "orientation: %s\n", orientationText.c_str());
     const int most = std::max(cubic.dims[0], std::max(cubic.dims[1], cubic.dims[2]));
-    const char* fit = options.full && most > kViewerGrid
-                          ? " (full resolution: the viewer thins or crops what exceeds its 128-voxel grid)"
-                          : "";
+    const char* fit =
+        options.full && most > kViewerGrid
+            ? " (full resolution: the viewer thins or crops what exceeds its grid; --grid sets it)"
+            : "";
     std::fprintf(out, "output: %d x %d x %d cubic voxels of %g mm%s%s, values %u..%u\n", cubic.dims[0],
                  cubic.dims[1], cubic.dims[2], shape.edge, options.flipZ ? ", z flipped" : "", fit,
                  unsigned{*range.first}, unsigned{*range.second});
