@@ -9,10 +9,11 @@ namespace {
 constexpr int kPlainEdge = 128;
 
 // Per voxel while the volume loads: the sample record (4), its gradient
-// (12), the density and gradient images (1 + 4) and the driver's copies of
-// both textures (1 + 4); the file's own samples come on top, at most 2 per
-// voxel of a cube the file fits.
-constexpr std::size_t kBytesPerVoxel = 4 + 12 + 1 + 4 + 1 + 4 + 2;
+// (12), the gradient pass's copy of the samples (4), the density and
+// gradient images (1 + 4) and the driver's copies of both textures (1 + 4);
+// the file's own samples come on top, at most 2 per voxel of a cube the
+// file fits.
+constexpr std::size_t kBytesPerVoxel = 4 + 12 + 4 + 1 + 4 + 1 + 4 + 2;
 
 }  // namespace
 
