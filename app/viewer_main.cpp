@@ -226,7 +226,11 @@ int startViewer(Viewer& viewer) {
     if (const char* missing = loaded.missingImage()) {
         return cannotUseDataset(viewer.datasetPath + ": not enough memory for the " + missing);
     }
-    viewer.volume = std::move(loaded.volume);
+    // The frames need nothing of the volume but its textures: its samples
+    // and gradients go before the upload, its images right after, rather
+    // than at the end of the run.
+    loaded.volume.reset();
+    platform::releaseFreeMemory();
     if (viewer.grid.addedRendering) {
         // Thinner slices each let less through, so that all of them together
         // look as the 166 of the 128 cube do.
@@ -238,10 +242,7 @@ int startViewer(Viewer& viewer) {
         glGenTextures(1, &viewer.noiseTexture);
         defineNoiseTexture(viewer.noiseTexture, viewer.grid.slices.step);
     }
-    // The frames need nothing of the volume but its textures: its samples,
-    // gradients and images go now rather than at the end of the run.
     loaded = LoadedVolume();
-    viewer.volume.reset();
     platform::releaseFreeMemory();
     std::fputs("finishing initialisation\n", stdout);
     std::fflush(stdout);
