@@ -51,7 +51,7 @@ void inParallel(int count, const Work& work) {
 bool Volume::computeGradients() {
     const int sx = sizeX_, sy = sizeY_, sz = sizeZ_;
     const std::size_t count = static_cast<std::size_t>(sx) * sy * sz;
-    gradients_.reset(new (std::nothrow) Vector3[count]);
+    gradients_.reset(new (std::nothrow) StoredGradient[count]);
     // The density field with a margin of two voxels on every side, read once
     // through value() so that each sample is fetched once rather than twelve
     // times. Held in storage orientation: z = sizeZ - 1 - k.
@@ -82,7 +82,7 @@ bool Volume::computeGradients() {
     // starts at slice 0 and prints its dots as it goes, the rest after.
     const auto slices = [&](int first, int last) {
         for (int z = first; z < last; ++z) {
-            Vector3* gradient = gradients_.get() + static_cast<std::size_t>(z) * sx * sy;
+            StoredGradient* gradient = gradients_.get() + static_cast<std::size_t>(z) * sx * sy;
             for (int y = 0; y < sy; ++y) {
                 const int32_t* v = field.get() + 2 + px * (static_cast<std::size_t>(y) + 2) +
                                    px * py * (static_cast<std::size_t>(z) + 2);
@@ -111,7 +111,8 @@ bool Volume::computeGradients() {
 
 Vector3 Volume::gradient(int x, int y, int k) {
     if (!inside(x, y, k) || !gradients_) return Vector3(0, 0, 0);
-    return gradients_[storageIndex(x, y, k)];
+    const StoredGradient& stored = gradients_[storageIndex(x, y, k)];
+    return Vector3(stored.x, stored.y, stored.z);
 }
 
 Vector3 Volume::interpolatedGradient(float x, float y, float z) {
