@@ -27,6 +27,15 @@ constexpr ChainEntry kChain[] = {
     {"vertexprog.txt", GL_VERTEX_PROGRAM_ARB, kVertexProgram},
 };
 
+constexpr ChainEntry kJittered[] = {
+    {"surface_first_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceFirst + kJitteredOffset},
+    {"surface_lit_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceSecond + kJitteredOffset},
+    {"transparent_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparent + kJitteredOffset},
+    {"transparent_wobble_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparentWobble + kJitteredOffset},
+    {"surface_first_wobble_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceFirstWobble + kJitteredOffset},
+    {"surface_lit_wobble_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceSecondWobble + kJitteredOffset},
+};
+
 ChainResult rejected(std::string caption, bool unreadable = false) {
     ChainResult result;
     result.ok = false;
@@ -35,7 +44,33 @@ ChainResult rejected(std::string caption, bool unreadable = false) {
     return result;
 }
 
+// Reads and hands one program to the driver; "" when the driver took it.
+ChainResult loadEntry(support::ProgramText& reader, const std::string& folder, const ChainEntry& entry) {
+    // The driver is never given a text that was not read.
+    if (!reader.load(pathInFolder(folder, entry.file).c_str())) return rejected(reader.errorMessage(), true);
+    vgl::glBindProgramARB(entry.target, entry.number);
+    const char* text = reader.text();
+    vgl::glProgramStringARB(entry.target, GL_PROGRAM_FORMAT_ASCII_ARB,
+                            static_cast<GLsizei>(std::strlen(text)), text);
+    GLint errorPosition = -1;
+    glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorPosition);
+    if (errorPosition == -1) return ChainResult{};
+    const GLubyte* message = glGetString(GL_PROGRAM_ERROR_STRING_ARB);
+    return rejected(message != nullptr ? reinterpret_cast<const char*>(message) : "");
+}
+
 }  // namespace
+
+ChainResult loadJitteredPrograms(support::ProgramText& reader, const std::string& folder) {
+    GLint bound = 0;
+    vgl::glGetProgramivARB(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_BINDING_ARB, &bound);
+    for (const ChainEntry& entry : kJittered) {
+        const ChainResult result = loadEntry(reader, folder, entry);
+        if (!result.ok) return result;
+    }
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, static_cast<GLuint>(bound));
+    return ChainResult{};
+}
 
 std::vector<std::string> programFileNames() {
     std::vector<std::string> names;

@@ -19,7 +19,16 @@ enum ProgramNumber : unsigned {
     kTransparentWobble = 6,
     kIsosurfaceFirstWobble = 7,
     kIsosurfaceSecondWobble = 8,
+    // The jittered variants of the six fragment programs, for the added
+    // rendering: each the number of its plain program plus kJitteredOffset.
+    kJitteredOffset = 10,
 };
+
+// The fragment program that draws `plain` (a fragment program number above)
+// with or without jittered sampling.
+constexpr unsigned fragmentProgram(ProgramNumber plain, bool jittered) {
+    return jittered ? plain + kJitteredOffset : plain;
+}
 
 struct ChainResult {
     bool ok = true;
@@ -34,6 +43,10 @@ struct ChainResult {
 // Loads every program from `folder` ("" is the current folder); on success
 // both program targets are enabled and the vertex program stays bound.
 ChainResult loadProgramChain(support::ProgramText& reader, const std::string& folder);
+
+// Loads the six jittered fragment programs from `folder` after the chain,
+// the same way; the bound fragment program is left as the chain left it.
+ChainResult loadJitteredPrograms(support::ProgramText& reader, const std::string& folder);
 
 // The seven file names, in load order.
 std::vector<std::string> programFileNames();

@@ -8,27 +8,30 @@
 
 namespace app {
 
-void drawIsosurfacePass(const SliceLists& lists, float threshold, bool wobble) {
+void drawIsosurfacePass(const SliceLists& lists, float threshold, bool wobble, bool jittered) {
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glDisable(GL_BLEND);
     glAlphaFunc(GL_GEQUAL, threshold);
     glEnable(GL_ALPHA_TEST);
     // The first draw keeps, per pixel, the nearest slice dense enough ...
-    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, wobble ? kIsosurfaceFirstWobble : kIsosurfaceFirst);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
+                          fragmentProgram(wobble ? kIsosurfaceFirstWobble : kIsosurfaceFirst, jittered));
     glCallList(lists.backToFront);
     // ... and the second shades exactly that slice.
     glDepthFunc(GL_EQUAL);
-    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, wobble ? kIsosurfaceSecondWobble : kIsosurfaceSecond);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
+                          fragmentProgram(wobble ? kIsosurfaceSecondWobble : kIsosurfaceSecond, jittered));
     glDisable(GL_ALPHA_TEST);
     glCallList(lists.backToFront);
 }
 
-void drawTransparentPass(const SliceLists& lists, bool wobble) {
+void drawTransparentPass(const SliceLists& lists, bool wobble, bool jittered) {
     glDisable(GL_ALPHA_TEST);
     glDepthFunc(GL_LESS);
     glEnable(GL_BLEND);
-    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, wobble ? kTransparentWobble : kTransparent);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
+                          fragmentProgram(wobble ? kTransparentWobble : kTransparent, jittered));
     glCallList(lists.frontToBack);
 }
 

@@ -11,10 +11,11 @@
 namespace app {
 
 // Alpha test against the threshold, then the lit surface where it passed.
-void drawIsosurfacePass(const SliceLists& lists, float threshold, bool wobble);
+// `jittered` draws with the jittered program variants.
+void drawIsosurfacePass(const SliceLists& lists, float threshold, bool wobble, bool jittered = false);
 
 // The transfer colours blended back to front, behind nothing nearer.
-void drawTransparentPass(const SliceLists& lists, bool wobble);
+void drawTransparentPass(const SliceLists& lists, bool wobble, bool jittered = false);
 
 // Binds the off-screen image to the texture, draws it upright on the quad
 // edge x edge from the top left corner of the design area (400 in a frame)

@@ -16,7 +16,7 @@
 
 namespace app {
 
-void prepareOffscreenShaders() {
+void prepareOffscreenShaders(bool jittered) {
     GLint activeUnit = 0, fragmentProgram = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &activeUnit);
     vgl::glGetProgramivARB(GL_FRAGMENT_PROGRAM_ARB, GL_PROGRAM_BINDING_ARB, &fragmentProgram);
@@ -31,8 +31,8 @@ void prepareOffscreenShaders() {
     defineTransferTexture(textures[2], 2, zeros);
     const SliceLists lists = recordSliceLists(computeLightVector());
     loadSliceRects(SliceRects{});  // every slice a point
-    drawIsosurfacePass(lists, 0.0f, false);
-    drawTransparentPass(lists, false);
+    drawIsosurfacePass(lists, 0.0f, false, jittered);
+    drawTransparentPass(lists, false, jittered);
     glDeleteLists(lists.backToFront, 1);
     glDeleteLists(lists.frontToBack, 1);
     glDeleteTextures(3, textures);

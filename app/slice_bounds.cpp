@@ -38,8 +38,19 @@ std::vector<volume::TextureBox> wholeVolume() {
     return {box};
 }
 
+namespace {
+
+// The rectangle the vertex program gives slice w: 75 (1 - w) + 0.25,
+// clamped to the rectangles; nudged by `slack` either way of a boundary.
+int rectOfSlice(float w, float slack) {
+    const float index = std::floor(w * -75.0f + 75.25f + slack);
+    return static_cast<int>(std::clamp(index, 0.0f, static_cast<float>(kSlicePairs - 1)));
+}
+
+}  // namespace
+
 SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
-                      float wobbleReach) {
+                      float wobbleReach, const SliceStack& stack) {
     // Column-major: element (row r, column c) is modelview[4c + r]. The
     // inverse of a rigid map turns texture space back into slice space.
     const auto rotation = [modelview](int r, int c) { return modelview[4 * c + r]; };
@@ -64,12 +75,16 @@ SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float 
             low[r] = middle - extent;
             high[r] = middle + extent;
         }
-        // Slice i lies at w = 1 - i/150: the slices within [low w, high w],
-        // one more each way for rounding.
-        const int first = std::max(0, static_cast<int>(std::ceil((1.0f - high[2]) * 150.0f)) - 1);
+        // Slice i lies at w = 1 - i step: the slices within [low w, high w],
+        // one more each way for rounding, and the rectangles they read.
+        const float perUnit = 1.0f / stack.step;
+        const int first = std::max(0, static_cast<int>(std::ceil((1.0f - high[2]) * perUnit)) - 1);
         const int last =
-            std::min(kSliceCount - 1, static_cast<int>(std::floor((1.0f - low[2]) * 150.0f)) + 1);
-        for (int pair = first / 2; pair <= last / 2 && first <= last; ++pair) {
+            std::min(stack.count - 1, static_cast<int>(std::floor((1.0f - low[2]) * perUnit)) + 1);
+        if (first > last) continue;
+        const int firstRect = rectOfSlice(sliceParameter(first, stack.step), -0.01f);
+        const int lastRect = rectOfSlice(sliceParameter(last, stack.step), 0.01f);
+        for (int pair = firstRect; pair <= lastRect; ++pair) {
             SliceRect& rect = rects[static_cast<std::size_t>(pair)];
             for (int a = 0; a < 2; ++a) {
                 rect.low[a] = rect.empty ? low[a] : std::min(rect.low[a], low[a]);

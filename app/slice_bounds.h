@@ -16,7 +16,8 @@
 
 namespace app {
 
-// Slices 2g and 2g + 1 share rectangle g.
+// Slices 2g and 2g + 1 of the 166 share rectangle g; in a denser stack
+// rectangle g serves the slices whose w the vertex program maps to g.
 constexpr int kSlicePairs = (kSliceCount + 1) / 2;
 
 // A rectangle in slice coordinates (0 to 1 across the off-screen buffer).
@@ -44,7 +45,7 @@ std::vector<volume::TextureBox> wholeVolume();
 // it, and rigid: texture coordinate = modelview . (s, t, w, 1). The wobble
 // programs displace their samples across x and y by up to wobbleReach.
 SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
-                      float wobbleReach);
+                      float wobbleReach, const SliceStack& stack = SliceStack{});
 
 // Hands the rectangles to the vertex program.
 void loadSliceRects(const SliceRects& rects);

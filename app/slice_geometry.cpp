@@ -10,8 +10,6 @@ namespace {
 
 // 45 degrees, with pi taken as 3.1415926535.
 constexpr float kLightAngle = 0.785398163375f;
-// The float nearest 1/150: the spacing of the slices in w.
-constexpr float kSliceStep = 1.0f / 150.0f;
 
 // Each quad covers the whole clip square; the unit-0 (s, t) follow its corners.
 struct Corner {
@@ -34,9 +32,9 @@ public:
     void endQuad() override { glEnd(); }
 };
 
-void emitQuad(SliceSink& sink, int slice, const float light[3]) {
-    const float w = sliceParameter(slice);
-    const float z = sliceDepth(slice);
+void emitQuad(SliceSink& sink, int slice, float step, const float light[3]) {
+    const float w = sliceParameter(slice, step);
+    const float z = sliceDepth(slice, step);
     sink.beginQuad();
     for (const Corner& corner : kCorners) {
         sink.texCoordUnit0(corner.s, corner.t, w);
@@ -47,21 +45,23 @@ void emitQuad(SliceSink& sink, int slice, const float light[3]) {
     sink.endQuad();
 }
 
-unsigned compileList(SliceOrder order, const support::Vector3& lightVector) {
+unsigned compileList(SliceOrder order, const support::Vector3& lightVector, const SliceStack& stack) {
     GlSliceSink sink;
     const unsigned list = glGenLists(1);
     glNewList(list, GL_COMPILE);
-    emitSlices(sink, order, lightVector);
+    emitSlices(sink, order, lightVector, stack);
     glEndList();
     return list;
 }
 
 }  // namespace
 
-float sliceParameter(int slice) { return static_cast<float>(1.0 - slice * static_cast<double>(kSliceStep)); }
+float sliceParameter(int slice, float step) {
+    return static_cast<float>(1.0 - slice * static_cast<double>(step));
+}
 
-float sliceDepth(int slice) {
-    return static_cast<float>(0.5 * static_cast<double>(sliceParameter(slice)) - 0.75);
+float sliceDepth(int slice, float step) {
+    return static_cast<float>(0.5 * static_cast<double>(sliceParameter(slice, step)) - 0.75);
 }
 
 support::Vector3 computeLightVector() {
@@ -71,19 +71,20 @@ support::Vector3 computeLightVector() {
     return transform.transform(support::Vector3(0, 0, 1));
 }
 
-void emitSlices(SliceSink& sink, SliceOrder order, const support::Vector3& lightVector) {
+void emitSlices(SliceSink& sink, SliceOrder order, const support::Vector3& lightVector,
+                const SliceStack& stack) {
     const float light[3] = {lightVector.x, lightVector.y, lightVector.z};
     sink.color(1.0f, 0.0f, 1.0f);
-    for (int n = 0; n < kSliceCount; ++n) {
-        const int slice = order == SliceOrder::backToFront ? kSliceCount - 1 - n : n;
-        emitQuad(sink, slice, light);
+    for (int n = 0; n < stack.count; ++n) {
+        const int slice = order == SliceOrder::backToFront ? stack.count - 1 - n : n;
+        emitQuad(sink, slice, stack.step, light);
     }
 }
 
-SliceLists recordSliceLists(const support::Vector3& lightVector) {
+SliceLists recordSliceLists(const support::Vector3& lightVector, const SliceStack& stack) {
     SliceLists lists;
-    lists.backToFront = compileList(SliceOrder::backToFront, lightVector);
-    lists.frontToBack = compileList(SliceOrder::frontToBack, lightVector);
+    lists.backToFront = compileList(SliceOrder::backToFront, lightVector, stack);
+    lists.frontToBack = compileList(SliceOrder::frontToBack, lightVector, stack);
     return lists;
 }
 

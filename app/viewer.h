@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/scan_open.h"
+#include "app/grid_plan.h"
 #include "app/slice_geometry.h"
 #include "app/viewer_options.h"
 #include "app/volume_loader.h"
@@ -35,6 +36,7 @@ enum TextureUnit : GLenum {
     kGradientUnit = GL_TEXTURE1_ARB,
     kTransferUnit = GL_TEXTURE2_ARB,
     kDepthUnit = GL_TEXTURE3_ARB,
+    kNoiseUnit = GL_TEXTURE4_ARB,  // the jittered programs' offsets
 };
 
 struct Viewer {
@@ -44,6 +46,7 @@ struct Viewer {
     // A DICOM or NIfTI scan opened directly: whether it was, its modality,
     // and its samples until the loader takes them.
     OpenedScan scan;
+    GridPlan grid;                                // the cube's edge and its slices
 
     platform::Window* window = nullptr;
     platform::HDC windowDC = nullptr;
@@ -59,6 +62,7 @@ struct Viewer {
     GLuint gradientTexture = 0;
     GLuint transferTexture = 0;
     GLuint depthTexture = 0;
+    GLuint noiseTexture = 0;  // only with the added rendering
     // Where the density texture reaches a level, for the slice bounds of
     // each pass: the boxes of the transparent pass (fixed by the table) and
     // those of the isosurface's last level (which follows the threshold).
@@ -110,10 +114,14 @@ void defineDensityTexture(GLuint name, int edge, const uint8_t* image);
 void defineGradientTexture(GLuint name, int edge, const uint8_t* image);
 void defineTransferTexture(GLuint name, int entries, const uint8_t* table);
 
+// Defines the tile of per-pixel offsets the jittered programs read, on its
+// unit, and hands them the slice spacing; unit 3 stays active.
+void defineNoiseTexture(GLuint name, float sliceStep);
+
 // Has the driver build the shaders of both passes before the first frame,
 // in the off-screen context once its programs are loaded; draws nothing
 // and leaves every setting as it was.
-void prepareOffscreenShaders();
+void prepareOffscreenShaders(bool jittered = false);
 // The same for the composite and the overlay, in the window's context once
 // the off-screen buffer and the composite texture exist.
 void prepareWindowShaders(const Viewer& viewer);

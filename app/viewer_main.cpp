@@ -19,14 +19,13 @@
 #include "app/window_procedure.h"
 #include "glext/extensions.h"
 #include "glext/viewer_entry_points.h"
+#include "platform/runtime.h"
 
 namespace app {
 
 using namespace platform::win;
 
 namespace {
-
-constexpr int kGridEdge = 128;
 
 // Stops start-up with a box when a step left nothing to go on with.
 int cannotStart(const std::string& detail) {
@@ -116,6 +115,23 @@ bool overlayFontAvailable() {
     return true;
 }
 
+// A cube the driver or the memory cannot hold is refused before anything
+// is loaded, naming the largest edge that fits.
+std::string gridProblem(const GridPlan& grid) {
+    GLint maxTextureEdge = 0;
+    glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &maxTextureEdge);
+    return refuseGridEdge(grid.edge, maxTextureEdge, platform::availableMemoryBytes());
+}
+
+// The jittered programs of the added rendering, after the chain.
+int loadAddedPrograms(Viewer& viewer, const std::string& folder) {
+    const ChainResult added = loadJitteredPrograms(*viewer.programReader, folder);
+    if (added.ok) return kStarted;
+    const std::string text = added.unreadable ? "Error. " + added.caption : std::string("Error.");
+    platform::messageBox(nullptr, text.c_str(), added.caption.c_str(), MB_ICONEXCLAMATION);
+    return kExitProgramRejected;
+}
+
 }  // namespace
 
 std::string createOffscreenBuffer(Viewer& viewer) {
@@ -156,6 +172,7 @@ int runViewer(const ViewerOptions& options, int pbufferEdge) {
     Viewer viewer;
     viewer.pbufferEdge = pbufferEdge;
     viewer.options = options;
+    viewer.grid = planGrid(options);
     if (!options.path.empty()) viewer.datasetPath = options.path;
     std::string lookProblem;
     const int look = startLookFor("", options.look, lookProblem);
@@ -177,15 +194,19 @@ int startViewer(Viewer& viewer) {
         platform::messageBox(nullptr, scanProblem.c_str(), "volview", MB_ICONEXCLAMATION);
         return kExitCannotStart;
     }
-    // A scan opened directly starts in the look its modality suggests.
-    if (viewer.scan.direct && viewer.options.look.empty()) {
+    // A scan opened directly starts in the look its modality suggests, and
+    // is drawn with the added rendering as a finer grid is.
+    if (viewer.scan.direct) {
+        viewer.grid.addedRendering = true;
         std::string unused;
-        startInLook(startLookFor(viewer.scan.modality, "", unused));
+        if (viewer.options.look.empty()) startInLook(startLookFor(viewer.scan.modality, "", unused));
     }
     if (!createWindowAndContext(viewer)) return cannotStart("cannot create the window or its GL context");
     if (!initEntryPoints()) return cannotStart("");
     const std::string offscreenProblem = createOffscreenBuffer(viewer);
     if (!offscreenProblem.empty()) return cannotStart(offscreenProblem);
+    const std::string gridRefusal = gridProblem(viewer.grid);
+    if (!gridRefusal.empty()) return cannotUseDataset(gridRefusal);
 
     viewer.frameTimer = std::make_unique<support::FrameTimer>();
     viewer.programReader = std::make_unique<support::ProgramText>();
@@ -199,6 +220,9 @@ int startViewer(Viewer& viewer) {
         viewer.frameTimer.reset();
         return kExitProgramRejected;
     }
+    if (viewer.grid.addedRendering && loadAddedPrograms(viewer, programFolder) != kStarted) {
+        return kExitProgramRejected;
+    }
     setOffscreenState();
 
     std::fputs("loading model\n", stdout);
@@ -209,9 +233,9 @@ int startViewer(Viewer& viewer) {
         OpenedScan& scan = viewer.scan;
         const std::unique_ptr<VolumeLoader> loader =
             scan.direct ? std::make_unique<VolumeLoader>(std::move(scan.samples), scan.placement,
-                                                         viewer.datasetPath, gridEdgeOf(viewer.options))
-                        : std::make_unique<VolumeLoader>(viewer.datasetPath, kGridEdge);
-        prepareOffscreenShaders();
+                                                         viewer.datasetPath, viewer.grid.edge)
+                        : std::make_unique<VolumeLoader>(viewer.datasetPath, viewer.grid.edge);
+        prepareOffscreenShaders(viewer.grid.addedRendering);
         const bool windowCurrent = platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
         if (windowCurrent) {
             viewer.compositeTexture = createCompositeTexture();
@@ -228,14 +252,30 @@ int startViewer(Viewer& viewer) {
     if (const char* missing = loaded.missingImage()) {
         return cannotUseDataset(viewer.datasetPath + ": not enough memory for the " + missing);
     }
-    viewer.volume = std::move(loaded.volume);
+    // The frames need nothing of the volume but its textures: its samples
+    // and gradients go before the upload, its images right after, rather
+    // than at the end of the run.
+    loaded.volume.reset();
+    platform::releaseFreeMemory();
+    if (viewer.grid.addedRendering) {
+        // Thinner slices each let less through, so that all of them together
+        // look as the 166 of the 128 cube do.
+        const float spacingRatio = static_cast<float>(viewer.grid.slices.step / kSliceStep);
+        correctTableOpacity(loaded.transferTable.get(), 256, spacingRatio);
+    }
     uploadVolumeTextures(viewer, loaded);
+    if (viewer.grid.addedRendering) {
+        glGenTextures(1, &viewer.noiseTexture);
+        defineNoiseTexture(viewer.noiseTexture, viewer.grid.slices.step);
+    }
+    loaded = LoadedVolume();
+    platform::releaseFreeMemory();
     std::fputs("finishing initialisation\n", stdout);
     std::fflush(stdout);
 
     viewer.lightTransform = std::make_unique<support::TransformMatrix>();
     viewer.lightVector = std::make_unique<support::Vector3>(computeLightVector());
-    viewer.sliceLists = recordSliceLists(*viewer.lightVector);
+    viewer.sliceLists = recordSliceLists(*viewer.lightVector, viewer.grid.slices);
     setOffscreenProjection();
 
     if (!platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext)) {

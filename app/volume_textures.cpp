@@ -2,6 +2,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -12,7 +13,11 @@
 namespace app {
 namespace {
 
-constexpr int kGridEdge = 128;
+constexpr int kNoiseEdge = 64;
+
+// Blocks of the density summary: 4 texels at 128, so that every edge has
+// about 32 blocks per axis and the per-frame bounds cost the same.
+int boundsBlockEdge(int edge) { return edge / 32 > 4 ? edge / 32 : 4; }
 
 // A 3D image on its unit: clamped (outside the unit cube the programs
 // discard), linearly filtered, no mipmaps.
@@ -57,7 +62,31 @@ void defineTransferTexture(GLuint name, int entries, const uint8_t* table) {
     glTexImage1D(GL_TEXTURE_1D, 0, GL_RGBA8, entries, 0, GL_RGBA, GL_UNSIGNED_BYTE, table);
 }
 
+void defineNoiseTexture(GLuint name, float sliceStep) {
+    // Interleaved gradient noise: neighbouring pixels get offsets far
+    // apart, so the grain is fine and even rather than blotchy.
+    std::vector<uint8_t> tile(kNoiseEdge * kNoiseEdge);
+    for (int y = 0; y < kNoiseEdge; ++y) {
+        for (int x = 0; x < kNoiseEdge; ++x) {
+            const double inner = std::fmod(0.06711056 * x + 0.00583715 * y, 1.0);
+            const double noise = std::fmod(52.9829189 * inner, 1.0);
+            tile[static_cast<std::size_t>(y * kNoiseEdge + x)] = static_cast<uint8_t>(noise * 255.0);
+        }
+    }
+    vgl::glActiveTextureARB(kNoiseUnit);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8, kNoiseEdge, kNoiseEdge, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE,
+                 tile.data());
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 2, sliceStep, 0.0f, 0.0f, 0.0f);
+    vgl::glActiveTexture(GL_TEXTURE3);
+}
+
 void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
+    const int edge = viewer.grid.edge;
     GLuint names[4] = {};
     glGenTextures(4, names);
     viewer.densityTexture = names[0];
@@ -66,12 +95,13 @@ void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
     viewer.depthTexture = names[3];
 
     std::fputs("loading density texture\n", stdout);
-    defineDensityTexture(viewer.densityTexture, kGridEdge, loaded.densityImage.get());
+    defineDensityTexture(viewer.densityTexture, edge, loaded.densityImage.get());
     if (loaded.densityImage) {
-        viewer.densityBounds = std::make_unique<volume::DensityBounds>(loaded.densityImage.get(), kGridEdge);
+        viewer.densityBounds =
+            std::make_unique<volume::DensityBounds>(loaded.densityImage.get(), edge, boundsBlockEdge(edge));
     }
     std::fputs("loading gradient texture\n", stdout);
-    defineGradientTexture(viewer.gradientTexture, kGridEdge, loaded.gradientImage.get());
+    defineGradientTexture(viewer.gradientTexture, edge, loaded.gradientImage.get());
     defineTransferTexture(viewer.transferTexture, 256, loaded.transferTable.get());
     viewer.transparentBoxes = transparentBoxesFor(viewer.densityBounds.get(), loaded.transferTable.get());
 

@@ -1,9 +1,17 @@
-// viewer_bench [--edge 512|256] [--frames N] [--dir RUN_DIR] [--only COMBINATION]
+// viewer_bench [--edge 512|256] [--grid N] [--dataset PATH] [--frames N]
+//              [--dir RUN_DIR] [--only COMBINATION]
 // Starts the viewer as volview (or volview256) does, in RUN_DIR, and prints
-// as JSON: the time from start to the first frame on screen, and frames per
-// second for each combination of passes. Needs a display (Xvfb will do).
+// as JSON: when each start-up stage began (from the progress lines), the
+// time from start to the first frame on screen, the resident memory then
+// and at its peak, and frames per second for each combination of passes.
+// Needs a display (Xvfb will do).
 #include <GL/gl.h>
+#include <fcntl.h>
 #include <unistd.h>  // dup: mingw-w64 has it too
+#ifdef _WIN32
+#include <io.h>
+#define pipe(ends) _pipe(ends, 4096, O_BINARY)
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -11,9 +19,11 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "app/viewer.h"
 #include "app/viewer_state.h"
+#include "platform/runtime.h"
 
 namespace {
 
@@ -33,14 +43,54 @@ constexpr Combination kCombinations[] = {
     {"both_wobble", true, true, true},  {"none", false, false, false},
 };
 
+double megabytes(std::size_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+// Reads the viewer's progress lines from a pipe and notes when each began,
+// as JSON members ("loading data": 0.012, ...).
+class StageClock {
+public:
+    StageClock(int readEnd, Clock::time_point start)
+        : thread_([this, readEnd, start] {
+              // A stage begins with the first character of its line (the
+              // gradients' line grows a dot at a time).
+              std::FILE* in = fdopen(readEnd, "r");
+              std::string stage;
+              double began = 0.0;
+              for (int c = in != nullptr ? std::fgetc(in) : EOF; c != EOF; c = std::fgetc(in)) {
+                  if (stage.empty()) began = secondsSince(start);
+                  if (c != '\n') {
+                      stage += static_cast<char>(c);
+                      continue;
+                  }
+                  stage = stage.substr(0, stage.find_last_not_of(". ") + 1);
+                  char member[160];
+                  std::snprintf(member, sizeof member, "    \"%s\": %.3f", stage.c_str(), began);
+                  json_ += (json_.empty() ? "" : ",\n") + std::string(member);
+                  stage.clear();
+              }
+          }) {}
+    // Waits for the writer to close the pipe.
+    std::string finish() {
+        thread_.join();
+        return json_;
+    }
+
+private:
+    std::string json_;
+    std::thread thread_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int edge = 512;
     int frames = 20;
     const char* only = nullptr;  // time one combination alone
+    app::Viewer viewer;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
+        if (!std::strcmp(argv[i], "--grid")) viewer.options.gridEdge = std::atoi(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--dataset")) viewer.datasetPath = argv[i + 1];
         if (!std::strcmp(argv[i], "--edge")) edge = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--frames")) frames = std::atoi(argv[i + 1]);
         std::error_code entered;
@@ -50,19 +100,27 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    // The JSON goes to standard output; the viewer's progress lines do not.
+    // The JSON goes to standard output; the viewer's progress lines go to
+    // the stage clock.
     std::FILE* json = fdopen(dup(fileno(stdout)), "w");
-    if (json == nullptr || !std::freopen(VOLVIEW_NULL_DEVICE, "w", stdout)) return 1;
+    int ends[2] = {-1, -1};
+    if (json == nullptr || pipe(ends) != 0 || dup2(ends[1], fileno(stdout)) < 0) return 1;
+    close(ends[1]);
 
     const Clock::time_point start = Clock::now();
-    app::Viewer viewer;
+    StageClock stages(ends[0], start);
     viewer.pbufferEdge = edge;
+    viewer.grid = app::planGrid(viewer.options);
     const int status = app::startViewer(viewer);
     if (status != app::kStarted) return status;
     const double startupSeconds = secondsSince(start);
     app::drawFrame(viewer);
     glFinish();
     const double firstFrameSeconds = secondsSince(start);
+    const double residentMb = megabytes(platform::residentBytes());
+    std::fflush(stdout);
+    if (!std::freopen(VOLVIEW_NULL_DEVICE, "w", stdout)) return 1;
+    const std::string stageJson = stages.finish();
 
     // Turn the head to face the viewer, as a person would look at it.
     app::viewerState.mouseX = 0;
@@ -84,9 +142,12 @@ int main(int argc, char** argv) {
         results += line;
     }
     std::fprintf(json,
-                 "{\n  \"edge\": %d,\n  \"frames_per_combination\": %d,\n  \"startup_s\": %.3f,\n"
-                 "  \"first_frame_s\": %.3f,\n  \"frames_per_second\": {\n%s\n  }\n}\n",
-                 edge, frames, startupSeconds, firstFrameSeconds, results.c_str());
+                 "{\n  \"edge\": %d,\n  \"grid\": %d,\n  \"slices\": %d,\n  \"frames_per_combination\": %d,\n"
+                 "  \"stages_s\": {\n%s\n  },\n  \"startup_s\": %.3f,\n  \"first_frame_s\": %.3f,\n"
+                 "  \"resident_at_first_frame_mb\": %.1f,\n  \"peak_resident_mb\": %.1f,\n"
+                 "  \"frames_per_second\": {\n%s\n  }\n}\n",
+                 edge, viewer.grid.edge, viewer.grid.slices.count, frames, stageJson.c_str(), startupSeconds,
+                 firstFrameSeconds, residentMb, megabytes(platform::peakResidentBytes()), results.c_str());
     std::fclose(json);
     return 0;
 }

@@ -1,14 +1,55 @@
 // Process memory figures for POSIX hosts.
+#include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
 
 #include "platform/runtime.h"
 
 namespace platform {
 
+namespace {
+
+// The value in KiB of the line that starts with `key` in a /proc file.
+std::size_t procKibibytes(const char* path, const char* key) {
+    std::FILE* file = std::fopen(path, "r");
+    if (file == nullptr) return 0;
+    char line[256];
+    unsigned long long value = 0;
+    const std::size_t keyLength = std::strlen(key);
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+        if (std::strncmp(line, key, keyLength) == 0 && std::sscanf(line + keyLength, "%llu", &value) == 1)
+            break;
+    }
+    std::fclose(file);
+    return static_cast<std::size_t>(value);
+}
+
+}  // namespace
+
 std::size_t peakResidentBytes() {
     rusage usage{};
     if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
     return static_cast<std::size_t>(usage.ru_maxrss) * 1024;  // Linux reports KiB
+}
+
+std::size_t residentBytes() { return procKibibytes("/proc/self/status", "VmRSS:") * 1024; }
+
+std::size_t availableMemoryBytes() {
+    const std::size_t available = procKibibytes("/proc/meminfo", "MemAvailable:") * 1024;
+    if (available != 0) return available;
+    const long pages = sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize)
+                                     : 0;
+}
+
+void releaseFreeMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 }  // namespace platform

@@ -67,4 +67,15 @@ namespace platform {
 // Peak resident memory of this process so far, in bytes (0 when unknown).
 std::size_t peakResidentBytes();
 
+// Resident memory of this process now, in bytes (0 when unknown).
+std::size_t residentBytes();
+
+// Memory the host can still give this process without swapping, in bytes
+// (0 when unknown).
+std::size_t availableMemoryBytes();
+
+// Hands freed heap pages back to the host, so that memory dropped after
+// start-up stops counting as resident.
+void releaseFreeMemory();
+
 }  // namespace platform

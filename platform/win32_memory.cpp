@@ -7,11 +7,34 @@
 
 namespace platform {
 
-std::size_t peakResidentBytes() {
-    PROCESS_MEMORY_COUNTERS counters{};
+namespace {
+
+bool processCounters(PROCESS_MEMORY_COUNTERS& counters) {
+    counters = PROCESS_MEMORY_COUNTERS{};
     counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
-    return counters.PeakWorkingSetSize;
+    return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) != 0;
 }
+
+}  // namespace
+
+std::size_t peakResidentBytes() {
+    PROCESS_MEMORY_COUNTERS counters;
+    return processCounters(counters) ? counters.PeakWorkingSetSize : 0;
+}
+
+std::size_t residentBytes() {
+    PROCESS_MEMORY_COUNTERS counters;
+    return processCounters(counters) ? counters.WorkingSetSize : 0;
+}
+
+std::size_t availableMemoryBytes() {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (!GlobalMemoryStatusEx(&status)) return 0;
+    return static_cast<std::size_t>(status.ullAvailPhys);
+}
+
+// NOTE: the Windows heap returns freed large blocks to the system by itself.
+void releaseFreeMemory() { HeapCompact(GetProcessHeap(), 0); }
 
 }  // namespace platform

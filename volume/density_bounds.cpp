@@ -5,7 +5,7 @@
 namespace volume {
 
 DensityBounds::DensityBounds(const uint8_t* image, int edge, int blockEdge)
-    : edge_(edge), blockEdge_(blockEdge), blocks_(edge / blockEdge) {
+    : edge_(edge), blockEdge_(blockEdge), blocks_((edge + blockEdge - 1) / blockEdge) {
     maxima_.assign(static_cast<std::size_t>(blocks_) * blocks_ * blocks_, 0);
     std::size_t index = 0;
     for (int z = 0; z < edge; ++z) {

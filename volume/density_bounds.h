@@ -19,7 +19,8 @@ struct TextureBox {
 class DensityBounds {
 public:
     // image: edge^3 bytes, x fastest, then y, then z (the texture's order);
-    // blockEdge divides edge.
+    // when blockEdge does not divide edge the last block of each axis is
+    // shorter (its box still spans a whole block).
     DensityBounds(const uint8_t* image, int edge, int blockEdge = 4);
 
     // One box per block that holds a texel >= level, outside all of which

@@ -1,7 +1,10 @@
 // Gradients of the sample field: the gradient pass of load, gradient
 // look-ups, the packed gradient word, the gradient image and shading.
+#include <algorithm>
 #include <cmath>
 #include <new>
+#include <thread>
+#include <vector>
 
 #include "volume/volume.h"
 
@@ -28,59 +31,88 @@ uint32_t gradientByte(float c) {
     return byte < 0 ? 0u : static_cast<uint32_t>(byte);
 }
 
+// Runs work(first, last) over [0, count) split into one range per core; the
+// range with `first` 0 runs on the calling thread, after the others start.
+template <typename Work>
+void inParallel(int count, const Work& work) {
+    const int threads =
+        std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, std::max(1, count));
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < threads; ++t) {
+        helpers.emplace_back(
+            [&work, t, threads, count] { work(count * t / threads, count * (t + 1) / threads); });
+    }
+    work(0, count / threads);
+    for (std::thread& helper : helpers) helper.join();
+}
+
 }  // namespace
 
 bool Volume::computeGradients() {
     const int sx = sizeX_, sy = sizeY_, sz = sizeZ_;
     const std::size_t count = static_cast<std::size_t>(sx) * sy * sz;
-    gradients_.reset(new (std::nothrow) Vector3[count]);
+    gradients_.reset(new (std::nothrow) StoredGradient[count]);
     // The density field with a margin of two voxels on every side, read once
     // through value() so that each sample is fetched once rather than twelve
     // times. Held in storage orientation: z = sizeZ - 1 - k.
     const std::size_t px = static_cast<std::size_t>(sx) + 4, py = static_cast<std::size_t>(sy) + 4;
     const std::size_t pz = static_cast<std::size_t>(sz) + 4;
-    std::unique_ptr<int64_t[]> field(new (std::nothrow) int64_t[px * py * pz]);
+    std::unique_ptr<int32_t[]> field(new (std::nothrow) int32_t[px * py * pz]);
     if (!gradients_ || !field) {
         gradients_.reset();
         return false;
     }
     printProgress("calculating gradients ");
 
-    int64_t* out = field.get();
+    // V is the sample inside the inside box and 0 outside it, as value()
+    // gives in Density mode; read straight from the records.
+    int32_t* out = field.get();
     for (int z = -2; z < sz + 2; ++z) {
         const int k = sz - 1 - z;
         for (int y = -2; y < sy + 2; ++y) {
-            for (int x = -2; x < sx + 2; ++x) *out++ = value(x, y, k);
+            for (int x = -2; x < sx + 2; ++x) {
+                *out++ = inside(x, y, k) ? voxels_[storageIndex(x, y, k)].value : 0;
+            }
         }
     }
-
     const std::ptrdiff_t stepX = 1;
     const std::ptrdiff_t stepY = static_cast<std::ptrdiff_t>(px);
     const std::ptrdiff_t stepZ = static_cast<std::ptrdiff_t>(px * py);
-    Vector3* gradient = gradients_.get();
-    for (int z = 0; z < sz; ++z) {
-        for (int y = 0; y < sy; ++y) {
-            const int64_t* v = field.get() + 2 + px * (static_cast<std::size_t>(y) + 2) +
-                               px * py * (static_cast<std::size_t>(z) + 2);
-            for (int x = 0; x < sx; ++x, ++v, ++gradient) {
-                const float gx = component(v[stepX] - v[-stepX], v[2 * stepX] - v[-2 * stepX]);
-                const float gy = component(v[stepY] - v[-stepY], v[2 * stepY] - v[-2 * stepY]);
-                // Along k, which runs against storage z.
-                const float gk = component(v[-stepZ] - v[stepZ], v[-2 * stepZ] - v[2 * stepZ]);
-                gradient->x = gx;
-                gradient->y = gy;
-                gradient->z = -gk;
+    // Slices are shared out between the cores; the calling thread's share
+    // starts at slice 0 and prints its dots as it goes, the rest after.
+    const auto slices = [&](int first, int last) {
+        for (int z = first; z < last; ++z) {
+            StoredGradient* gradient = gradients_.get() + static_cast<std::size_t>(z) * sx * sy;
+            for (int y = 0; y < sy; ++y) {
+                const int32_t* v = field.get() + 2 + px * (static_cast<std::size_t>(y) + 2) +
+                                   px * py * (static_cast<std::size_t>(z) + 2);
+                for (int x = 0; x < sx; ++x, ++v, ++gradient) {
+                    const float gx = component(v[stepX] - v[-stepX], v[2 * stepX] - v[-2 * stepX]);
+                    const float gy = component(v[stepY] - v[-stepY], v[2 * stepY] - v[-2 * stepY]);
+                    // Along k, which runs against storage z.
+                    const float gk = component(v[-stepZ] - v[stepZ], v[-2 * stepZ] - v[2 * stepZ]);
+                    gradient->x = gx;
+                    gradient->y = gy;
+                    gradient->z = -gk;
+                }
             }
+            if (first == 0) printProgress(".");
         }
-        printProgress(".");
-    }
+    };
+    int firstShare = sz;
+    inParallel(sz, [&](int first, int last) {
+        if (first == 0) firstShare = last;
+        slices(first, last);
+    });
+    for (int z = firstShare; z < sz; ++z) printProgress(".");
     printProgress("\n");
     return true;
 }
 
 Vector3 Volume::gradient(int x, int y, int k) {
     if (!inside(x, y, k) || !gradients_) return Vector3(0, 0, 0);
-    return gradients_[storageIndex(x, y, k)];
+    const StoredGradient& stored = gradients_[storageIndex(x, y, k)];
+    return Vector3(stored.x, stored.y, stored.z);
 }
 
 Vector3 Volume::interpolatedGradient(float x, float y, float z) {
@@ -105,21 +137,27 @@ std::unique_ptr<uint8_t[]> Volume::createGradientTexture(int edge) {
     const std::size_t count = static_cast<std::size_t>(edge) * edge * edge;
     std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[4 * count]);
     if (!image) return nullptr;
-    // Walked in texel order (storage order), which keeps the writes sequential.
-    uint8_t* texel = image.get();
-    for (int k = edge - 1; k >= 0; --k) {
-        for (int y = 0; y < edge; ++y) {
-            for (int x = 0; x < edge; ++x, texel += 4) {
-                setValueMode(GradientColor);
-                const uint32_t word = value(x, y, k);
-                texel[0] = static_cast<uint8_t>(word >> 16);
-                texel[1] = static_cast<uint8_t>(word >> 8);
-                texel[2] = static_cast<uint8_t>(word);
-                setValueMode(Density);
-                texel[3] = static_cast<uint8_t>(value(x, y, k) >> 4);
+    // Walked in texel order (storage order), which keeps the writes
+    // sequential; each core takes a share of the slices. The gradient word
+    // and the density are read as value() gives them in GradientColor and
+    // Density mode.
+    inParallel(edge, [&](int first, int last) {
+        for (int z = first; z < last; ++z) {
+            const int k = edge - 1 - z;
+            uint8_t* texel = image.get() + 4 * static_cast<std::size_t>(z) * edge * edge;
+            for (int y = 0; y < edge; ++y) {
+                for (int x = 0; x < edge; ++x, texel += 4) {
+                    const bool within = inside(x, y, k);
+                    const uint32_t word = within ? packedGradient(x, y, k) : 0;
+                    texel[0] = static_cast<uint8_t>(word >> 16);
+                    texel[1] = static_cast<uint8_t>(word >> 8);
+                    texel[2] = static_cast<uint8_t>(word);
+                    texel[3] = within ? static_cast<uint8_t>(voxels_[storageIndex(x, y, k)].value >> 4) : 0;
+                }
             }
         }
-    }
+    });
+    setValueMode(Density);
     return image;
 }
 

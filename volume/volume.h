@@ -127,7 +127,12 @@ private:
     uint16_t sizeX_ = 0;
     uint16_t sizeY_ = 0;
     uint16_t sizeZ_ = 0;
-    std::unique_ptr<support::Vector3[]> gradients_;
+    // Three floats per voxel: a Vector3 would add a pointer (its virtual
+    // destructor) to every one of them.
+    struct StoredGradient {
+        float x, y, z;
+    };
+    std::unique_ptr<StoredGradient[]> gradients_;
     std::unique_ptr<VoxelRecord[]> voxels_;
     int32_t valueCounts_[kValueCountSize] = {};
     support::Vector3 lightDirection_;

@@ -81,6 +81,12 @@ struct Modelview {
     }
 };
 
+// The rectangle the vertex program reads for a slice at w.
+int rectOfSlice(float w) { return std::clamp(static_cast<int>(std::floor(w * -75.0f + 75.25f)), 0, 82); }
+
+// The stacks of the 128, 192, 256 and 512 cubes.
+const app::SliceStack kStacks[] = {{}, {249, 1.0f / 225}, {332, 1.0f / 300}, {664, 1.0f / 600}};
+
 TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInItsRectangle) {
     std::mt19937 random(11);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -98,10 +104,11 @@ TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInItsRectangle) {
         }
         const Modelview modelview(angle(random), angle(random));
         const float reach = round % 3 == 0 ? app::kWobbleReach : 0.0f;
-        const app::SliceRects rects = app::sliceRects(boxes, modelview.m, reach);
+        const app::SliceStack& stack = kStacks[round % 4];
+        const app::SliceRects rects = app::sliceRects(boxes, modelview.m, reach, stack);
         for (int n = 0; n < 20000; ++n) {
-            const int slice = static_cast<int>(random() % app::kSliceCount);
-            const float point[3] = {unit(random), unit(random), app::sliceParameter(slice)};
+            const int slice = static_cast<int>(random() % static_cast<unsigned>(stack.count));
+            const float point[3] = {unit(random), unit(random), app::sliceParameter(slice, stack.step)};
             float texture[3];
             modelview.apply(point, texture);
             const bool meets = std::any_of(boxes.begin(), boxes.end(), [&](const volume::TextureBox& box) {
@@ -111,7 +118,7 @@ TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInItsRectangle) {
                 }
                 return true;
             });
-            const app::SliceRect& rect = rects[static_cast<std::size_t>(slice / 2)];
+            const app::SliceRect& rect = rects[static_cast<std::size_t>(rectOfSlice(point[2]))];
             const bool within = !rect.empty && point[0] >= rect.low[0] && point[0] <= rect.high[0] &&
                                 point[1] >= rect.low[1] && point[1] <= rect.high[1];
             if (meets) {

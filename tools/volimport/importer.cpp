@@ -218,7 +218,7 @@ bool importScan(const Options& options, int fitEdge, std::FILE* out, std::FILE* 
     const double finest = std::min(scan.spacing[0], std::min(scan.spacing[1], scan.spacing[2]));
     std::string fit;
     if (options.full && most > kViewerGrid) {
-        fit = " (full resolution: the viewer thins or crops what exceeds its 128-voxel grid)";
+        fit = " (full resolution: the viewer thins or crops what exceeds its grid; --grid sets it)";
     } else if (!options.full && shape.edge < finest) {
         fit = " (enlarged to fill the " + std::to_string(fitEdge) +
               "-voxel grid; --full keeps the scan's size)";
@@ -248,7 +248,7 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
 
     ImportedScan scan;
     std::string error;
-    if (!importScan(options, kViewerGrid, out, err, scan, error)) {
+    if (!importScan(options, options.fit, out, err, scan, error)) {
         std::fprintf(err, "volimport: %s\n", error.c_str());
         return 1;
     }

@@ -9,6 +9,8 @@ namespace volimport {
 namespace {
 
 constexpr int kMaxOffset = 1 << 20;
+// The longest --fit: the viewer's largest grid edge.
+constexpr int kLargestFit = 1024;
 
 // Splits at ',' (or 'x' when `allowX`).
 std::vector<std::string> split(const std::string& text, bool allowX) {
@@ -106,7 +108,8 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         static const char* const kNames[] = {
             "--inv3",    "--raw",   "-o",       "--output", "--dims",  "--type", "--endian",
             "--spacing", "--skip",  "--offset", "--flip-z", "--force", "--help", "-h",
-            "--dicom",   "--nifti", "--list",   "--series", "--range", "--full", "--volume"};
+            "--dicom",   "--nifti", "--list",   "--series", "--range", "--full", "--volume",
+            "--fit"};
         int which = -1;
         for (int k = 0; k < static_cast<int>(sizeof kNames / sizeof kNames[0]); ++k) {
             if (arg == kNames[k]) which = k;
@@ -119,7 +122,8 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         if (which == 3) which = 2;    // --output is -o
         if (which == 13) which = 12;  // -h is --help
         const bool takesValue =
-            which <= 9 || which == 14 || which == 15 || which == 17 || which == 18 || which == 20;
+            which <= 9 || which == 14 || which == 15 || which == 17 || which == 18 || which == 20 ||
+            which == 21;
         if (!takesValue && hasInlineValue) {
             error = arg + " takes no value";
             return false;
@@ -177,6 +181,16 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
                 return false;
             }
             break;
+        case 21: {
+            long long v = 0;
+            if (!parseLong(value, 2, kLargestFit, v)) {
+                error = "--fit needs an edge from 2 to " + std::to_string(kLargestFit) + ", not \"" + value +
+                        "\"";
+                return false;
+            }
+            out.fit = static_cast<int>(v);
+            break;
+        }
         case 2:
             out.outputPath = value;
             break;
@@ -258,6 +272,10 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         error = "--range does not apply to --inv3 input, which is CT in Hounsfield units";
         return false;
     }
+    if (out.full && seen[20]) {
+        error = "give --fit or --full, not both";
+        return false;
+    }
     if (out.rangeGiven && out.offsetGiven) {
         error = "give --range or --offset, not both";
         return false;
@@ -291,9 +309,9 @@ const char* usageText() {
            "Turns a scan into a dataset file for the viewer: a header of three\n"
            "little-endian uint16 dimensions, then 12-bit samples as little-endian\n"
            "uint16, x fastest. The volume is resampled to cubic voxels; unless --full,\n"
-           "a scan whose longest axis would exceed 128 voxels is reduced with an\n"
-           "averaging filter so that it becomes 128, the viewer's grid, and a shorter\n"
-           "one is enlarged (interpolated) to 128 so that it fills the view. Scans that\n"
+           "a scan whose longest axis would exceed 128 voxels (--fit N: N) is reduced\n"
+           "with an averaging filter to that length, the viewer's grid edge, and a\n"
+           "shorter one is enlarged (interpolated) to it so that it fills the view. Scans that\n"
            "record their orientation (DICOM, NIfTI) are turned so that +x points to\n"
            "the patient's left, +y to the front and +z to the head.\n"
            "CT values (Hounsfield units) v become clamp(v + offset, 0, 4095); other\n"
@@ -326,8 +344,10 @@ const char* usageText() {
            "                     for --inv3 and int16 input (Hounsfield units: air\n"
            "                     becomes 0), 0 for uint16 input\n"
            "  --range LOW,HIGH   map LOW..HIGH linearly onto 0..4095 (not --inv3)\n"
+           "  --fit N            fit the longest axis to N voxels (default 128), for\n"
+           "                     a viewer started with --grid N\n"
            "  --full             keep the full resolution; the viewer then thins or\n"
-           "                     crops what exceeds its 128-voxel grid\n"
+           "                     crops what exceeds its grid\n"
            "  --flip-z           reverse the slice order, for scans stored with the\n"
            "                     top of the head in the first slice; the viewer\n"
            "                     expects it in the last\n"

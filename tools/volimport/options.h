@@ -26,6 +26,7 @@ struct Options {
     bool rangeGiven = false;
     double range[2] = {0.0, 0.0};  // --range LOW,HIGH onto 0..4095
     bool full = false;             // --full: no reduction to the viewer's grid
+    int fit = 128;                 // --fit N: the longest axis of the output
     bool force = false;
     bool help = false;
 

@@ -383,6 +383,9 @@ TEST(Options, ReadsRawLayoutsAndTheOffsetDefault) {
     EXPECT_EQ(o.spacing[2], 0.7);
     ASSERT_TRUE(parse("--raw v.raw --dims 4,5,6 --type int16 --offset -1000 -o o.dat", o, error));
     EXPECT_EQ(o.effectiveOffset(), -1000);
+    EXPECT_EQ(o.fit, 128);
+    ASSERT_TRUE(parse("--inv3 a -o b --fit=256", o, error)) << error;
+    EXPECT_EQ(o.fit, 256);
     ASSERT_TRUE(parse("--help", o, error));
     EXPECT_TRUE(o.help);
 }
@@ -409,6 +412,8 @@ TEST(Options, RefusesBadCommandLines) {
         {"--inv3 a -o b --range 0,100", "--range does not apply to --inv3"},
         {"--nifti a -o b --volume 0", "--volume needs a volume number from 1"},
         {"--dicom a -o b --volume 2", "--volume applies to --nifti input only"},
+        {"--inv3 a -o b --fit 1", "--fit needs an edge from 2 to 1024"},
+        {"--inv3 a -o b --fit 256 --full", "give --fit or --full, not both"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -599,7 +604,13 @@ TEST(Importer, ProjectArchiveBecomesACubicDatasetFile) {
         for (int z = 0; z < 4; ++z) EXPECT_EQ(s[1 + 6 * z], column[flip ? 3 - z : z]) << z;
         EXPECT_EQ(s[flip ? 18 + 3 : 3], 100 + 1024);  // x = 0, y = 1 of the first input slice
     }
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"f.dat", "o.dat", "p.inv3"}));
+    // --fit 2: the longest axis (4 slices) becomes 2.
+    const ImportRun fitted(dir, "--inv3 %/p.inv3 -o %/g.dat --fit 2");
+    ASSERT_EQ(fitted.status, 0) << fitted.stderrText;
+    int dims[3];
+    readDataset(fitted.options.outputPath, dims);
+    EXPECT_EQ(dims[2], 2);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"f.dat", "g.dat", "o.dat", "p.inv3"}));
 }
 
 // Without --full a scan shorter than the grid edge is enlarged until its

@@ -1,0 +1,99 @@
+#!/usr/bin/python3
+"""Frames per second of VTK's GPU ray-cast volume mapper on a dataset file.
+
+usage: vtk_raycast_bench.py DATASET [--frames N]
+
+Draws the dataset (three little-endian uint16 dimensions, then uint16
+samples, x fastest) in a 400 x 400 window with composite blending and
+shading on, through a colour and opacity table like the viewer's default
+one, face-on as the viewer's benchmark looks at it, and prints JSON.
+Needs a display (Xvfb will do) and Debian's python3-vtk9; run it with
+/usr/bin/python3, whose modules those are.
+"""
+import argparse
+import json
+import struct
+import sys
+import time
+
+import numpy
+import vtk
+from vtk.util import numpy_support
+
+
+def read_dataset(path):
+    with open(path, "rb") as f:
+        dims = struct.unpack("<3H", f.read(6))
+        samples = numpy.frombuffer(f.read(), dtype="<u2")
+    if samples.size != dims[0] * dims[1] * dims[2]:
+        sys.exit(f"{path}: {samples.size} samples, the header says {dims}")
+    image = vtk.vtkImageData()
+    image.SetDimensions(*dims)
+    array = numpy_support.numpy_to_vtk(samples.astype(numpy.uint16), deep=True, array_type=vtk.VTK_UNSIGNED_SHORT)
+    image.GetPointData().SetScalars(array)
+    return image, dims
+
+
+def volume_property():
+    # The viewer's default table: air clear, soft tissue faint red, a thin
+    # yellow band, bone white.
+    colour = vtk.vtkColorTransferFunction()
+    opacity = vtk.vtkPiecewiseFunction()
+    for value, rgb, alpha in ((0, (0, 0, 0), 0.0), (299, (0, 0, 0), 0.0), (300, (1, 0, 0), 15 / 255),
+                              (1099, (1, 0, 0), 15 / 255), (1100, (1, 1, 0), 47 / 255),
+                              (1299, (1, 1, 0), 47 / 255), (1300, (1, 1, 1), 160 / 255),
+                              (4095, (1, 1, 1), 160 / 255)):
+        colour.AddRGBPoint(value, *rgb)
+        opacity.AddPoint(value, alpha)
+    prop = vtk.vtkVolumeProperty()
+    prop.SetColor(colour)
+    prop.SetScalarOpacity(opacity)
+    prop.SetInterpolationTypeToLinear()
+    prop.ShadeOn()
+    return prop
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("dataset")
+    parser.add_argument("--frames", type=int, default=20)
+    args = parser.parse_args()
+
+    image, dims = read_dataset(args.dataset)
+    mapper = vtk.vtkGPUVolumeRayCastMapper()
+    mapper.SetInputData(image)
+    mapper.SetBlendModeToComposite()
+    volume = vtk.vtkVolume()
+    volume.SetMapper(mapper)
+    volume.SetProperty(volume_property())
+
+    renderer = vtk.vtkRenderer()
+    renderer.SetBackground(0.5, 0.5, 0.5)
+    renderer.AddVolume(volume)
+    window = vtk.vtkRenderWindow()
+    window.SetOffScreenRendering(0)
+    window.SetSize(400, 400)
+    window.AddRenderer(renderer)
+    # Face-on: the face looks at the camera (+y is the front, +z the head).
+    camera = renderer.GetActiveCamera()
+    camera.SetFocalPoint(0, 0, 0)
+    camera.SetPosition(0, 1, 0)
+    camera.SetViewUp(0, 0, 1)
+    renderer.ResetCamera()
+
+    start = time.perf_counter()
+    window.Render()
+    first_frame = time.perf_counter() - start
+    window.Render()  # warm-up
+    begin = time.perf_counter()
+    for _ in range(args.frames):
+        volume.Modified()
+        window.Render()
+    fps = args.frames / (time.perf_counter() - begin)
+    print(json.dumps({"renderer": "vtkGPUVolumeRayCastMapper", "dataset": args.dataset, "dims": dims,
+                      "window": [400, 400], "frames": args.frames, "first_frame_s": round(first_frame, 3),
+                      "frames_per_second": round(fps, 2)}, indent=2))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,71 @@
+// volview --grid: the default CT imported at 256 and shown on a 256 cube
+// (both passes, then the isosurface alone), and a cube too large to hold
+// refused before the window opens.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/grid_plan.h"
+#include "platform/runtime.h"
+#include "tests/common/run_command.h"
+#include "tests/common/viewer_session.h"
+
+using namespace testing_support;
+
+namespace {
+
+const char kCranium[] = "/usr/share/doc/invesalius-examples/examples/Cranium.inv3";
+
+bool matchesReference(ViewerSession& viewer, const std::string& name) {
+    bool matched = false;
+    const RgbImage shown = viewer.waitForReference(name, matched, Seconds(60));
+    if (!matched)
+        ADD_FAILURE() << "the window does not show " << name << "; " << keepForInspection(shown, name);
+    return matched;
+}
+
+TEST(GridRun, ACube256ShowsTheScanInFullDetail) {
+    if (!std::filesystem::exists(kCranium)) GTEST_SKIP() << kCranium << " is not installed";
+    TempDir data;
+    const std::string dataset = data.path() + "/head256.dat";
+    const CommandResult import =
+        runCommand(std::string(VOLIMPORT) + " --inv3 " + kCranium + " --fit 256 -o " + dataset);
+    ASSERT_EQ(import.status, 0) << import.output;
+
+    ViewerLaunch launch("volview");
+    launch.arguments = {"--grid", "256", dataset};
+    ViewerSession viewer(launch);
+    ASSERT_NE(viewer.waitForWindow(Seconds(60)), 0u) << viewer.standardError();
+    ASSERT_TRUE(viewer.waitForOutput("finishing initialisation\n", Seconds(60))) << viewer.standardError();
+    viewer.moveMouse(0, 90);
+    matchesReference(viewer, "grid256-both");
+    viewer.typeKeys("2");
+    // A frame takes seconds here: wait for the transparent pass to go.
+    RgbImage both;
+    ASSERT_TRUE(readPng(referencePath("grid256-both"), both));
+    bool changed = false;
+    viewer.waitForPicture(
+        [&](const RgbImage& p) { return differentPixels(p, both, kChannelTolerance) > 5000; }, changed,
+        Seconds(60));
+    EXPECT_TRUE(changed) << "'2' did not switch the transparent pass off";
+    matchesReference(viewer, "grid256-isosurface");
+    EXPECT_TRUE(viewer.requestClose());
+    EXPECT_EQ(viewer.waitForExit(Seconds(30)), 0) << viewer.standardError();
+    EXPECT_NE(viewer.standardOutput().find("calculating gradients " + std::string(256, '.') + "\n"),
+              std::string::npos);
+}
+
+TEST(GridRun, ACubeTooLargeIsRefusedNamingTheLargestThatFits) {
+    const std::size_t available = platform::availableMemoryBytes();
+    if (available == 0 || available >= app::bytesForEdge(1024)) GTEST_SKIP() << "memory enough for 1024";
+    ViewerLaunch launch("volview");
+    launch.arguments = {"--grid", "1024"};
+    const ViewerRun run = runViewer(launch);
+    EXPECT_TRUE(run.exited && run.status == 2) << run.describe();
+    EXPECT_EQ(run.boxes, std::vector<std::string>{"ERROR"}) << run.describe();
+    EXPECT_NE(run.err.find("--grid 1024 does not fit"), std::string::npos) << run.describe();
+    EXPECT_NE(run.err.find("the largest edge that fits is"), std::string::npos) << run.describe();
+    EXPECT_EQ(run.out.find("loading data"), std::string::npos) << run.describe();
+}
+
+}  // namespace
