@@ -54,14 +54,14 @@ bool renderVolume(Viewer& viewer) {
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
     if (viewerState.showIsosurface) {
-        loadSliceRects(withCut(sliceRects(isosurfaceBoxes(viewer), modelview, wobbleReach(), viewer.grid.slices),
-                               modelview));
+        loadSliceRects(withCut(
+            sliceRects(isosurfaceBoxes(viewer), modelview, wobbleReach(), viewer.grid.slices), modelview));
         drawIsosurfacePass(viewer.sliceLists, viewerState.threshold, viewerState.wobble,
                            viewer.grid.addedRendering);
     }
     if (viewerState.showTransparent) {
-        loadSliceRects(withCut(sliceRects(viewer.transparentBoxes, modelview, wobbleReach(), viewer.grid.slices),
-                               modelview));
+        loadSliceRects(withCut(
+            sliceRects(viewer.transparentBoxes, modelview, wobbleReach(), viewer.grid.slices), modelview));
         drawTransparentPass(viewer.sliceLists, viewerState.wobble, viewer.grid.addedRendering);
     }
     glPopMatrix();

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/scan_open.h"
 #include "app/grid_plan.h"
+#include "app/scan_open.h"
 #include "app/slice_geometry.h"
 #include "app/viewer_options.h"
 #include "app/volume_loader.h"
@@ -46,7 +46,7 @@ struct Viewer {
     // A DICOM or NIfTI scan opened directly: whether it was, its modality,
     // and its samples until the loader takes them.
     OpenedScan scan;
-    GridPlan grid;                                // the cube's edge and its slices
+    GridPlan grid;  // the cube's edge and its slices
 
     platform::Window* window = nullptr;
     platform::HDC windowDC = nullptr;

@@ -106,10 +106,9 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
             hasInlineValue = true;
         }
         static const char* const kNames[] = {
-            "--inv3",    "--raw",   "-o",       "--output", "--dims",  "--type", "--endian",
-            "--spacing", "--skip",  "--offset", "--flip-z", "--force", "--help", "-h",
-            "--dicom",   "--nifti", "--list",   "--series", "--range", "--full", "--volume",
-            "--fit"};
+            "--inv3", "--raw",    "-o",       "--output", "--dims",   "--type", "--endian", "--spacing",
+            "--skip", "--offset", "--flip-z", "--force",  "--help",   "-h",     "--dicom",  "--nifti",
+            "--list", "--series", "--range",  "--full",   "--volume", "--fit"};
         int which = -1;
         for (int k = 0; k < static_cast<int>(sizeof kNames / sizeof kNames[0]); ++k) {
             if (arg == kNames[k]) which = k;
@@ -121,9 +120,8 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         }
         if (which == 3) which = 2;    // --output is -o
         if (which == 13) which = 12;  // -h is --help
-        const bool takesValue =
-            which <= 9 || which == 14 || which == 15 || which == 17 || which == 18 || which == 20 ||
-            which == 21;
+        const bool takesValue = which <= 9 || which == 14 || which == 15 || which == 17 || which == 18 ||
+                                which == 20 || which == 21;
         if (!takesValue && hasInlineValue) {
             error = arg + " takes no value";
             return false;
@@ -272,7 +270,7 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
         error = "--range does not apply to --inv3 input, which is CT in Hounsfield units";
         return false;
     }
-    if (out.full && seen[20]) {
+    if (out.full && seen[21]) {
         error = "give --fit or --full, not both";
         return false;
     }
