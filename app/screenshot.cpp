@@ -7,32 +7,12 @@
 #include <vector>
 
 #include "platform/file_output.h"
-
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#endif
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_STATIC
-#define STBI_WRITE_NO_STDIO
-#include <stb_image_write.h>
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+#include "support/png_writer.h"
 
 namespace app {
 namespace {
 
 constexpr int kLastNumber = 9999;
-
-void appendBytes(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<uint8_t>*>(context);
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
 
 }  // namespace
 
@@ -55,12 +35,9 @@ std::string saveScreenshot(std::string& error) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
     glReadPixels(viewport[0], viewport[1], width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    // GL reads the bottom row first; PNG wants the top row first.
-    stbi_flip_vertically_on_write(1);
+    // GL reads the bottom row first.
     std::vector<uint8_t> png;
-    if (stbi_write_png_to_func(appendBytes, &png, width, height, 3, pixels.data(), static_cast<int>(row)) ==
-            0 ||
-        png.empty()) {
+    if (!support::encodePng(width, height, support::PngKind::rgb, pixels.data(), png, true)) {
         error = "cannot encode the picture";
         return "";
     }

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "platform/file_output.h"
-#include "tools/voldump/png_writer.h"
+#include "support/png_writer.h"
 #include "volume/volume.h"
 
 namespace {
 
-using voldump::PngKind;
+using support::PngKind;
 
 struct Options {
     std::string dataset;
@@ -76,7 +76,7 @@ public:
 
     bool png(const char* name, int width, int height, PngKind kind, const std::vector<uint8_t>& pixels) {
         std::vector<uint8_t> encoded;
-        if (!voldump::encodePng(width, height, kind, pixels.data(), encoded)) {
+        if (!support::encodePng(width, height, kind, pixels.data(), encoded)) {
             std::fprintf(stderr, "voldump: %s: cannot encode PNG\n", name);
             return false;
         }
