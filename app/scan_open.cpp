@@ -3,18 +3,11 @@
 #include <cstdio>
 #include <new>
 
+#include "app/grid_plan.h"
 #include "tools/volimport/importer.h"
 #include "tools/volimport/scan_kind.h"
 
 namespace app {
-
-namespace {
-constexpr int kDefaultGridEdge = 128;
-}
-
-int gridEdgeOf(const ViewerOptions& options) {
-    return options.gridEdge > 0 ? options.gridEdge : kDefaultGridEdge;
-}
 
 bool openScan(const ViewerOptions& options, OpenedScan& out, std::string& error) {
     if (options.path.empty() && options.seriesUid.empty()) return true;
@@ -27,7 +20,7 @@ bool openScan(const ViewerOptions& options, OpenedScan& out, std::string& error)
     }
     if (request.input == volimport::InputKind::None) return true;
     request.series = options.seriesUid;
-    const int edge = gridEdgeOf(options);
+    const int edge = planGrid(options).edge;
     volimport::ImportedScan scan;
     try {
         if (!volimport::importScan(request, edge, stdout, stderr, scan, error)) return false;

@@ -22,9 +22,6 @@ struct OpenedScan {
     volume::PlacedSamples placement;  // its samples pointer is set by the loader
 };
 
-// The grid edge the command line asks for (128 when --grid is not given).
-int gridEdgeOf(const ViewerOptions& options);
-
 // Imports options.path into `out` when it is a scan; leaves `out` as it is
 // for a dataset file. The importer's report goes to standard output, its
 // notes and progress bar to standard error. Fails, with `error` naming the
