@@ -35,10 +35,10 @@ TEST(GridPlan, CorrectedOpacityOfThinnerSlicesAddsUpToTheSame) {
     uint8_t faint[4] = {0, 0, 0, 1};
     app::correctTableOpacity(faint, 1, 0.125f);
     EXPECT_EQ(faint[3], 1);  // faint stays visible
-    for (const auto& [corrected, original] : {std::pair{table[7], 15}, std::pair{table[11], 160}}) {
-        // Two slices half as far apart let through what one did.
+    for (const auto& [corrected, perSlice128] : {std::pair{table[7], 15}, std::pair{table[11], 160}}) {
+        // Two slices half as far apart let through what one slice of the 128 cube did.
         const double through = std::pow(1.0 - corrected / 255.0, 2.0);
-        EXPECT_NEAR(1.0 - through, original / 255.0, 1.0 / 255.0);
+        EXPECT_NEAR(1.0 - through, perSlice128 / 255.0, 1.0 / 255.0);
     }
 }
 
