@@ -39,6 +39,12 @@ void correctTableOpacity(uint8_t* table, int entries, float spacingRatio) {
     }
 }
 
+void fitTableToSlices(const GridPlan& plan, uint8_t* table) {
+    // Thinner slices each let less through, so that all of them together
+    // look as the 166 of the 128 cube do.
+    if (plan.addedRendering) correctTableOpacity(table, 256, plan.slices.step / kSliceStep);
+}
+
 std::size_t bytesForEdge(int edge) {
     const std::size_t side = static_cast<std::size_t>(edge);
     return side * side * side * kBytesPerVoxel;

@@ -31,6 +31,10 @@ GridPlan planGrid(const ViewerOptions& options);
 // at least 1.
 void correctTableOpacity(uint8_t* table, int entries, float spacingRatio);
 
+// The viewer's 256-entry table as the plan's slices need it: corrected for
+// their spacing under the added rendering, left as it is otherwise.
+void fitTableToSlices(const GridPlan& plan, uint8_t* table);
+
 // Memory a start at `edge` takes at its peak: the volume, its images and
 // the driver's copies of the textures.
 std::size_t bytesForEdge(int edge);

@@ -41,7 +41,7 @@ void printAt(const Viewer& viewer, float x, float y, const char* text) {
 void uploadLookTable(Viewer& viewer) {
     uint8_t table[256 * 4];
     makeLookTable(looks()[static_cast<std::size_t>(viewControls.look)], viewControls.shift, table);
-    if (viewer.grid.addedRendering) correctTableOpacity(table, 256, viewer.grid.slices.step / kSliceStep);
+    fitTableToSlices(viewer.grid, table);
     vgl::glActiveTextureARB(kTransferUnit);
     glBindTexture(GL_TEXTURE_1D, viewer.transferTexture);
     glTexSubImage1D(GL_TEXTURE_1D, 0, 0, 256, GL_RGBA, GL_UNSIGNED_BYTE, table);

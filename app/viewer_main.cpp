@@ -257,12 +257,7 @@ int startViewer(Viewer& viewer) {
     // than at the end of the run.
     loaded.volume.reset();
     platform::releaseFreeMemory();
-    if (viewer.grid.addedRendering) {
-        // Thinner slices each let less through, so that all of them together
-        // look as the 166 of the 128 cube do.
-        const float spacingRatio = static_cast<float>(viewer.grid.slices.step / kSliceStep);
-        correctTableOpacity(loaded.transferTable.get(), 256, spacingRatio);
-    }
+    fitTableToSlices(viewer.grid, loaded.transferTable.get());
     uploadVolumeTextures(viewer, loaded);
     if (viewer.grid.addedRendering) {
         glGenTextures(1, &viewer.noiseTexture);
