@@ -36,6 +36,31 @@ const std::vector<volume::TextureBox>& isosurfaceBoxes(Viewer& viewer) {
     return viewer.isosurfaceBoxes;
 }
 
+// The slices of a pass over `boxes`. The added rendering draws the quads of
+// the cells they cross (the vertex program's rectangles all whole); the plain
+// one its recorded list, each pair of slices shrunk to its rectangle.
+SliceSweep sliceSweep(Viewer& viewer, const std::vector<volume::TextureBox>& boxes, const float modelview[16],
+                      SliceOrder order, std::vector<TileVertex>& quads) {
+    const SliceStack& stack = viewer.grid.slices;
+    if (!viewer.grid.addedRendering) {
+        loadSliceRects(withCut(sliceRects(boxes, modelview, wobbleReach(), stack), modelview));
+        SliceSweep sweep;
+        sweep.list =
+            order == SliceOrder::backToFront ? viewer.sliceLists.backToFront : viewer.sliceLists.frontToBack;
+        return sweep;
+    }
+    SliceTiles tiles = sliceTiles(boxes, modelview, wobbleReach(), stack);
+    cutSliceTiles(tiles, modelview, stack);
+    tileQuads(tiles, order, stack, quads);
+    loadSliceRects(wholeSlices());
+    SliceSweep sweep;
+    sweep.quads = &quads;
+    sweep.light[0] = viewer.lightVector->x;
+    sweep.light[1] = viewer.lightVector->y;
+    sweep.light[2] = viewer.lightVector->z;
+    return sweep;
+}
+
 // Renders the volume into the off-screen buffer. False when its context
 // cannot be made current.
 bool renderVolume(Viewer& viewer) {
@@ -54,15 +79,14 @@ bool renderVolume(Viewer& viewer) {
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
     if (viewerState.showIsosurface) {
-        loadSliceRects(withCut(
-            sliceRects(isosurfaceBoxes(viewer), modelview, wobbleReach(), viewer.grid.slices), modelview));
-        drawIsosurfacePass(viewer.sliceLists, viewerState.threshold, viewerState.wobble,
-                           viewer.grid.addedRendering);
+        drawIsosurfacePass(sliceSweep(viewer, isosurfaceBoxes(viewer), modelview, SliceOrder::backToFront,
+                                      viewer.isosurfaceQuads),
+                           viewerState.threshold, viewerState.wobble, viewer.grid.addedRendering);
     }
     if (viewerState.showTransparent) {
-        loadSliceRects(withCut(
-            sliceRects(viewer.transparentBoxes, modelview, wobbleReach(), viewer.grid.slices), modelview));
-        drawTransparentPass(viewer.sliceLists, viewerState.wobble, viewer.grid.addedRendering);
+        drawTransparentPass(sliceSweep(viewer, viewer.transparentBoxes, modelview, SliceOrder::frontToBack,
+                                       viewer.transparentQuads),
+                            viewerState.wobble, viewer.grid.addedRendering);
     }
     glPopMatrix();
     return true;

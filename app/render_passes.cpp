@@ -7,8 +7,32 @@
 #include "glext/viewer_entry_points.h"
 
 namespace app {
+namespace {
 
-void drawIsosurfacePass(const SliceLists& lists, float threshold, bool wobble, bool jittered) {
+void drawSweep(const SliceSweep& slices) {
+    if (slices.quads == nullptr) {
+        glCallList(slices.list);
+        return;
+    }
+    if (slices.quads->empty()) return;
+    // What the recorded slices give every vertex.
+    glColor3f(1.0f, 0.0f, 1.0f);
+    vgl::glMultiTexCoord3fvARB(GL_TEXTURE1_ARB, slices.light);
+    vgl::glMultiTexCoord4fARB(GL_TEXTURE2_ARB, 0, 0, 1, 0);
+    const TileVertex* first = slices.quads->data();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(TileVertex), &first->x);
+    // The client's active unit is never moved from unit 0.
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(3, GL_FLOAT, sizeof(TileVertex), &first->s);
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(slices.quads->size()));
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+}  // namespace
+
+void drawIsosurfacePass(const SliceSweep& slices, float threshold, bool wobble, bool jittered) {
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glDisable(GL_BLEND);
@@ -17,22 +41,22 @@ void drawIsosurfacePass(const SliceLists& lists, float threshold, bool wobble, b
     // The first draw keeps, per pixel, the nearest slice dense enough ...
     vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
                           fragmentProgram(wobble ? kIsosurfaceFirstWobble : kIsosurfaceFirst, jittered));
-    glCallList(lists.backToFront);
+    drawSweep(slices);
     // ... and the second shades exactly that slice.
     glDepthFunc(GL_EQUAL);
     vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
                           fragmentProgram(wobble ? kIsosurfaceSecondWobble : kIsosurfaceSecond, jittered));
     glDisable(GL_ALPHA_TEST);
-    glCallList(lists.backToFront);
+    drawSweep(slices);
 }
 
-void drawTransparentPass(const SliceLists& lists, bool wobble, bool jittered) {
+void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered) {
     glDisable(GL_ALPHA_TEST);
     glDepthFunc(GL_LESS);
     glEnable(GL_BLEND);
     vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
                           fragmentProgram(wobble ? kTransparentWobble : kTransparent, jittered));
-    glCallList(lists.frontToBack);
+    drawSweep(slices);
 }
 
 void drawOffscreenImage(GLuint texture, platform::HPBUFFERARB pbuffer, float edge) {

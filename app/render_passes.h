@@ -6,16 +6,26 @@
 #include <GL/gl.h>
 
 #include "app/slice_geometry.h"
+#include "app/slice_tiles.h"
 #include "platform/gl_context.h"
 
 namespace app {
 
+// The slices of a pass in its order: a recorded list of whole slices, or
+// (when `quads` is set) the quads of the cells they cross, drawn with the
+// light vector they carry.
+struct SliceSweep {
+    unsigned list = 0;
+    const std::vector<TileVertex>* quads = nullptr;
+    float light[3] = {0.0f, 0.0f, 0.0f};
+};
+
 // Alpha test against the threshold, then the lit surface where it passed.
 // `jittered` draws with the jittered program variants.
-void drawIsosurfacePass(const SliceLists& lists, float threshold, bool wobble, bool jittered = false);
+void drawIsosurfacePass(const SliceSweep& slices, float threshold, bool wobble, bool jittered = false);
 
 // The transfer colours blended back to front, behind nothing nearer.
-void drawTransparentPass(const SliceLists& lists, bool wobble, bool jittered = false);
+void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered = false);
 
 // Binds the off-screen image to the texture, draws it upright on the quad
 // edge x edge from the top left corner of the design area (400 in a frame)

@@ -31,8 +31,8 @@ void prepareOffscreenShaders(bool jittered) {
     defineTransferTexture(textures[2], 2, zeros);
     const SliceLists lists = recordSliceLists(computeLightVector());
     loadSliceRects(SliceRects{});  // every slice a point
-    drawIsosurfacePass(lists, 0.0f, false, jittered);
-    drawTransparentPass(lists, false, jittered);
+    drawIsosurfacePass(SliceSweep{lists.backToFront}, 0.0f, false, jittered);
+    drawTransparentPass(SliceSweep{lists.frontToBack}, false, jittered);
     glDeleteLists(lists.backToFront, 1);
     glDeleteLists(lists.frontToBack, 1);
     glDeleteTextures(3, textures);

@@ -49,46 +49,52 @@ int rectOfSlice(float w, float slack) {
 
 }  // namespace
 
-SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
-                      float wobbleReach, const SliceStack& stack) {
+SliceSpan sliceSpan(const volume::TextureBox& box, const float modelview[16], float wobbleReach,
+                    const SliceStack& stack) {
     // Column-major: element (row r, column c) is modelview[4c + r]. The
     // inverse of a rigid map turns texture space back into slice space.
     const auto rotation = [modelview](int r, int c) { return modelview[4 * c + r]; };
     const float shift[3] = {modelview[12], modelview[13], modelview[14]};
+    float centre[3], half[3];
+    for (int a = 0; a < 3; ++a) {
+        const float reach = a < 2 ? wobbleReach : 0.0f;
+        centre[a] = 0.5f * (box.low[a] + box.high[a]) - shift[a];
+        half[a] = 0.5f * (box.high[a] - box.low[a]) + reach;
+    }
+    // The box's bounds in slice space: the centre turned back, and the
+    // half extents through the absolute rotation.
+    SliceSpan span;
+    for (int r = 0; r < 3; ++r) {
+        float middle = 0.0f, extent = 0.0f;
+        for (int a = 0; a < 3; ++a) {
+            middle += rotation(a, r) * centre[a];
+            extent += std::fabs(rotation(a, r)) * half[a];
+        }
+        span.low[r] = middle - extent;
+        span.high[r] = middle + extent;
+    }
+    // Slice i lies at w = 1 - i step: the slices within [low w, high w],
+    // one more each way for rounding.
+    const float perUnit = 1.0f / stack.step;
+    span.first = std::max(0, static_cast<int>(std::ceil((1.0f - span.high[2]) * perUnit)) - 1);
+    span.last = std::min(stack.count - 1, static_cast<int>(std::floor((1.0f - span.low[2]) * perUnit)) + 1);
+    return span;
+}
+
+SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
+                      float wobbleReach, const SliceStack& stack) {
     SliceRects rects;
     for (const volume::TextureBox& box : boxes) {
-        float centre[3], half[3];
-        for (int a = 0; a < 3; ++a) {
-            const float reach = a < 2 ? wobbleReach : 0.0f;
-            centre[a] = 0.5f * (box.low[a] + box.high[a]) - shift[a];
-            half[a] = 0.5f * (box.high[a] - box.low[a]) + reach;
-        }
-        // The box's bounds in slice space: the centre turned back, and the
-        // half extents through the absolute rotation.
-        float low[3], high[3];
-        for (int r = 0; r < 3; ++r) {
-            float middle = 0.0f, extent = 0.0f;
-            for (int a = 0; a < 3; ++a) {
-                middle += rotation(a, r) * centre[a];
-                extent += std::fabs(rotation(a, r)) * half[a];
-            }
-            low[r] = middle - extent;
-            high[r] = middle + extent;
-        }
-        // Slice i lies at w = 1 - i step: the slices within [low w, high w],
-        // one more each way for rounding, and the rectangles they read.
-        const float perUnit = 1.0f / stack.step;
-        const int first = std::max(0, static_cast<int>(std::ceil((1.0f - high[2]) * perUnit)) - 1);
-        const int last =
-            std::min(stack.count - 1, static_cast<int>(std::floor((1.0f - low[2]) * perUnit)) + 1);
-        if (first > last) continue;
-        const int firstRect = rectOfSlice(sliceParameter(first, stack.step), -0.01f);
-        const int lastRect = rectOfSlice(sliceParameter(last, stack.step), 0.01f);
+        const SliceSpan span = sliceSpan(box, modelview, wobbleReach, stack);
+        if (span.first > span.last) continue;
+        // The rectangles the box's slices read.
+        const int firstRect = rectOfSlice(sliceParameter(span.first, stack.step), -0.01f);
+        const int lastRect = rectOfSlice(sliceParameter(span.last, stack.step), 0.01f);
         for (int pair = firstRect; pair <= lastRect; ++pair) {
             SliceRect& rect = rects[static_cast<std::size_t>(pair)];
             for (int a = 0; a < 2; ++a) {
-                rect.low[a] = rect.empty ? low[a] : std::min(rect.low[a], low[a]);
-                rect.high[a] = rect.empty ? high[a] : std::max(rect.high[a], high[a]);
+                rect.low[a] = rect.empty ? span.low[a] : std::min(rect.low[a], span.low[a]);
+                rect.high[a] = rect.empty ? span.high[a] : std::max(rect.high[a], span.high[a]);
             }
             rect.empty = false;
         }
@@ -100,6 +106,12 @@ SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float 
             rect.high[a] = std::clamp(rect.high[a], 0.0f, 1.0f);
         }
     }
+    return rects;
+}
+
+SliceRects wholeSlices() {
+    SliceRects rects;
+    for (SliceRect& rect : rects) rect = SliceRect{{0.0f, 0.0f}, {1.0f, 1.0f}, false};
     return rects;
 }
 

@@ -40,12 +40,24 @@ int lowestTransparentTexel(const uint8_t* table, int entries);
 // The boxes that let every fragment through: the whole volume.
 std::vector<volume::TextureBox> wholeVolume();
 
-// The rectangle of every pair of slices that covers where the boxes (in
-// texture space) cross those slices. modelview is column-major, as GL keeps
+// Where a box (in texture space) lies in slice space, and the slices that
+// cross it (none when first > last). modelview is column-major, as GL keeps
 // it, and rigid: texture coordinate = modelview . (s, t, w, 1). The wobble
 // programs displace their samples across x and y by up to wobbleReach.
+struct SliceSpan {
+    float low[3], high[3];  // s, t, w
+    int first, last;
+};
+SliceSpan sliceSpan(const volume::TextureBox& box, const float modelview[16], float wobbleReach,
+                    const SliceStack& stack);
+
+// The rectangle of every pair of slices that covers where the boxes (in
+// texture space) cross those slices (see sliceSpan).
 SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
                       float wobbleReach, const SliceStack& stack = SliceStack{});
+
+// Every pair of slices whole (the square from 0 to 1).
+SliceRects wholeSlices();
 
 // Hands the rectangles to the vertex program.
 void loadSliceRects(const SliceRects& rects);

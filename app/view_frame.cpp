@@ -84,6 +84,11 @@ SliceRects withCut(SliceRects rects, const float modelview[16]) {
     return rects;
 }
 
+void cutSliceTiles(SliceTiles& tiles, const float modelview[16], const SliceStack& stack) {
+    if (viewControls.cut)
+        cutSliceTiles(tiles, centreSliceParameter(modelview) + viewControls.cutOffset, stack);
+}
+
 void drawViewText(const Viewer& viewer) {
     char line[64];
     float y = 370.0f;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/slice_bounds.h"
+#include "app/slice_tiles.h"
 
 namespace app {
 
@@ -20,6 +21,9 @@ float centreSliceParameter(const float modelview[16]);
 // Empties the rectangles of the pairs of slices nearer the viewer than the
 // cut plane, while the cut is on.
 SliceRects withCut(SliceRects rects, const float modelview[16]);
+
+// Empties the slices nearer the viewer than the cut plane, while the cut is on.
+void cutSliceTiles(SliceTiles& tiles, const float modelview[16], const SliceStack& stack);
 
 // In the window's context, after the frame-rate line: the look's name for a
 // while after it changes, zoom and cut while not at the start, the help list.

@@ -12,6 +12,7 @@
 #include "app/grid_plan.h"
 #include "app/scan_open.h"
 #include "app/slice_geometry.h"
+#include "app/slice_tiles.h"
 #include "app/viewer_options.h"
 #include "app/volume_loader.h"
 #include "platform/gl_context.h"
@@ -71,6 +72,9 @@ struct Viewer {
     int isosurfaceLevel = -1;
     std::vector<volume::TextureBox> isosurfaceBoxes;
     SliceLists sliceLists;
+    // The added rendering's slice quads of each pass, remade every frame.
+    std::vector<TileVertex> isosurfaceQuads;
+    std::vector<TileVertex> transparentQuads;
     std::unique_ptr<support::TransformMatrix> lightTransform;
     std::unique_ptr<support::Vector3> lightVector;
     std::unique_ptr<TextureFont> font;

@@ -1,7 +1,7 @@
 // What bounds each pass: every density byte that can pass the isosurface's
 // alpha test, or reach an opaque entry of the transfer table, lies at or
 // above the level; every point of a slice that meets a box lies in the
-// rectangle of its pair of slices.
+// rectangle of its pair of slices, and in exactly one quad of that slice.
 #include "app/slice_bounds.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,8 @@
 #include <cmath>
 #include <random>
 #include <vector>
+
+#include "app/slice_tiles.h"
 
 namespace {
 
@@ -87,21 +89,43 @@ int rectOfSlice(float w) { return std::clamp(static_cast<int>(std::floor(w * -75
 // The stacks of the 128, 192, 256 and 512 cubes.
 const app::SliceStack kStacks[] = {{}, {249, 1.0f / 225}, {332, 1.0f / 300}, {664, 1.0f / 600}};
 
+// A few random boxes, up to a third of the cube wide.
+std::vector<volume::TextureBox> randomBoxes(std::mt19937& random, int count) {
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::vector<volume::TextureBox> boxes;
+    for (int n = 0; n < count; ++n) {
+        volume::TextureBox box;
+        for (int a = 0; a < 3; ++a) {
+            box.low[a] = unit(random) * 0.9f;
+            box.high[a] = box.low[a] + 0.02f + unit(random) * 0.3f;
+        }
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
+// Whether a point of slice space lies in one of the boxes (widened across x
+// and y by the wobble's reach).
+bool meetsABox(const std::vector<volume::TextureBox>& boxes, const Modelview& modelview, const float point[3],
+               float reach) {
+    float texture[3];
+    modelview.apply(point, texture);
+    return std::any_of(boxes.begin(), boxes.end(), [&](const volume::TextureBox& box) {
+        for (int a = 0; a < 3; ++a) {
+            const float grow = a < 2 ? reach : 0.0f;
+            if (texture[a] < box.low[a] - grow || texture[a] > box.high[a] + grow) return false;
+        }
+        return true;
+    });
+}
+
 TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInItsRectangle) {
     std::mt19937 random(11);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
     std::uniform_real_distribution<float> angle(-7.0f, 7.0f);
     int hits = 0, misses = 0;
     for (int round = 0; round < 60; ++round) {
-        std::vector<volume::TextureBox> boxes;
-        for (int n = 0; n < 1 + round % 4; ++n) {
-            volume::TextureBox box;
-            for (int a = 0; a < 3; ++a) {
-                box.low[a] = unit(random) * 0.9f;
-                box.high[a] = box.low[a] + 0.02f + unit(random) * 0.3f;
-            }
-            boxes.push_back(box);
-        }
+        const std::vector<volume::TextureBox> boxes = randomBoxes(random, 1 + round % 4);
         const Modelview modelview(angle(random), angle(random));
         const float reach = round % 3 == 0 ? app::kWobbleReach : 0.0f;
         const app::SliceStack& stack = kStacks[round % 4];
@@ -109,15 +133,7 @@ TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInItsRectangle) {
         for (int n = 0; n < 20000; ++n) {
             const int slice = static_cast<int>(random() % static_cast<unsigned>(stack.count));
             const float point[3] = {unit(random), unit(random), app::sliceParameter(slice, stack.step)};
-            float texture[3];
-            modelview.apply(point, texture);
-            const bool meets = std::any_of(boxes.begin(), boxes.end(), [&](const volume::TextureBox& box) {
-                for (int a = 0; a < 3; ++a) {
-                    const float grow = a < 2 ? reach : 0.0f;
-                    if (texture[a] < box.low[a] - grow || texture[a] > box.high[a] + grow) return false;
-                }
-                return true;
-            });
+            const bool meets = meetsABox(boxes, modelview, point, reach);
             const app::SliceRect& rect = rects[static_cast<std::size_t>(rectOfSlice(point[2]))];
             const bool within = !rect.empty && point[0] >= rect.low[0] && point[0] <= rect.high[0] &&
                                 point[1] >= rect.low[1] && point[1] <= rect.high[1];
@@ -132,6 +148,69 @@ TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInItsRectangle) {
     }
     // The rectangles do leave most of the square out.
     EXPECT_GT(hits, 10000);
+    EXPECT_GT(misses, 10 * hits);
+}
+
+// The quads of each slice, by slice parameter, in the order they come.
+std::vector<std::pair<float, std::vector<app::TileVertex>>> quadsBySlice(
+    const std::vector<app::TileVertex>& quads) {
+    std::vector<std::pair<float, std::vector<app::TileVertex>>> slices;
+    for (std::size_t v = 0; v < quads.size(); ++v) {
+        if (slices.empty() || slices.back().first != quads[v].w) slices.push_back({quads[v].w, {}});
+        slices.back().second.push_back(quads[v]);
+    }
+    return slices;
+}
+
+TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInExactlyOneQuadOfThatSlice) {
+    std::mt19937 random(12);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::uniform_real_distribution<float> angle(-7.0f, 7.0f);
+    int hits = 0, misses = 0;
+    std::vector<app::TileVertex> quads;
+    for (int round = 0; round < 40; ++round) {
+        const std::vector<volume::TextureBox> boxes = randomBoxes(random, 1 + round % 5);
+        const Modelview modelview(angle(random), angle(random));
+        const float reach = round % 3 == 0 ? app::kWobbleReach : 0.0f;
+        const app::SliceStack& stack = kStacks[round % 4];
+        const auto order = round % 2 ? app::SliceOrder::frontToBack : app::SliceOrder::backToFront;
+        app::SliceTiles tiles = app::sliceTiles(boxes, modelview.m, reach, stack);
+        // Half the rounds cut away the nearer half of the slices.
+        const float cut = round % 2 ? 0.5f : -10.0f;
+        app::cutSliceTiles(tiles, cut, stack);
+        app::tileQuads(tiles, order, stack, quads);
+        ASSERT_EQ(quads.size() % 4, 0u);
+        const auto slices = quadsBySlice(quads);
+        // Slices come once each, in the pass's order, at their own depth.
+        for (std::size_t k = 1; k < slices.size(); ++k) {
+            EXPECT_EQ(slices[k].first < slices[k - 1].first, order == app::SliceOrder::frontToBack);
+        }
+        for (int n = 0; n < 20000; ++n) {
+            const int slice = static_cast<int>(random() % static_cast<unsigned>(stack.count));
+            const float point[3] = {unit(random), unit(random), app::sliceParameter(slice, stack.step)};
+            int within = 0;
+            for (const auto& [w, corners] : slices) {
+                if (w != point[2]) continue;
+                for (std::size_t q = 0; q < corners.size(); q += 4) {
+                    EXPECT_EQ(corners[q].z, app::sliceDepth(slice, stack.step));
+                    // Half-open, as the rasteriser shares an edge between two quads.
+                    within += point[0] >= corners[q].s && point[0] < corners[q + 2].s &&
+                              point[1] >= corners[q].t && point[1] < corners[q + 2].t;
+                }
+            }
+            ASSERT_LE(within, 1) << "quads of slice " << slice << " overlap";
+            if (point[2] < cut) {
+                ASSERT_EQ(within, 0) << "slice " << slice << " is nearer than the cut";
+            } else if (meetsABox(boxes, modelview, point, reach)) {
+                ++hits;
+                ASSERT_EQ(within, 1) << "round " << round << ", slice " << slice << " at " << point[0] << " "
+                                     << point[1];
+            } else if (within == 0) {
+                ++misses;
+            }
+        }
+    }
+    EXPECT_GT(hits, 5000);
     EXPECT_GT(misses, 10 * hits);
 }
 

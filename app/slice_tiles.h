@@ -1,0 +1,46 @@
+// Bounds each slice of a pass to the cells of a grid over the slice square
+// that its boxes cross: a tighter fit than one rectangle per pair of slices,
+// for the added rendering's denser stacks. The quads span the cells of every
+// slice with the slice's own plane (the vertex program's rectangles are all
+// the whole square), so every pixel they cover gets the coordinates it would
+// get on the whole slice, and neighbouring cells share their edges exactly.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/slice_geometry.h"
+#include "volume/density_bounds.h"
+
+namespace app {
+
+// Cells along each side of the slice square: 8 pixels of the 512 buffer.
+constexpr int kTileCells = 64;
+
+// Per slice, one 64-bit row mask per row of cells (bit c: cell c is drawn).
+struct SliceTiles {
+    int slices = 0;
+    std::vector<uint64_t> rows;  // slices x kTileCells
+};
+
+// The cells of every slice that the boxes (texture space, see
+// sliceRects) cross, each box widened across x and y by wobbleReach.
+SliceTiles sliceTiles(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
+                      float wobbleReach, const SliceStack& stack);
+
+// Empties the slices nearer than the plane at slice parameter `plane`.
+void cutSliceTiles(SliceTiles& tiles, float plane, const SliceStack& stack);
+
+// One vertex of a tile quad: the slice coordinate (s, t, w) for unit 0 and
+// the clip-space position (x, y, depth).
+struct TileVertex {
+    float s, t, w;
+    float x, y, z;
+};
+
+// The quads covering the marked cells, slice by slice in the given order;
+// runs of cells along a row that repeat on the next rows become one quad.
+void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stack,
+               std::vector<TileVertex>& quads);
+
+}  // namespace app
