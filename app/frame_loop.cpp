@@ -78,6 +78,7 @@ bool renderVolume(Viewer& viewer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
+    if (viewer.grid.addedRendering) loadJitterStep(modelview, viewer.grid.slices.step);
     if (viewerState.showIsosurface) {
         drawIsosurfacePass(sliceSweep(viewer, isosurfaceBoxes(viewer), modelview, SliceOrder::backToFront,
                                       viewer.isosurfaceQuads),

@@ -32,6 +32,15 @@ void drawSweep(const SliceSweep& slices) {
 
 }  // namespace
 
+void loadJitterStep(const float modelview[16], float sliceStep) {
+    // The view direction (0, 0, 1) of slice space in texture space: the
+    // modelview's third column.
+    const float step[3] = {modelview[8] * sliceStep, modelview[9] * sliceStep, modelview[10] * sliceStep};
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 2, step[0], step[1], step[2], 0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 3, -0.5f * step[0], -0.5f * step[1],
+                                    -0.5f * step[2], 0.0f);
+}
+
 void drawIsosurfacePass(const SliceSweep& slices, float threshold, bool wobble, bool jittered) {
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);

@@ -20,6 +20,10 @@ struct SliceSweep {
     float light[3] = {0.0f, 0.0f, 0.0f};
 };
 
+// Hands the jittered programs a slice's step along the view direction in
+// texture space, and minus half of it, for a rigid modelview (column-major).
+void loadJitterStep(const float modelview[16], float sliceStep);
+
 // Alpha test against the threshold, then the lit surface where it passed.
 // `jittered` draws with the jittered program variants.
 void drawIsosurfacePass(const SliceSweep& slices, float threshold, bool wobble, bool jittered = false);

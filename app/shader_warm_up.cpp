@@ -29,6 +29,8 @@ void prepareOffscreenShaders(bool jittered) {
     defineDensityTexture(textures[0], 2, zeros);
     defineGradientTexture(textures[1], 2, zeros);
     defineTransferTexture(textures[2], 2, zeros);
+    // The driver builds a shader for each way of sampling its textures.
+    if (jittered) clampDensityToZeroBorder(textures[0]);
     const SliceLists lists = recordSliceLists(computeLightVector());
     loadSliceRects(SliceRects{});  // every slice a point
     drawIsosurfacePass(SliceSweep{lists.backToFront}, 0.0f, false, jittered);

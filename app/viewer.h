@@ -119,8 +119,12 @@ void defineGradientTexture(GLuint name, int edge, const uint8_t* image);
 void defineTransferTexture(GLuint name, int entries, const uint8_t* table);
 
 // Defines the tile of per-pixel offsets the jittered programs read, on its
-// unit, and hands them the slice spacing; unit 3 stays active.
-void defineNoiseTexture(GLuint name, float sliceStep);
+// unit; unit 3 stays active.
+void defineNoiseTexture(GLuint name);
+
+// The jittered programs read no texel outside the cube: the density
+// texture's border is zero there instead of its faces smeared outwards.
+void clampDensityToZeroBorder(GLuint name);
 
 // Has the driver build the shaders of both passes before the first frame,
 // in the off-screen context once its programs are loaded; draws nothing

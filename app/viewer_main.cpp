@@ -261,7 +261,8 @@ int startViewer(Viewer& viewer) {
     uploadVolumeTextures(viewer, loaded);
     if (viewer.grid.addedRendering) {
         glGenTextures(1, &viewer.noiseTexture);
-        defineNoiseTexture(viewer.noiseTexture, viewer.grid.slices.step);
+        defineNoiseTexture(viewer.noiseTexture);
+        clampDensityToZeroBorder(viewer.densityTexture);
     }
     loaded = LoadedVolume();
     platform::releaseFreeMemory();

@@ -63,7 +63,18 @@ void defineTransferTexture(GLuint name, int entries, const uint8_t* table) {
     glTexImage1D(GL_TEXTURE_1D, 0, GL_RGBA8, entries, 0, GL_RGBA, GL_UNSIGNED_BYTE, table);
 }
 
-void defineNoiseTexture(GLuint name, float sliceStep) {
+void clampDensityToZeroBorder(GLuint name) {
+    vgl::glActiveTextureARB(kDensityUnit);
+    glBindTexture(GL_TEXTURE_3D, name);
+    const GLfloat zero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glTexParameterfv(GL_TEXTURE_3D, GL_TEXTURE_BORDER_COLOR, zero);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    vgl::glActiveTexture(GL_TEXTURE3);
+}
+
+void defineNoiseTexture(GLuint name) {
     // Interleaved gradient noise: neighbouring pixels get offsets far
     // apart, so the grain is fine and even rather than blotchy.
     std::vector<uint8_t> tile(kNoiseEdge * kNoiseEdge);
@@ -82,7 +93,6 @@ void defineNoiseTexture(GLuint name, float sliceStep) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_LUMINANCE8, kNoiseEdge, kNoiseEdge, 0, GL_LUMINANCE, GL_UNSIGNED_BYTE,
                  tile.data());
-    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 2, sliceStep, 0.0f, 0.0f, 0.0f);
     vgl::glActiveTexture(GL_TEXTURE3);
 }
 
