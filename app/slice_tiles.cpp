@@ -14,10 +14,17 @@ int cellOf(float v) {
     return static_cast<int>(std::clamp(cell, 0.0f, static_cast<float>(kTileCells - 1)));
 }
 
+constexpr CellRow kOneCell = 1;
+
 // Bits first..last of a row.
-uint64_t cellRun(int first, int last) {
-    const uint64_t upTo = last == kTileCells - 1 ? ~uint64_t{0} : (uint64_t{1} << (last + 1)) - 1;
-    return upTo & ~((uint64_t{1} << first) - 1);
+CellRow cellRun(int first, int last) {
+    const CellRow upTo = last == kTileCells - 1 ? ~CellRow{0} : (kOneCell << (last + 1)) - 1;
+    return upTo & ~((kOneCell << first) - 1);
+}
+
+int lowestCell(CellRow row) {
+    const auto low = static_cast<uint64_t>(row);
+    return low != 0 ? __builtin_ctzll(low) : 64 + __builtin_ctzll(static_cast<uint64_t>(row >> 64));
 }
 
 float cellEdge(int cell) { return static_cast<float>(cell) / static_cast<float>(kTileCells); }
@@ -30,20 +37,20 @@ void pushQuad(std::vector<TileVertex>& quads, float s0, float t0, float s1, floa
 
 // The quads of one slice: each run of cells becomes a quad as tall as the
 // rows below it that repeat it exactly.
-void sliceQuads(const uint64_t* rows, float w, float z, std::vector<TileVertex>& quads) {
-    uint64_t done[kTileCells] = {};
+void sliceQuads(const CellRow* rows, float w, float z, std::vector<TileVertex>& quads) {
+    CellRow done[kTileCells] = {};
     for (int row = 0; row < kTileCells; ++row) {
-        uint64_t left = rows[row] & ~done[row];
+        CellRow left = rows[row] & ~done[row];
         while (left != 0) {
-            const int first = __builtin_ctzll(left);
+            const int first = lowestCell(left);
             int last = first;
             while (last + 1 < kTileCells && (rows[row] >> (last + 1) & 1)) ++last;
-            const uint64_t run = cellRun(first, last);
+            const CellRow run = cellRun(first, last);
             int top = row;
             // A run repeats on the next row when that row has it whole and
             // nothing on either side of it.
-            const uint64_t edges = (first > 0 ? uint64_t{1} << (first - 1) : 0) |
-                                   (last + 1 < kTileCells ? uint64_t{1} << (last + 1) : 0);
+            const CellRow edges = (first > 0 ? kOneCell << (first - 1) : 0) |
+                                  (last + 1 < kTileCells ? kOneCell << (last + 1) : 0);
             while (top + 1 < kTileCells && (rows[top + 1] & run) == run && (rows[top + 1] & edges) == 0 &&
                    (done[top + 1] & run) == 0) {
                 ++top;
@@ -68,11 +75,11 @@ SliceTiles sliceTiles(const std::vector<volume::TextureBox>& boxes, const float 
             span.low[1] > 1.0f) {
             continue;
         }
-        const uint64_t run = cellRun(cellOf(span.low[0]), cellOf(span.high[0]));
+        const CellRow run = cellRun(cellOf(span.low[0]), cellOf(span.high[0]));
         const int firstRow = cellOf(span.low[1]);
         const int lastRow = cellOf(span.high[1]);
         for (int slice = span.first; slice <= span.last; ++slice) {
-            uint64_t* rows = &tiles.rows[static_cast<std::size_t>(slice) * kTileCells];
+            CellRow* rows = &tiles.rows[static_cast<std::size_t>(slice) * kTileCells];
             for (int row = firstRow; row <= lastRow; ++row) rows[row] |= run;
         }
     }

@@ -14,13 +14,16 @@
 
 namespace app {
 
-// Cells along each side of the slice square: 8 pixels of the 512 buffer.
-constexpr int kTileCells = 64;
+// Cells along each side of the slice square: 4 pixels of the 512 buffer.
+constexpr int kTileCells = 128;
 
-// Per slice, one 64-bit row mask per row of cells (bit c: cell c is drawn).
+// One row of cells, a bit each (bit c: cell c is drawn).
+__extension__ typedef unsigned __int128 CellRow;
+
+// Per slice, one mask per row of cells.
 struct SliceTiles {
     int slices = 0;
-    std::vector<uint64_t> rows;  // slices x kTileCells
+    std::vector<CellRow> rows;  // slices x kTileCells
 };
 
 // The cells of every slice that the boxes (texture space, see
