@@ -36,19 +36,11 @@ const std::vector<volume::TextureBox>& isosurfaceBoxes(Viewer& viewer) {
     return viewer.isosurfaceBoxes;
 }
 
-// The slices of a pass over `boxes`. The added rendering draws the quads of
-// the cells they cross (the vertex program's rectangles all whole); the plain
-// one its recorded list, each pair of slices shrunk to its rectangle.
-SliceSweep sliceSweep(Viewer& viewer, const std::vector<volume::TextureBox>& boxes, const float modelview[16],
-                      SliceOrder order, std::vector<TileVertex>& quads) {
+// The slices of a pass over `boxes`: the quads of the cells they cross, with
+// the vertex program's rectangles all whole.
+SliceSweep sliceSweep(const Viewer& viewer, const std::vector<volume::TextureBox>& boxes,
+                      const float modelview[16], SliceOrder order, std::vector<TileVertex>& quads) {
     const SliceStack& stack = viewer.grid.slices;
-    if (!viewer.grid.addedRendering) {
-        loadSliceRects(withCut(sliceRects(boxes, modelview, wobbleReach(), stack), modelview));
-        SliceSweep sweep;
-        sweep.list =
-            order == SliceOrder::backToFront ? viewer.sliceLists.backToFront : viewer.sliceLists.frontToBack;
-        return sweep;
-    }
     SliceTiles tiles = sliceTiles(boxes, modelview, wobbleReach(), stack);
     cutSliceTiles(tiles, modelview, stack);
     tileQuads(tiles, order, stack, quads);

@@ -38,17 +38,6 @@ std::vector<volume::TextureBox> wholeVolume() {
     return {box};
 }
 
-namespace {
-
-// The rectangle the vertex program gives slice w: 75 (1 - w) + 0.25,
-// clamped to the rectangles; nudged by `slack` either way of a boundary.
-int rectOfSlice(float w, float slack) {
-    const float index = std::floor(w * -75.0f + 75.25f + slack);
-    return static_cast<int>(std::clamp(index, 0.0f, static_cast<float>(kSlicePairs - 1)));
-}
-
-}  // namespace
-
 SliceSpan sliceSpan(const volume::TextureBox& box, const float modelview[16], float wobbleReach,
                     const SliceStack& stack) {
     // Column-major: element (row r, column c) is modelview[4c + r]. The
@@ -79,34 +68,6 @@ SliceSpan sliceSpan(const volume::TextureBox& box, const float modelview[16], fl
     span.first = std::max(0, static_cast<int>(std::ceil((1.0f - span.high[2]) * perUnit)) - 1);
     span.last = std::min(stack.count - 1, static_cast<int>(std::floor((1.0f - span.low[2]) * perUnit)) + 1);
     return span;
-}
-
-SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
-                      float wobbleReach, const SliceStack& stack) {
-    SliceRects rects;
-    for (const volume::TextureBox& box : boxes) {
-        const SliceSpan span = sliceSpan(box, modelview, wobbleReach, stack);
-        if (span.first > span.last) continue;
-        // The rectangles the box's slices read.
-        const int firstRect = rectOfSlice(sliceParameter(span.first, stack.step), -0.01f);
-        const int lastRect = rectOfSlice(sliceParameter(span.last, stack.step), 0.01f);
-        for (int pair = firstRect; pair <= lastRect; ++pair) {
-            SliceRect& rect = rects[static_cast<std::size_t>(pair)];
-            for (int a = 0; a < 2; ++a) {
-                rect.low[a] = rect.empty ? span.low[a] : std::min(rect.low[a], span.low[a]);
-                rect.high[a] = rect.empty ? span.high[a] : std::max(rect.high[a], span.high[a]);
-            }
-            rect.empty = false;
-        }
-    }
-    // The slices span the square from 0 to 1.
-    for (SliceRect& rect : rects) {
-        for (int a = 0; a < 2 && !rect.empty; ++a) {
-            rect.low[a] = std::clamp(rect.low[a], 0.0f, 1.0f);
-            rect.high[a] = std::clamp(rect.high[a], 0.0f, 1.0f);
-        }
-    }
-    return rects;
 }
 
 SliceRects wholeSlices() {

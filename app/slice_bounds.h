@@ -1,10 +1,11 @@
-// Bounds the slices of each pass to the part of the volume where its
-// fragments can leave a mark. The vertex program shrinks every slice to the
-// rectangle it is given for it (one per pair of slices, in the vertex
-// program's environment parameters); outside those rectangles the
-// isosurface's alpha test and the transparent program's opacity test would
-// discard every fragment, so the picture is the same and the fragment work
-// is smaller.
+// What bounds the slices of each pass to the part of the volume where its
+// fragments can leave a mark: the density level each pass needs, the boxes
+// of the blocks that reach it, and where a box lies in slice space. Outside
+// the boxes the isosurface's alpha test and the transparent program's
+// opacity test would discard every fragment, so the picture is the same and
+// the fragment work is smaller. The vertex program can shrink the slices of
+// each pair to a rectangle (its environment parameters); the viewer hands it
+// whole ones and draws the quads of slice_tiles.h instead.
 #pragma once
 
 #include <array>
@@ -50,11 +51,6 @@ struct SliceSpan {
 };
 SliceSpan sliceSpan(const volume::TextureBox& box, const float modelview[16], float wobbleReach,
                     const SliceStack& stack);
-
-// The rectangle of every pair of slices that covers where the boxes (in
-// texture space) cross those slices (see sliceSpan).
-SliceRects sliceRects(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
-                      float wobbleReach, const SliceStack& stack = SliceStack{});
 
 // Every pair of slices whole (the square from 0 to 1).
 SliceRects wholeSlices();

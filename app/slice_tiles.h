@@ -1,6 +1,6 @@
 // Bounds each slice of a pass to the cells of a grid over the slice square
-// that its boxes cross: a tighter fit than one rectangle per pair of slices,
-// for the added rendering's denser stacks. The quads span the cells of every
+// that its boxes cross: a far tighter fit than one rectangle per pair of
+// slices. The quads span the cells of every
 // slice with the slice's own plane (the vertex program's rectangles are all
 // the whole square), so every pixel they cover gets the coordinates it would
 // get on the whole slice, and neighbouring cells share their edges exactly.
@@ -27,7 +27,7 @@ struct SliceTiles {
 };
 
 // The cells of every slice that the boxes (texture space, see
-// sliceRects) cross, each box widened across x and y by wobbleReach.
+// sliceSpan) cross, each box widened across x and y by wobbleReach.
 SliceTiles sliceTiles(const std::vector<volume::TextureBox>& boxes, const float modelview[16],
                       float wobbleReach, const SliceStack& stack);
 

@@ -73,17 +73,6 @@ float centreSliceParameter(const float m[16]) {
     return w;
 }
 
-SliceRects withCut(SliceRects rects, const float modelview[16]) {
-    if (!viewControls.cut) return rects;
-    const float plane = centreSliceParameter(modelview) + viewControls.cutOffset;
-    // Later slices are nearer; a pair goes when its farther slice is nearer
-    // than the plane.
-    for (int pair = 0; pair < kSlicePairs; ++pair) {
-        if (sliceParameter(2 * pair) < plane) rects[static_cast<std::size_t>(pair)].empty = true;
-    }
-    return rects;
-}
-
 void cutSliceTiles(SliceTiles& tiles, const float modelview[16], const SliceStack& stack) {
     if (viewControls.cut)
         cutSliceTiles(tiles, centreSliceParameter(modelview) + viewControls.cutOffset, stack);

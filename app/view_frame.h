@@ -18,10 +18,6 @@ void applyViewControls(Viewer& viewer);
 // (column-major), where the cut plane sits at offset 0.
 float centreSliceParameter(const float modelview[16]);
 
-// Empties the rectangles of the pairs of slices nearer the viewer than the
-// cut plane, while the cut is on.
-SliceRects withCut(SliceRects rects, const float modelview[16]);
-
 // Empties the slices nearer the viewer than the cut plane, while the cut is on.
 void cutSliceTiles(SliceTiles& tiles, const float modelview[16], const SliceStack& stack);
 

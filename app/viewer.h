@@ -71,8 +71,7 @@ struct Viewer {
     std::vector<volume::TextureBox> transparentBoxes;
     int isosurfaceLevel = -1;
     std::vector<volume::TextureBox> isosurfaceBoxes;
-    SliceLists sliceLists;
-    // The added rendering's slice quads of each pass, remade every frame.
+    // The slice quads of each pass, remade every frame.
     std::vector<TileVertex> isosurfaceQuads;
     std::vector<TileVertex> transparentQuads;
     std::unique_ptr<support::TransformMatrix> lightTransform;

@@ -271,7 +271,6 @@ int startViewer(Viewer& viewer) {
 
     viewer.lightTransform = std::make_unique<support::TransformMatrix>();
     viewer.lightVector = std::make_unique<support::Vector3>(computeLightVector());
-    viewer.sliceLists = recordSliceLists(*viewer.lightVector, viewer.grid.slices);
     setOffscreenProjection();
 
     if (!platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext)) {

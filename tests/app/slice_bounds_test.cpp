@@ -1,7 +1,7 @@
 // What bounds each pass: every density byte that can pass the isosurface's
 // alpha test, or reach an opaque entry of the transfer table, lies at or
-// above the level; every point of a slice that meets a box lies in the
-// rectangle of its pair of slices, and in exactly one quad of that slice.
+// above the level; every point of a slice that meets a box lies in exactly
+// one quad of that slice.
 #include "app/slice_bounds.h"
 
 #include <gtest/gtest.h>
@@ -83,9 +83,6 @@ struct Modelview {
     }
 };
 
-// The rectangle the vertex program reads for a slice at w.
-int rectOfSlice(float w) { return std::clamp(static_cast<int>(std::floor(w * -75.0f + 75.25f)), 0, 82); }
-
 // The stacks of the 128, 192, 256 and 512 cubes.
 const app::SliceStack kStacks[] = {{}, {249, 1.0f / 225}, {332, 1.0f / 300}, {664, 1.0f / 600}};
 
@@ -117,38 +114,6 @@ bool meetsABox(const std::vector<volume::TextureBox>& boxes, const Modelview& mo
         }
         return true;
     });
-}
-
-TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInItsRectangle) {
-    std::mt19937 random(11);
-    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    std::uniform_real_distribution<float> angle(-7.0f, 7.0f);
-    int hits = 0, misses = 0;
-    for (int round = 0; round < 60; ++round) {
-        const std::vector<volume::TextureBox> boxes = randomBoxes(random, 1 + round % 4);
-        const Modelview modelview(angle(random), angle(random));
-        const float reach = round % 3 == 0 ? app::kWobbleReach : 0.0f;
-        const app::SliceStack& stack = kStacks[round % 4];
-        const app::SliceRects rects = app::sliceRects(boxes, modelview.m, reach, stack);
-        for (int n = 0; n < 20000; ++n) {
-            const int slice = static_cast<int>(random() % static_cast<unsigned>(stack.count));
-            const float point[3] = {unit(random), unit(random), app::sliceParameter(slice, stack.step)};
-            const bool meets = meetsABox(boxes, modelview, point, reach);
-            const app::SliceRect& rect = rects[static_cast<std::size_t>(rectOfSlice(point[2]))];
-            const bool within = !rect.empty && point[0] >= rect.low[0] && point[0] <= rect.high[0] &&
-                                point[1] >= rect.low[1] && point[1] <= rect.high[1];
-            if (meets) {
-                ++hits;
-                ASSERT_TRUE(within) << "round " << round << ", slice " << slice << " at " << point[0] << " "
-                                    << point[1];
-            } else if (!within) {
-                ++misses;
-            }
-        }
-    }
-    // The rectangles do leave most of the square out.
-    EXPECT_GT(hits, 10000);
-    EXPECT_GT(misses, 10 * hits);
 }
 
 // The quads of each slice, by slice parameter, in the order they come.
