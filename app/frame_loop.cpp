@@ -9,6 +9,7 @@
 #include "app/render_passes.h"
 #include "app/screenshot.h"
 #include "app/slice_bounds.h"
+#include "app/surface_slices.h"
 #include "app/view_controls.h"
 #include "app/view_frame.h"
 #include "app/viewer.h"
@@ -36,21 +37,34 @@ const std::vector<volume::TextureBox>& isosurfaceBoxes(Viewer& viewer) {
     return viewer.isosurfaceBoxes;
 }
 
-// The slices of a pass over `boxes`: the quads of the cells they cross, with
-// the vertex program's rectangles all whole.
-SliceSweep sliceSweep(const Viewer& viewer, const std::vector<volume::TextureBox>& boxes,
-                      const float modelview[16], SliceOrder order, std::vector<TileVertex>& quads) {
-    const SliceStack& stack = viewer.grid.slices;
-    SliceTiles tiles = sliceTiles(boxes, modelview, wobbleReach(), stack);
-    cutSliceTiles(tiles, modelview, stack);
-    tileQuads(tiles, order, stack, quads);
-    loadSliceRects(wholeSlices());
+// The cells of a pass's slices that its boxes cross, less the cut.
+SliceTiles passTiles(const Viewer& viewer, const std::vector<volume::TextureBox>& boxes,
+                     const float modelview[16]) {
+    SliceTiles tiles = sliceTiles(boxes, modelview, wobbleReach(), viewer.grid.slices);
+    cutSliceTiles(tiles, modelview, viewer.grid.slices);
+    return tiles;
+}
+
+// The quads of the tiles, in the pass's order.
+SliceSweep sweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrder order,
+                   std::vector<TileVertex>& quads) {
+    tileQuads(tiles, order, viewer.grid.slices, quads);
     SliceSweep sweep;
     sweep.quads = &quads;
     sweep.light[0] = viewer.lightVector->x;
     sweep.light[1] = viewer.lightVector->y;
     sweep.light[2] = viewer.lightVector->z;
     return sweep;
+}
+
+// Where the isosurface's first draw left the surface, from the depth buffer.
+SurfaceSlices readSurface(Viewer& viewer) {
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int edge = viewer.pbufferEdge;
+    viewer.surfaceDepths.resize(static_cast<std::size_t>(edge) * static_cast<std::size_t>(edge));
+    glReadPixels(0, 0, edge, edge, GL_DEPTH_COMPONENT, GL_FLOAT, viewer.surfaceDepths.data());
+    return surfaceSlices(viewer.surfaceDepths, edge, viewport[0], viewport[2], 1.0f, viewer.grid.slices);
 }
 
 // Renders the volume into the off-screen buffer. False when its context
@@ -71,15 +85,26 @@ bool renderVolume(Viewer& viewer) {
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
     if (viewer.grid.addedRendering) loadJitterStep(modelview, viewer.grid.slices.step);
+    // The quads carry the cells; the vertex program's rectangles stay whole.
+    loadSliceRects(wholeSlices());
+    const bool jittered = viewer.grid.addedRendering;
+    SurfaceSlices surface;
     if (viewerState.showIsosurface) {
-        drawIsosurfacePass(sliceSweep(viewer, isosurfaceBoxes(viewer), modelview, SliceOrder::backToFront,
-                                      viewer.isosurfaceQuads),
-                           viewerState.threshold, viewerState.wobble, viewer.grid.addedRendering);
+        SliceTiles tiles = passTiles(viewer, isosurfaceBoxes(viewer), modelview);
+        drawSurfaceDepths(sweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads),
+                          viewerState.threshold, viewerState.wobble, jittered);
+        // Only the slices where the surface lies can pass the lit draw's
+        // depth test, and none behind it the transparent pass's.
+        surface = readSurface(viewer);
+        keepSurfaceSlices(tiles, surface);
+        drawLitSurface(sweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads),
+                       viewerState.wobble, jittered);
     }
     if (viewerState.showTransparent) {
-        drawTransparentPass(sliceSweep(viewer, viewer.transparentBoxes, modelview, SliceOrder::frontToBack,
-                                       viewer.transparentQuads),
-                            viewerState.wobble, viewer.grid.addedRendering);
+        SliceTiles tiles = passTiles(viewer, viewer.transparentBoxes, modelview);
+        if (viewerState.showIsosurface) keepSlicesBeforeSurface(tiles, surface);
+        drawTransparentPass(sweepOf(viewer, tiles, SliceOrder::frontToBack, viewer.transparentQuads),
+                            viewerState.wobble, jittered);
     }
     glPopMatrix();
     return true;

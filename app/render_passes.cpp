@@ -41,18 +41,21 @@ void loadJitterStep(const float modelview[16], float sliceStep) {
                                     -0.5f * step[2], 0.0f);
 }
 
-void drawIsosurfacePass(const SliceSweep& slices, float threshold, bool wobble, bool jittered) {
+void drawSurfaceDepths(const SliceSweep& slices, float threshold, bool wobble, bool jittered) {
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glDisable(GL_BLEND);
     glAlphaFunc(GL_GEQUAL, threshold);
     glEnable(GL_ALPHA_TEST);
-    // The first draw keeps, per pixel, the nearest slice dense enough ...
     vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
                           fragmentProgram(wobble ? kIsosurfaceFirstWobble : kIsosurfaceFirst, jittered));
     drawSweep(slices);
-    // ... and the second shades exactly that slice.
+}
+
+void drawLitSurface(const SliceSweep& slices, bool wobble, bool jittered) {
+    glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_EQUAL);
+    glDisable(GL_BLEND);
     vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
                           fragmentProgram(wobble ? kIsosurfaceSecondWobble : kIsosurfaceSecond, jittered));
     glDisable(GL_ALPHA_TEST);

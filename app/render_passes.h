@@ -24,9 +24,12 @@ struct SliceSweep {
 // texture space, and minus half of it, for a rigid modelview (column-major).
 void loadJitterStep(const float modelview[16], float sliceStep);
 
-// Alpha test against the threshold, then the lit surface where it passed.
-// `jittered` draws with the jittered program variants.
-void drawIsosurfacePass(const SliceSweep& slices, float threshold, bool wobble, bool jittered = false);
+// The isosurface in two draws. The first keeps, per pixel, the depth of the
+// nearest slice dense enough (alpha test against the threshold); the second
+// shades exactly that slice (GL_EQUAL). `jittered` draws with the jittered
+// program variants.
+void drawSurfaceDepths(const SliceSweep& slices, float threshold, bool wobble, bool jittered = false);
+void drawLitSurface(const SliceSweep& slices, bool wobble, bool jittered = false);
 
 // The transfer colours blended back to front, behind nothing nearer.
 void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered = false);

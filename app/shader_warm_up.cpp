@@ -33,7 +33,8 @@ void prepareOffscreenShaders(bool jittered) {
     if (jittered) clampDensityToZeroBorder(textures[0]);
     const SliceLists lists = recordSliceLists(computeLightVector());
     loadSliceRects(SliceRects{});  // every slice a point
-    drawIsosurfacePass(SliceSweep{lists.backToFront}, 0.0f, false, jittered);
+    drawSurfaceDepths(SliceSweep{lists.backToFront}, 0.0f, false, jittered);
+    drawLitSurface(SliceSweep{lists.backToFront}, false, jittered);
     drawTransparentPass(SliceSweep{lists.frontToBack}, false, jittered);
     glDeleteLists(lists.backToFront, 1);
     glDeleteLists(lists.frontToBack, 1);

@@ -74,6 +74,7 @@ struct Viewer {
     // The slice quads of each pass, remade every frame.
     std::vector<TileVertex> isosurfaceQuads;
     std::vector<TileVertex> transparentQuads;
+    std::vector<float> surfaceDepths;  // the depth buffer, read back each frame
     std::unique_ptr<support::TransformMatrix> lightTransform;
     std::unique_ptr<support::Vector3> lightVector;
     std::unique_ptr<TextureFont> font;
