@@ -49,6 +49,38 @@ void keepRanges(SliceTiles& tiles, const std::vector<int>& low, const std::vecto
     }
 }
 
+// Widens the ranges of the cells of each square of about 16 x 16 pixels to
+// the square's: a range per cell would cut the slices into quads of a few
+// pixels each, and every quad costs the rasteriser its set-up.
+void poolOverSquares(SurfaceSlices& surface, float cellPixels, const SliceStack& stack) {
+    int group = 1;
+    while (group < 16 && 2.0f * static_cast<float>(group) * cellPixels <= 16.0f) group *= 2;
+    if (group == 1) return;
+    const auto cellAt = [](int row, int column) {
+        return static_cast<std::size_t>(row * kTileCells + column);
+    };
+    for (int top = 0; top < kTileCells; top += group) {
+        for (int left = 0; left < kTileCells; left += group) {
+            int farthest = stack.count, nearest = -1;
+            for (int row = top; row < top + group; ++row) {
+                for (int column = left; column < left + group; ++column) {
+                    farthest = std::min(farthest, surface.farthest[cellAt(row, column)]);
+                    nearest = std::max(nearest, surface.nearest[cellAt(row, column)]);
+                }
+            }
+            // Cells that no pixel reaches keep nothing still.
+            for (int row = top; row < top + group; ++row) {
+                for (int column = left; column < left + group; ++column) {
+                    const std::size_t cell = cellAt(row, column);
+                    if (surface.farthest[cell] > surface.nearest[cell]) continue;
+                    surface.farthest[cell] = farthest;
+                    surface.nearest[cell] = nearest;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 
 float sliceWindowDepth(int slice, const SliceStack& stack) {
@@ -95,6 +127,7 @@ SurfaceSlices surfaceSlices(const std::vector<float>& depths, int bufferEdge, in
             }
         }
     }
+    poolOverSquares(surface, static_cast<float>(viewportSize) / static_cast<float>(kTileCells), stack);
     return surface;
 }
 

@@ -19,7 +19,8 @@ struct SurfaceSlices {
     std::vector<int> farthest, nearest;
 };
 
-// The cells' surfaces from the depth buffer (bufferEdge^2 window depths,
+// The cells' surfaces from the depth buffer, each widened to the range of
+// the square of about 16 x 16 pixels around it (bufferEdge^2 window depths,
 // bottom row first) of a frame whose viewport is `viewportSize` wide from
 // `viewportOrigin` on both axes. `cleared` is the depth the buffer was
 // cleared to.
