@@ -22,8 +22,8 @@ DensityBounds::DensityBounds(const uint8_t* image, int edge, int blockEdge)
 
 std::vector<TextureBox> DensityBounds::boxesAtLeast(uint8_t level) const {
     // A sample at p reads texels floor(p * edge - 0.5) and the next, so it
-    // reaches texels [a, b] only from a - 0.5 to b + 1.5 (in texels); one
-    // more texel each way absorbs rounding.
+    // reaches texels [a, b] only from a - 0.5 to b + 1.5 (in texels); a
+    // twentieth of a texel more each way absorbs rounding.
     const float texel = 1.0f / static_cast<float>(edge_);
     const float span = static_cast<float>(blockEdge_);
     std::vector<TextureBox> boxes;
@@ -36,8 +36,8 @@ std::vector<TextureBox> DensityBounds::boxesAtLeast(uint8_t level) const {
                 const int block[3] = {x, y, z};
                 for (int axis = 0; axis < 3; ++axis) {
                     const float first = static_cast<float>(block[axis]) * span;
-                    box.low[axis] = (first - 1.5f) * texel;
-                    box.high[axis] = (first + span + 1.5f) * texel;
+                    box.low[axis] = (first - 0.55f) * texel;
+                    box.high[axis] = (first + span + 0.55f) * texel;
                 }
                 boxes.push_back(box);
             }

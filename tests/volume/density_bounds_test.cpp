@@ -80,6 +80,23 @@ TEST(DensityBounds, NoSampleOutsideTheBoxesReachesTheLevel) {
                     << "round " << round << ", level " << level << ", at " << p[0] << " " << p[1] << " "
                     << p[2];
             }
+            // And just outside each face of each box, where a box too tight
+            // would first let a sample through.
+            for (const volume::TextureBox& box : boxes) {
+                for (int axis = 0; axis < 3; ++axis) {
+                    for (int n = 0; n < 40; ++n) {
+                        float p[3];
+                        for (int a = 0; a < 3; ++a) {
+                            p[a] = box.low[a] + coordinate(random) * (box.high[a] - box.low[a]);
+                        }
+                        p[axis] = n % 2 ? box.high[axis] + 1e-4f : box.low[axis] - 1e-4f;
+                        if (inside(boxes, p) || p[axis] < 0.0f || p[axis] > 1.0f) continue;
+                        ++outside;
+                        ASSERT_LT(image.sample(p[0], p[1], p[2]), static_cast<float>(level))
+                            << "next to a face, round " << round << ", level " << level;
+                    }
+                }
+            }
         }
     }
     EXPECT_GT(outside, 100000);  // the boxes do leave samples out
