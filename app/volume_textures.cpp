@@ -15,10 +15,10 @@ namespace {
 
 constexpr int kNoiseEdge = 64;
 
-// Blocks of the density summary: 4 texels up to edge 256, where the cells
-// of the slice quads are as fine (see slice_tiles.h); larger edges keep 64
-// blocks per axis, so that the per-frame bounds cost no more.
-int boundsBlockEdge(int edge) { return edge / 64 > 4 ? edge / 64 : 4; }
+// Blocks of the density summary: 64 per axis (2 texels at 128, 4 at 256),
+// about as fine as the cells of the slice quads (see slice_tiles.h), and no
+// more, so that the per-frame bounds cost the same at every edge.
+int boundsBlockEdge(int edge) { return edge / 64 > 2 ? edge / 64 : 2; }
 
 // A 3D image on its unit: clamped (outside the unit cube the programs
 // discard), linearly filtered, no mipmaps.
