@@ -112,7 +112,13 @@ int main(int argc, char** argv) {
     viewer.pbufferEdge = edge;
     viewer.grid = app::planGrid(viewer.options);
     const int status = app::startViewer(viewer);
-    if (status != app::kStarted) return status;
+    if (status != app::kStarted) {
+        // Closing the pipe ends the stage clock's thread before it goes.
+        std::fflush(stdout);
+        close(fileno(stdout));
+        stages.finish();
+        return status;
+    }
     const double startupSeconds = secondsSince(start);
     app::drawFrame(viewer);
     glFinish();
