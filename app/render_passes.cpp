@@ -10,12 +10,8 @@ namespace app {
 namespace {
 
 void drawSweep(const SliceSweep& slices) {
-    if (slices.quads == nullptr) {
-        glCallList(slices.list);
-        return;
-    }
-    if (slices.quads->empty()) return;
-    // What the recorded slices give every vertex.
+    if (slices.quads == nullptr || slices.quads->empty()) return;
+    // What every vertex of a slice carries besides its coordinates.
     glColor3f(1.0f, 0.0f, 1.0f);
     vgl::glMultiTexCoord3fvARB(GL_TEXTURE1_ARB, slices.light);
     vgl::glMultiTexCoord4fARB(GL_TEXTURE2_ARB, 0, 0, 1, 0);

@@ -11,11 +11,9 @@
 
 namespace app {
 
-// The slices of a pass in its order: a recorded list of whole slices, or
-// (when `quads` is set) the quads of the cells they cross, drawn with the
-// light vector they carry.
+// The slices of a pass in its order: the quads of the cells they cross,
+// drawn with the light vector every vertex carries.
 struct SliceSweep {
-    unsigned list = 0;
     const std::vector<TileVertex>* quads = nullptr;
     float light[3] = {0.0f, 0.0f, 0.0f};
 };

@@ -1,12 +1,14 @@
 // Has the driver build the shaders of a frame ahead of the first frame,
 // while the volume loads on its own thread. A software driver compiles a
 // shader the first time a draw needs it, whether or not the draw covers a
-// pixel: so both passes run once over slices that all collapse to points,
+// pixel: so both passes run once over a slice quad collapsed to a point,
 // and the composite and a glyph are drawn as points, with stand-in textures
 // of the real formats and sampling. Nothing shows, and every setting is put
 // back.
 #include <GL/gl.h>
 #include <GL/glext.h>
+
+#include <vector>
 
 #include "app/render_passes.h"
 #include "app/slice_bounds.h"
@@ -31,13 +33,14 @@ void prepareOffscreenShaders(bool jittered) {
     defineTransferTexture(textures[2], 2, zeros);
     // The driver builds a shader for each way of sampling its textures.
     if (jittered) clampDensityToZeroBorder(textures[0]);
-    const SliceLists lists = recordSliceLists(computeLightVector());
-    loadSliceRects(SliceRects{});  // every slice a point
-    drawSurfaceDepths(SliceSweep{lists.backToFront}, 0.0f, false, jittered);
-    drawLitSurface(SliceSweep{lists.backToFront}, false, jittered);
-    drawTransparentPass(SliceSweep{lists.frontToBack}, false, jittered);
-    glDeleteLists(lists.backToFront, 1);
-    glDeleteLists(lists.frontToBack, 1);
+    // One quad of the frames' vertex layout, collapsed to a point.
+    loadSliceRects(SliceRects{});
+    const std::vector<TileVertex> point(4, TileVertex{0, 0, 1, -1, -1, sliceDepth(0)});
+    SliceSweep slices;
+    slices.quads = &point;
+    drawSurfaceDepths(slices, 0.0f, false, jittered);
+    drawLitSurface(slices, false, jittered);
+    drawTransparentPass(slices, false, jittered);
     glDeleteTextures(3, textures);
 
     glPopAttrib();

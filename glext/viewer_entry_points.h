@@ -8,7 +8,6 @@
 
 #define VV_VIEWER_ENTRY_POINTS(X) \
     X(glActiveTextureARB)         \
-    X(glMultiTexCoord3fARB)       \
     X(glMultiTexCoord3fvARB)      \
     X(glMultiTexCoord4fARB)       \
     X(glActiveTexture)            \
