@@ -85,8 +85,6 @@ bool renderVolume(Viewer& viewer) {
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
     if (viewer.grid.addedRendering) loadJitterStep(modelview, viewer.grid.slices.step);
-    // The quads carry the cells; the vertex program's rectangles stay whole.
-    loadSliceRects(wholeSlices());
     const bool jittered = viewer.grid.addedRendering;
     SurfaceSlices surface;
     if (viewerState.showIsosurface) {

@@ -3,6 +3,7 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
+#include "app/slice_bounds.h"
 #include "app/viewer.h"
 #include "glext/viewer_entry_points.h"
 
@@ -29,6 +30,7 @@ void setColorMaterialAndAlpha() {
 
 void setOffscreenState() {
     setCommonState();
+    loadWholeSliceRects();
     setColorMaterialAndAlpha();
     glEnable(GL_ALPHA_TEST);
     vgl::glActiveTextureARB(kDensityUnit);

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/render_passes.h"
-#include "app/slice_bounds.h"
 #include "app/viewer.h"
 #include "glext/viewer_entry_points.h"
 #include "support/texture_font.h"
@@ -28,13 +27,10 @@ void prepareOffscreenShaders(bool jittered) {
     static const unsigned char zeros[2 * 2 * 2 * 4] = {};
     GLuint textures[3] = {};
     glGenTextures(3, textures);
-    defineDensityTexture(textures[0], 2, zeros);
+    defineDensityTexture(textures[0], 2, zeros, jittered);
     defineGradientTexture(textures[1], 2, zeros);
     defineTransferTexture(textures[2], 2, zeros);
-    // The driver builds a shader for each way of sampling its textures.
-    if (jittered) clampDensityToZeroBorder(textures[0]);
-    // One quad of the frames' vertex layout, collapsed to a point.
-    loadSliceRects(SliceRects{});
+    // One quad of the frames' vertex layout, all four corners on one point.
     const std::vector<TileVertex> point(4, TileVertex{0, 0, 1, -1, -1, sliceDepth(0)});
     SliceSweep slices;
     slices.quads = &point;

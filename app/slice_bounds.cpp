@@ -70,22 +70,13 @@ SliceSpan sliceSpan(const volume::TextureBox& box, const float modelview[16], fl
     return span;
 }
 
-SliceRects wholeSlices() {
-    SliceRects rects;
-    for (SliceRect& rect : rects) rect = SliceRect{{0.0f, 0.0f}, {1.0f, 1.0f}, false};
-    return rects;
-}
-
-void loadSliceRects(const SliceRects& rects) {
+void loadWholeSliceRects() {
+    // Slices 2g and 2g + 1 of the 166 share rectangle g (low s, low t,
+    // high s, high t); in a denser stack rectangle g serves the slices whose
+    // w the vertex program maps to g.
+    constexpr int kSlicePairs = (kSliceCount + 1) / 2;
     for (int pair = 0; pair < kSlicePairs; ++pair) {
-        const SliceRect& rect = rects[static_cast<std::size_t>(pair)];
-        if (rect.empty) {
-            // A point: the pair's slices collapse to nothing.
-            vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), 0, 0, 0, 0);
-        } else {
-            vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), rect.low[0],
-                                            rect.low[1], rect.high[0], rect.high[1]);
-        }
+        vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, static_cast<GLuint>(pair), 0, 0, 1, 1);
     }
 }
 

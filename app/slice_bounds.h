@@ -8,7 +8,6 @@
 // whole ones and draws the quads of slice_tiles.h instead.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -16,18 +15,6 @@
 #include "volume/density_bounds.h"
 
 namespace app {
-
-// Slices 2g and 2g + 1 of the 166 share rectangle g; in a denser stack
-// rectangle g serves the slices whose w the vertex program maps to g.
-constexpr int kSlicePairs = (kSliceCount + 1) / 2;
-
-// A rectangle in slice coordinates (0 to 1 across the off-screen buffer).
-struct SliceRect {
-    float low[2] = {0.0f, 0.0f};
-    float high[2] = {0.0f, 0.0f};
-    bool empty = true;
-};
-using SliceRects = std::array<SliceRect, kSlicePairs>;
 
 // The lowest density byte whose neighbourhood can pass the alpha test
 // (alpha >= threshold) of the isosurface's first draw.
@@ -52,11 +39,9 @@ struct SliceSpan {
 SliceSpan sliceSpan(const volume::TextureBox& box, const float modelview[16], float wobbleReach,
                     const SliceStack& stack);
 
-// Every pair of slices whole (the square from 0 to 1).
-SliceRects wholeSlices();
-
-// Hands the rectangles to the vertex program.
-void loadSliceRects(const SliceRects& rects);
+// Hands the vertex program the whole square (0 to 1) as the rectangle of
+// every pair of slices, once for the run: the quads carry the cells.
+void loadWholeSliceRects();
 
 // How far the wobble programs move a sample across x and y (0.025), with
 // slack.

@@ -3,7 +3,6 @@
 // by the cut, and the lines they add over the picture.
 #pragma once
 
-#include "app/slice_bounds.h"
 #include "app/slice_tiles.h"
 
 namespace app {

@@ -114,17 +114,16 @@ std::vector<volume::TextureBox> transparentBoxesFor(const volume::DensityBounds*
 
 // Define the texture objects of the volume's images on their units, with
 // their formats and sampling (image: edge^3 texels; table: RGBA entries).
-void defineDensityTexture(GLuint name, int edge, const uint8_t* image);
+// With `zeroBorder` (the jittered programs, which do not discard outside the
+// cube) the density reads zero beyond the cube instead of its faces smeared
+// outwards.
+void defineDensityTexture(GLuint name, int edge, const uint8_t* image, bool zeroBorder = false);
 void defineGradientTexture(GLuint name, int edge, const uint8_t* image);
 void defineTransferTexture(GLuint name, int entries, const uint8_t* table);
 
 // Defines the tile of per-pixel offsets the jittered programs read, on its
 // unit; unit 3 stays active.
 void defineNoiseTexture(GLuint name);
-
-// The jittered programs read no texel outside the cube: the density
-// texture's border is zero there instead of its faces smeared outwards.
-void clampDensityToZeroBorder(GLuint name);
 
 // Has the driver build the shaders of both passes before the first frame,
 // in the off-screen context once its programs are loaded; draws nothing

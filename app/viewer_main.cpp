@@ -262,7 +262,6 @@ int startViewer(Viewer& viewer) {
     if (viewer.grid.addedRendering) {
         glGenTextures(1, &viewer.noiseTexture);
         defineNoiseTexture(viewer.noiseTexture);
-        clampDensityToZeroBorder(viewer.densityTexture);
     }
     loaded = LoadedVolume();
     platform::releaseFreeMemory();

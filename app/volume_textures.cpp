@@ -20,15 +20,18 @@ constexpr int kNoiseEdge = 64;
 // more, so that the per-frame bounds cost the same at every edge.
 int boundsBlockEdge(int edge) { return edge / 64 > 2 ? edge / 64 : 2; }
 
-// A 3D image on its unit: clamped (outside the unit cube the programs
-// discard), linearly filtered, no mipmaps.
+// A 3D image on its unit: clamped by `wrap` (GL_CLAMP, where the programs
+// discard outside the unit cube, or GL_CLAMP_TO_BORDER with a zero border),
+// linearly filtered, no mipmaps.
 void defineVolumeTexture(GLenum unit, GLuint name, GLenum internalFormat, GLenum format, int edge,
-                         const uint8_t* image) {
+                         const uint8_t* image, GLenum wrap = GL_CLAMP) {
     vgl::glActiveTextureARB(unit);
     glBindTexture(GL_TEXTURE_3D, name);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    const GLfloat zero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    glTexParameterfv(GL_TEXTURE_3D, GL_TEXTURE_BORDER_COLOR, zero);
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, static_cast<GLint>(wrap));
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, static_cast<GLint>(wrap));
+    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_T, static_cast<GLint>(wrap));
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
@@ -46,8 +49,9 @@ std::vector<volume::TextureBox> transparentBoxesFor(const volume::DensityBounds*
     return bounds->boxesAtLeast(static_cast<uint8_t>(level));
 }
 
-void defineDensityTexture(GLuint name, int edge, const uint8_t* image) {
-    defineVolumeTexture(kDensityUnit, name, GL_ALPHA8, GL_ALPHA, edge, image);
+void defineDensityTexture(GLuint name, int edge, const uint8_t* image, bool zeroBorder) {
+    defineVolumeTexture(kDensityUnit, name, GL_ALPHA8, GL_ALPHA, edge, image,
+                        zeroBorder ? GL_CLAMP_TO_BORDER : GL_CLAMP);
 }
 
 void defineGradientTexture(GLuint name, int edge, const uint8_t* image) {
@@ -61,17 +65,6 @@ void defineTransferTexture(GLuint name, int entries, const uint8_t* table) {
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glTexImage1D(GL_TEXTURE_1D, 0, GL_RGBA8, entries, 0, GL_RGBA, GL_UNSIGNED_BYTE, table);
-}
-
-void clampDensityToZeroBorder(GLuint name) {
-    vgl::glActiveTextureARB(kDensityUnit);
-    glBindTexture(GL_TEXTURE_3D, name);
-    const GLfloat zero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-    glTexParameterfv(GL_TEXTURE_3D, GL_TEXTURE_BORDER_COLOR, zero);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_BORDER);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
-    glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
-    vgl::glActiveTexture(GL_TEXTURE3);
 }
 
 void defineNoiseTexture(GLuint name) {
@@ -106,7 +99,7 @@ void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
     viewer.depthTexture = names[3];
 
     std::fputs("loading density texture\n", stdout);
-    defineDensityTexture(viewer.densityTexture, edge, loaded.densityImage.get());
+    defineDensityTexture(viewer.densityTexture, edge, loaded.densityImage.get(), viewer.grid.addedRendering);
     if (loaded.densityImage) {
         viewer.densityBounds =
             std::make_unique<volume::DensityBounds>(loaded.densityImage.get(), edge, boundsBlockEdge(edge));

@@ -130,9 +130,15 @@ pid_t startViewer(const ViewerLaunch& launch, int out, int err) {
     const rlim_t bytes = static_cast<rlim_t>(launch.addressSpaceMiB) << 20;
     const rlimit limit{bytes, bytes};
     if (launch.addressSpaceMiB > 0 && setrlimit(RLIMIT_AS, &limit) != 0) _exit(125);
-    if (launch.unprivileged && geteuid() == 0 &&
-        (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
-        _exit(124);
+    if (launch.unprivileged && geteuid() == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(124);
+#if defined(__SANITIZE_ADDRESS__)
+        // The leak checker stops the threads through ptrace, which a process
+        // that changed its user is now and then refused: the checker then
+        // crashes at exit (seen once in CI), whatever the viewer did.
+        const char* inherited = std::getenv("ASAN_OPTIONS");
+        setenv("ASAN_OPTIONS", (std::string(inherited ? inherited : "") + ":detect_leaks=0").c_str(), 1);
+#endif
     }
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
@@ -377,16 +383,6 @@ ViewerRun runWithDamage(const std::string& file, const Damage& damage) {
     damageFile(dir.file(file), damage);
     ViewerLaunch launch{"volview256", dir.path()};
     launch.unprivileged = damage.kind == Damage::unreadable;
-#if defined(__SANITIZE_ADDRESS__)
-    // The leak checker stops the process's threads through ptrace, which a
-    // process that changed its user is now and then refused: the checker
-    // then crashes at exit (seen once in CI), whatever the viewer did.
-    if (launch.unprivileged) {
-        const char* inherited = std::getenv("ASAN_OPTIONS");
-        launch.environment.push_back(std::string("ASAN_OPTIONS=") + (inherited ? inherited : "") +
-                                     ":detect_leaks=0");
-    }
-#endif
     return runViewer(launch);
 }
 
