@@ -42,6 +42,7 @@ const gdcm::Tag kBitsAllocated(0x0028, 0x0100);
 const gdcm::Tag kBitsStored(0x0028, 0x0101);
 const gdcm::Tag kHighBit(0x0028, 0x0102);
 const gdcm::Tag kSlope(0x0028, 0x1053);
+const gdcm::Tag kIntercept(0x0028, 0x1052);
 const gdcm::Tag kPixelData(0x7fe0, 0x0010);
 
 // Whether every public element of `data` and its sequences states a value
@@ -123,6 +124,11 @@ bool readHeader(const std::string& path, FileHeader& out, std::string& why) {
     double slope = 1.0;
     if (!slopeText.empty() && (!parseNumbers(slopeText, 1, &slope) || slope == 0.0)) {
         why = "a damaged DICOM file: RescaleSlope \"" + slopeText + "\"";
+        return false;
+    }
+    // GDCM takes a missing slope beside an intercept for 0 and stops the process.
+    if (slopeText.empty() && !text(kIntercept).empty()) {
+        why = "a damaged DICOM file: a RescaleIntercept without a RescaleSlope";
         return false;
     }
     const std::string frames = text(kFrames);
