@@ -4,26 +4,26 @@
 #include <new>
 
 #include "app/grid_plan.h"
-#include "tools/volimport/importer.h"
-#include "tools/volimport/scan_kind.h"
+#include "scan/importer.h"
+#include "scan/scan_kind.h"
 
 namespace app {
 
 bool openScan(const ViewerOptions& options, OpenedScan& out, std::string& error) {
     if (options.path.empty() && options.seriesUid.empty()) return true;
-    volimport::Options request;
-    request.input = volimport::scanKind(options.path, request.inputPath);
-    if (request.input == volimport::InputKind::Nifti) request.inputPath = options.path;
-    if (!options.seriesUid.empty() && request.input != volimport::InputKind::Dicom) {
+    scan::Options request;
+    request.input = scan::scanKind(options.path, request.inputPath);
+    if (request.input == scan::InputKind::Nifti) request.inputPath = options.path;
+    if (!options.seriesUid.empty() && request.input != scan::InputKind::Dicom) {
         error = options.path + ": --series applies to a DICOM folder only";
         return false;
     }
-    if (request.input == volimport::InputKind::None) return true;
+    if (request.input == scan::InputKind::None) return true;
     request.series = options.seriesUid;
     const int edge = planGrid(options).edge;
-    volimport::ImportedScan scan;
+    scan::ImportedScan scan;
     try {
-        if (!volimport::importScan(request, edge, stdout, stderr, scan, error)) return false;
+        if (!scan::importScan(request, edge, stdout, stderr, scan, error)) return false;
     } catch (const std::bad_alloc&) {
         error = options.path + ": out of memory";
         return false;

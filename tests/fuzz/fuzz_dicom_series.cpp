@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "scan/dicom_series.h"
 #include "tests/fuzz/fuzz_scratch.h"
-#include "tools/volimport/dicom_series.h"
 
 namespace {
 
@@ -30,15 +30,15 @@ struct Folder {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static Folder folder;
     folder.file.write(data, size);
-    std::vector<volimport::SeriesSummary> series;
+    std::vector<scan::SeriesSummary> series;
     std::string error;
-    if (!volimport::findSeries(folder.path, series, folder.notes, error)) return 0;
+    if (!scan::findSeries(folder.path, series, folder.notes, error)) return 0;
     FUZZ_CHECK(series.size() == 1 && series[0].files.size() == 1);
     // A header may claim any size; the volume is allocated before the pixel
     // data is read, so only sizes a fuzz input could hold are read.
     if (static_cast<double>(series[0].columns) * series[0].rows > (1 << 20)) return 0;
-    volimport::RealVolume volume;
-    if (!volimport::readSeries(series[0], volume, folder.notes, error)) return 0;
+    scan::RealVolume volume;
+    if (!scan::readSeries(series[0], volume, folder.notes, error)) return 0;
     FUZZ_CHECK(volume.values.size() ==
                static_cast<std::size_t>(volume.dims[0]) * volume.dims[1] * volume.dims[2]);
     return 0;

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "scan/plist.h"
 #include "tests/fuzz/fuzz_scratch.h"
-#include "tools/volimport/plist.h"
 
 namespace {
 
-using volimport::PlistValue;
+using scan::PlistValue;
 
 std::size_t walk(const PlistValue& value, int depth) {
     FUZZ_CHECK(depth <= 101);
@@ -30,7 +30,7 @@ std::size_t walk(const PlistValue& value, int depth) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     PlistValue root;
     std::string error;
-    if (volimport::parsePlist(reinterpret_cast<const char*>(data), size, root, error)) {
+    if (scan::parsePlist(reinterpret_cast<const char*>(data), size, root, error)) {
         FUZZ_CHECK(error.empty());
         walk(root, 0);
     } else {

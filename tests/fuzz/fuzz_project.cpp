@@ -7,28 +7,28 @@
 #include <string>
 #include <vector>
 
+#include "scan/inv3_project.h"
+#include "scan/tar_archive.h"
 #include "tests/fuzz/fuzz_scratch.h"
-#include "tools/volimport/inv3_project.h"
-#include "tools/volimport/tar_archive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static const fuzzing::ScratchFile scratch(".inv3");
-    volimport::Scan scan;
+    scan::Scan scan;
     std::string error;
     bool read = false;
     if (size >= 2 && data[0] == 0x1f && data[1] == 0x8b) {
-        read = volimport::readInv3Project(scratch.write(data, size), 1024, scan, error);
+        read = scan::readInv3Project(scratch.write(data, size), 1024, scan, error);
     } else {
-        std::vector<volimport::TarMember> members;
-        if (volimport::listTarMembers(data, size, members, error)) {
-            for (const volimport::TarMember& member : members) {
+        std::vector<scan::TarMember> members;
+        if (scan::listTarMembers(data, size, members, error)) {
+            for (const scan::TarMember& member : members) {
                 FUZZ_CHECK(member.offset <= size && member.size <= size - member.offset);
             }
         } else {
             FUZZ_CHECK(!error.empty());
         }
         error.clear();
-        read = volimport::readInv3Archive(data, size, 1024, scan, error);
+        read = scan::readInv3Archive(data, size, 1024, scan, error);
     }
     if (!read) {
         FUZZ_CHECK(!error.empty());

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "scan/cubic_resample.h"
+#include "scan/fit_resample.h"
+#include "scan/import_options.h"
+#include "scan/importer.h"
 #include "tests/fuzz/fuzz_scratch.h"
-#include "tools/volimport/cubic_resample.h"
-#include "tools/volimport/fit_resample.h"
-#include "tools/volimport/importer.h"
-#include "tools/volimport/options.h"
 
 namespace {
 
@@ -36,20 +36,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
 
-    volimport::Options options;
+    scan::Options options;
     std::string error;
     if (!volimport::parseOptions(static_cast<int>(argv.size()), argv.data(), options, error)) {
         FUZZ_CHECK(!error.empty());
         return 0;
     }
-    if (options.help || options.input != volimport::InputKind::Raw) return 0;
+    if (options.help || options.input != scan::InputKind::Raw) return 0;
     FUZZ_CHECK(options.layout.dims[0] > 0 && options.layout.dims[1] > 0 && options.layout.dims[2] > 0);
     FUZZ_CHECK(options.spacing[0] > 0 && options.spacing[1] > 0 && options.spacing[2] > 0);
 
     // The shape the import must give: fitted to the viewer's 128 voxels unless --full.
-    volimport::CubicShape shape;
-    if (!volimport::fittedShape(options.layout.dims, options.spacing, options.full ? 0 : 128, 65535, shape,
-                                error))
+    scan::CubicShape shape;
+    if (!scan::fittedShape(options.layout.dims, options.spacing, options.full ? 0 : 128, 65535, shape, error))
         return 0;
     if (static_cast<double>(shape.dims[0]) * shape.dims[1] * shape.dims[2] > kMaxFuzzOutput) return 0;
 
@@ -57,8 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     options.inputPath = rawFile.write(raw.data(), raw.size());
     options.outputPath = outFile.path();
     options.force = true;
-    volimport::ImportResult result;
-    if (volimport::runImport(options, nullOutput, nullOutput, &result) == 0) {
+    scan::ImportResult result;
+    if (scan::runImport(options, nullOutput, nullOutput, &result) == 0) {
         for (int a = 0; a < 3; ++a) FUZZ_CHECK(result.dims[a] == shape.dims[a]);
         FUZZ_CHECK(result.minValue <= result.maxValue && result.maxValue <= 4095);
     }

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/volimport/nifti_volume.h"
-#include "tools/volimport/patient_axes.h"
-#include "tools/volimport/slice_stack.h"
+#include "scan/nifti_volume.h"
+#include "scan/patient_axes.h"
+#include "scan/slice_stack.h"
 
 namespace {
 
@@ -32,9 +32,9 @@ struct Reader {
 
 void stackSeries(Reader& in) {
     const int count = in.take<uint8_t>() % 40;
-    std::vector<volimport::SliceHeader> slices(count);
+    std::vector<scan::SliceHeader> slices(count);
     for (int i = 0; i < count; ++i) {
-        volimport::SliceHeader& s = slices[i];
+        scan::SliceHeader& s = slices[i];
         s.file = "s" + std::to_string(i);
         s.rows = in.take<int16_t>();
         s.columns = in.take<int16_t>();
@@ -42,15 +42,15 @@ void stackSeries(Reader& in) {
         for (double& v : s.orientation) v = in.take<int8_t>() / 64.0;
         for (double& v : s.pixelSpacing) v = in.take<float>();
     }
-    volimport::SliceStack stack;
+    scan::SliceStack stack;
     std::string error;
-    if (!volimport::stackSlices(slices, stack, error)) return;
-    volimport::AxisMap map;
-    volimport::conventionMap(stack.axes, map, error);
+    if (!scan::stackSlices(slices, stack, error)) return;
+    scan::AxisMap map;
+    scan::conventionMap(stack.axes, map, error);
 }
 
 void niftiVolume(Reader& in) {
-    volimport::NiftiHeader header;
+    scan::NiftiHeader header;
     for (int& d : header.dims) d = in.take<uint8_t>() % 9;
     header.volumes = in.take<uint8_t>();
     header.datatype = in.take<int16_t>();
@@ -63,18 +63,18 @@ void niftiVolume(Reader& in) {
         for (double& v : row) v = in.take<float>();
     for (auto& row : header.qform)
         for (double& v : row) v = in.take<float>();
-    volimport::RealVolume volume;
+    scan::RealVolume volume;
     std::string note, error;
-    if (!volimport::niftiToVolume(header, in.data, in.size, volume, note, error)) return;
+    if (!scan::niftiToVolume(header, in.data, in.size, volume, note, error)) return;
     if (volume.values.size() != static_cast<std::size_t>(volume.dims[0]) * volume.dims[1] * volume.dims[2]) {
         __builtin_trap();
     }
-    volimport::AxisMap map;
-    if (volume.oriented && !volimport::conventionMap(volume.axes, map, error)) return;
-    volimport::SampleGrid grid;
+    scan::AxisMap map;
+    if (volume.oriented && !scan::conventionMap(volume.axes, map, error)) return;
+    scan::SampleGrid grid;
     std::memcpy(grid.dims, volume.dims, sizeof grid.dims);
     grid.samples.assign(volume.values.size(), 1);
-    volimport::applyAxisMap(map, grid, volume.spacing);
+    scan::applyAxisMap(map, grid, volume.spacing);
 }
 
 }  // namespace

@@ -3,11 +3,11 @@
 #include <new>
 #include <string>
 
-#include "tools/volimport/importer.h"
+#include "scan/importer.h"
 #include "tools/volimport/options.h"
 
 int main(int argc, char** argv) {
-    volimport::Options options;
+    scan::Options options;
     std::string error;
     if (!volimport::parseOptions(argc - 1, argv + 1, options, error)) {
         std::fprintf(stderr, "volimport: %s\nTry 'volimport --help'.\n", error.c_str());
@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        return volimport::runImport(options, stdout, stderr);
+        return scan::runImport(options, stdout, stderr);
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "volimport: %s: out of memory\n", options.inputPath.c_str());
         return 1;

@@ -6,6 +6,11 @@
 #include <vector>
 
 namespace volimport {
+
+using scan::ByteOrder;
+using scan::InputKind;
+using scan::Options;
+
 namespace {
 
 constexpr int kMaxOffset = 1 << 20;
@@ -71,12 +76,6 @@ bool parseSpacing(const std::string& text, double out[3]) {
 }
 
 }  // namespace
-
-int Options::effectiveOffset() const {
-    if (offsetGiven) return offset;
-    if (input != InputKind::Raw) return 1024;
-    return layout.type == SampleType::Int16 ? 1024 : 0;
-}
 
 bool parseDims(const std::string& text, int out[3]) {
     const std::vector<std::string> parts = split(text, true);
@@ -200,7 +199,7 @@ bool parseOptions(int argc, const char* const* argv, Options& out, std::string& 
             dimsGiven = true;
             break;
         case 5:
-            if (!parseSampleType(value, out.layout.type)) {
+            if (!scan::parseSampleType(value, out.layout.type)) {
                 error = "--type must be uint8, int16 or uint16, not \"" + value + "\"";
                 return false;
             }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "scan/phantom.h"
 #include "tools/volimport/options.h"
-#include "tools/volimport/phantom.h"
 #include "volume/dataset_file.h"
 
 namespace {
@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
     }
     if (output.empty()) return usageError("no output: give -o FILE");
 
-    volimport::SampleGrid grid;
-    volimport::makeHeadPhantom(dims[0], dims[1], dims[2], grid);
+    scan::SampleGrid grid;
+    scan::makeHeadPhantom(dims[0], dims[1], dims[2], grid);
     std::string error;
     if (!volume::writeDataset(output, grid.dims, grid.samples, force, error)) {
         if (error == "already exists") error += "; use --force to replace it";

@@ -1,0 +1,41 @@
+// The whole import: read the scan, resample it to cubic voxels, write the
+// dataset file and report what was done.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "scan/import_options.h"
+#include "scan/sample_grid.h"
+
+namespace scan {
+
+// What an import produced, for callers that check it.
+struct ImportResult {
+    int dims[3] = {0, 0, 0};
+    uint16_t minValue = 0;
+    uint16_t maxValue = 0;
+};
+
+// A scan read, mapped to 12 bits, oriented and resampled to cubic voxels,
+// held in memory.
+struct ImportedScan {
+    SampleGrid cubic;
+    std::string modality;  // "CT", "MR", or "" when the scan does not say
+    std::string report;    // the input, values, orientation and output lines
+};
+
+// Does the reading part of the import that `options` describes (its output
+// path is not used): the longest axis is fitted to `fitEdge` voxels, reduced
+// or enlarged, unless options.full. Notes and the progress bar go to `err`,
+// the series choice to `out`. Fails with `error` naming the file at fault.
+bool importScan(const Options& options, int fitEdge, std::FILE* out, std::FILE* err, ImportedScan& scan,
+                std::string& error);
+
+// Runs the import that `options` describes. Reports to `out`; problems go to
+// `err` as one line naming the file at fault. Returns the exit status: 0 on
+// success, 1 on failure.
+int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResult* result = nullptr);
+
+}  // namespace scan
