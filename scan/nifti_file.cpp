@@ -3,12 +3,25 @@
 #include <nifti2_io.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/file_input.h"
 #include "scan/nifti_volume.h"
 
 namespace scan {
+namespace {
+
+// "NIfTI-2" or "NIfTI-1", from the header's own size (540 or 348 bytes).
+// NOTE: the image the library returns says NIfTI-1 for both.
+const char* niftiVersionName(const std::string& path) {
+    int version = 0;
+    void* header = nifti_read_header(path.c_str(), &version, 0);
+    std::free(header);
+    return version == 2 ? "NIfTI-2" : "NIfTI-1";
+}
+
+}  // namespace
 
 bool niftiAvailable() { return true; }
 
@@ -53,8 +66,7 @@ bool readNiftiFile(const std::string& path, long long volume, RealVolume& out, s
     }
     const std::size_t bytes = static_cast<std::size_t>(image->nvox) * static_cast<std::size_t>(image->nbyper);
     if (!niftiToVolume(header, image->data, bytes, out, note, error)) return false;
-    out.source = std::string(image->nifti_type >= NIFTI_FTYPE_NIFTI2_1 ? "NIfTI-2, " : "NIfTI-1, ") +
-                 nifti_datatype_string(image->datatype);
+    out.source = std::string(niftiVersionName(path)) + ", " + nifti_datatype_string(image->datatype);
     return true;
 }
 

@@ -258,7 +258,8 @@ with tempfile.TemporaryDirectory() as tmp:
         values = ((phantom(lps) + 1024) / 16).reshape(16, 16, 16)  # fits every type
         path = os.path.join(tmp, "p-%s.nii" % tname)
         write_nifti(path, dtype, code, affine, values, qform=aname == "qform turned")
-        import_and_check("NIfTI %s, %s" % (tname, aname), ["--nifti", path, "--range", "0,256"], tmp)
+        one = import_and_check("NIfTI %s, %s" % (tname, aname), ["--nifti", path, "--range", "0,256"], tmp)
+        check("(NIfTI-1, " in one.stdout, "NIfTI-1 file named otherwise: " + one.stdout)
         if tname == "int16":  # the same file gzip-compressed
             gzip.open(path + ".gz", "wb").write(open(path, "rb").read())
             import_and_check("NIfTI int16, gzip-compressed", ["--nifti", path + ".gz", "--range", "0,256"], tmp)
@@ -283,7 +284,8 @@ with tempfile.TemporaryDirectory() as tmp:
     first = run("--nifti", path, "-o", os.path.join(tmp, "first.dat"), "--range", "0,256")
     check(first.returncode == 0 and "volume 1 of 3 is read" in first.stderr and
           read_dataset(os.path.join(tmp, "first.dat")).max() == 0, "NIfTI-2, first volume: " + first.stderr)
-    import_and_check("NIfTI-2, --volume 2", ["--nifti", path, "--volume", "2", "--range", "0,256"], tmp)
+    second = import_and_check("NIfTI-2, --volume 2", ["--nifti", path, "--volume", "2", "--range", "0,256"], tmp)
+    check("(NIfTI-2, " in second.stdout, "NIfTI-2 file named otherwise: " + second.stdout)
     beyond = run("--nifti", path, "--volume", "4", "-o", os.path.join(tmp, "none.dat"))
     check(beyond.returncode == 1 and "holds 3 volumes" in beyond.stderr, "--volume 4: " + beyond.stderr)
 
