@@ -30,4 +30,13 @@ std::vector<std::string> programFolderCandidates() {
     return folders;
 }
 
+std::string defaultDatasetPath() {
+    const std::string name = "skewed_head.dat";
+#ifdef VOLVIEW_DATA_DIR
+    const std::string installed = pathInFolder(VOLVIEW_DATA_DIR, name);
+    if (!platform::pathExists(name) && platform::pathExists(installed)) return installed;
+#endif
+    return name;
+}
+
 }  // namespace app

@@ -42,7 +42,7 @@ enum TextureUnit : GLenum {
 
 struct Viewer {
     int pbufferEdge = 512;
-    std::string datasetPath = "skewed_head.dat";  // in the current folder unless given
+    std::string datasetPath = "skewed_head.dat";  // here or installed, unless given
     ViewerOptions options;                        // what the command line asked for
     // A DICOM or NIfTI scan opened directly: whether it was, its modality,
     // and its samples until the loader takes them.

@@ -173,7 +173,7 @@ int runViewer(const ViewerOptions& options, int pbufferEdge) {
     viewer.pbufferEdge = pbufferEdge;
     viewer.options = options;
     viewer.grid = planGrid(options);
-    if (!options.path.empty()) viewer.datasetPath = options.path;
+    viewer.datasetPath = options.path.empty() ? defaultDatasetPath() : options.path;
     std::string lookProblem;
     const int look = startLookFor("", options.look, lookProblem);
     if (look < 0) {

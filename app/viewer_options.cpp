@@ -82,10 +82,11 @@ bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& out, s
 std::string viewerUsage(const char* program) {
     return std::string("usage: ") + program +
            " [OPTIONS] [PATH]\n"
-           "Shows PATH: a dataset file (default: skewed_head.dat in the current folder),\n"
-           "a DICOM folder (or one file of its series) or a NIfTI file (.nii, .nii.gz),\n"
-           "told apart by content. Scans are imported in memory as volimport does,\n"
-           "their longest axis fitted to the grid edge, and shown in the middle.\n"
+           "Shows PATH: a dataset file (default: skewed_head.dat in the current folder,\n"
+           "else the installed one), a DICOM folder (or one file of its series) or a\n"
+           "NIfTI file (.nii, .nii.gz), told apart by content. Scans are imported in\n"
+           "memory as volimport does, their longest axis fitted to the grid edge, and\n"
+           "shown in the middle.\n"
            "A path that starts with '-' is given after \"--\" or as ./-name.\n"
            "\n"
            "  --grid N        the edge of the viewer's cube (default 128)\n"
