@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine for volview and runs it or its tests.
-#   ./setup.sh run    install what is missing for it, build, prepare the default data, run the viewer
-#   ./setup.sh test   install everything missing, build (plain, sanitizer, optimised with clang),
-#                     run every test, build, install and start the Linux package (.deb),
-#                     then the Windows part below
+#   ./setup.sh run    install what is missing for it, build (which makes the default dataset), run the viewer
+#   ./setup.sh test   install what the tests need, check the format, build and run every test in a
+#                     plain and a sanitizer build, then build, install and start the Linux package (.deb)
+#   ./setup.sh ci     the test command, then an optimised build with clang and its package, the
+#                     fuzzers, and the Windows part below (what CI runs)
 #   ./setup.sh windows  cross-build for 64-bit Windows (mingw-w64) into build-windows/,
 #                     run its tests under Wine and write build-windows/volview-windows-x64.zip
 # Idempotent: quiet when nothing is missing, rebuilds only what changed.
@@ -22,10 +23,11 @@ BUILD_PACKAGES=(
 # Running the viewer without a desktop (Xvfb, screenshot, closing it) and
 # the CT example the default dataset is made from.
 RUN_PACKAGES=(xvfb xdotool x11-apps x11-utils imagemagick python3 python3-xlib invesalius-examples)
-# The test suite (and its DICOM and NIfTI files, written by a script).
-TEST_PACKAGES=(libgtest-dev python3-pydicom python3-numpy)
-# clang: the format check, the fuzz targets (libFuzzer) and the optimised build.
-CLANG_PACKAGES=(clang libclang-rt-14-dev clang-format-14)
+# The test suite (and its DICOM and NIfTI files, written by a script) and
+# the format check.
+TEST_PACKAGES=(libgtest-dev python3-pydicom python3-numpy clang-format-14)
+# clang: the fuzz targets (libFuzzer) and the optimised build.
+CLANG_PACKAGES=(clang libclang-rt-14-dev)
 # The Windows build: cross compiler, Wine to test it, zlib and GoogleTest
 # sources for it, zip for the package.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev googletest zip
@@ -76,14 +78,36 @@ build_fuzzers() {  # build_fuzzers DIR
   test "${PIPESTATUS[0]}" -eq 0
 }
 
+# The example CT the build makes the default dataset from (RUN_PACKAGES).
+# Each fuzz target for VOLVIEW_FUZZ_SECONDS (40) seconds.
+fuzz() {  # fuzz DIR
+  build_fuzzers "$1"
+  tests/fuzz/run_fuzzers.sh "$1" "${VOLVIEW_FUZZ_SECONDS:-40}"
+}
+
 CRANIUM=/usr/share/doc/invesalius-examples/examples/Cranium.inv3
 
-# The default dataset: the CT example turned into the viewer's file layout.
-prepare_data() {
-  local run=$1/run
-  if [ ! -f "$run/skewed_head.dat" ]; then
-    "$1/tools/volimport" --inv3 "$CRANIUM" -o "$run/skewed_head.dat"
-  fi
+# Prints a stage's title, runs it and says how long it took.
+stage() {  # stage TITLE COMMAND...
+  local title=$1 start=$SECONDS; shift
+  echo "== $title"
+  "$@"
+  echo "   ($title: $((SECONDS - start)) s)"
+}
+
+ctest_in() {  # ctest_in DIR: every test of a build folder, two at a time
+  (cd "$1" && ctest --output-on-failure -j2)
+}
+
+# The test command: what a developer runs before sending a change.
+run_tests() {
+  install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+  stage "format (clang-format 14)" tools/scripts/check_format.sh
+  stage "plain build" build build -DVOLVIEW_TESTS=ON
+  stage "tests (plain build)" ctest_in build
+  stage "address and undefined-behaviour sanitizer build" build build-asan -DVOLVIEW_SANITIZE=ON
+  stage "tests (address and undefined-behaviour sanitizers)" ctest_in build-asan
+  stage "the Linux package of the plain build, installed and started" tests/package/installed_viewer_test.sh build
 }
 
 # DLLs that every 64-bit Windows has. An .exe importing any other does not
@@ -153,7 +177,7 @@ windows() {
     install -d -o nobody "$dir/wineprefix-nobody"
     runuser -u nobody -- "$ROOT/tools/scripts/wine_run.sh"
   fi
-  if [ ! -f "$dir/run/skewed_head.dat" ]; then
+  if [ ! -f "$dir/run/skewed_head.dat" ]; then  # the cross build cannot run volimport.exe itself
     (cd "$dir/run" && "$ROOT/tools/scripts/wine_run.sh" volimport.exe --inv3 "Z:$CRANIUM" -o skewed_head.dat >/dev/null)
   fi
   if [ -f build/run/skewed_head.dat ] && ! cmp -s build/run/skewed_head.dat "$dir/run/skewed_head.dat"; then
@@ -202,39 +226,31 @@ case "$MODE" in
   run)
     install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}"
     build build -DVOLVIEW_TESTS=OFF  # without the test libraries
-    prepare_data build
     exec tools/scripts/run_viewer.sh build/run
     ;;
   test)
-    install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${CLANG_PACKAGES[@]}" \
-      "${WINDOWS_PACKAGES[@]}"
-    echo "== format (clang-format 14)"
-    tools/scripts/check_format.sh
-    build build -DVOLVIEW_TESTS=ON
-    prepare_data build
-    build build-asan -DVOLVIEW_SANITIZE=ON
-    prepare_data build-asan
-    echo "== optimised build (Release, clang, warnings as errors; packaged below, its tests not run)"
-    CC=clang CXX=clang++ build build-release -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
-    prepare_data build-release
-    echo "== tests (plain build)"
-    (cd build && ctest --output-on-failure -j2)
-    echo "== tests (address and undefined-behaviour sanitizers)"
-    (cd build-asan && ctest --output-on-failure -j2)
-    echo "== the Linux package, installed and started"
-    tests/package/installed_viewer_test.sh build-release
-    echo "== fuzzing (libFuzzer, address and undefined-behaviour sanitizers)"
-    build_fuzzers build-fuzz
-    tests/fuzz/run_fuzzers.sh build-fuzz "${VOLVIEW_FUZZ_SECONDS:-40}"
-    echo "== the Windows build"
-    windows
+    start=$SECONDS
+    run_tests
+    echo "setup: every test passed in $((SECONDS - start)) s"
+    ;;
+  ci)
+    start=$SECONDS
+    run_tests
+    install_missing "${CLANG_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    CC=clang CXX=clang++ stage "optimised build (Release, clang, warnings as errors)" \
+      build build-release -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
+    stage "the Linux package of the optimised build (under /usr), installed and started" \
+      tests/package/installed_viewer_test.sh build-release
+    stage "fuzzing (libFuzzer, address and undefined-behaviour sanitizers)" fuzz build-fuzz
+    stage "the Windows build" windows
+    echo "setup: every check passed in $((SECONDS - start)) s"
     ;;
   windows)
     install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
     windows
     ;;
   *)
-    echo "usage: $0 run|test|windows" >&2
+    echo "usage: $0 run|test|ci|windows" >&2
     exit 2
     ;;
 esac

@@ -14,7 +14,7 @@ tar -tzf "$build"/volview-*.tar.gz | grep '/bin/volview$' >/dev/null
 dpkg-deb -f "$deb" Depends | grep libglx0 >/dev/null
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --reinstall "$deb" >/dev/null
 work=$(mktemp -d)
-trap 'dpkg -r volview >/dev/null; rm -rf "$work"' EXIT
+trap 'dpkg -r volview >/dev/null 2>&1; rm -rf "$work"' EXIT
 dpkg -L volview | grep '/share/volview/skewed_head.dat$' >/dev/null ||
   { echo "installed_viewer_test: $(basename "$deb") holds no default dataset" >&2; exit 1; }
 mkdir "$work/run"
