@@ -99,13 +99,22 @@ ctest_in() {  # ctest_in DIR: every test of a build folder, two at a time
   (cd "$1" && ctest --output-on-failure -j2)
 }
 
+# The plain and the sanitizer build at the same time: each build's links and
+# the libraries its tests wait for leave a core idle that the other fills.
+build_both() {
+  build build -DVOLVIEW_TESTS=ON &
+  local plain=$! status=0
+  build build-asan -DVOLVIEW_SANITIZE=ON || status=$?
+  wait "$plain" || status=$?
+  return "$status"
+}
+
 # The test command: what a developer runs before sending a change.
 run_tests() {
   install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
   stage "format (clang-format 14)" tools/scripts/check_format.sh
-  stage "plain build" build build -DVOLVIEW_TESTS=ON
+  stage "plain and sanitizer builds, side by side" build_both
   stage "tests (plain build)" ctest_in build
-  stage "address and undefined-behaviour sanitizer build" build build-asan -DVOLVIEW_SANITIZE=ON
   stage "tests (address and undefined-behaviour sanitizers)" ctest_in build-asan
   stage "the Linux package of the plain build, installed and started" tests/package/installed_viewer_test.sh build
 }

@@ -29,6 +29,8 @@ set(CPACK_GENERATOR DEB TGZ)
 # The viewer looks for its program texts under the prefix it was built for.
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Shipped without debug information; the build folder keeps it.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # Library dependencies from the executables themselves (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

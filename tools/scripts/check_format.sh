@@ -22,16 +22,20 @@ if git rev-parse --show-toplevel 2>/dev/null | grep -qxF "$root"; then
 else
   files=$(find . -path './build*' -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) -print | sed 's|^\./||' | sort)
 fi
-unformatted=0
-for file in $files; do
-  if ! "$formatter" --style=file --dry-run --Werror "$file" >/dev/null 2>&1; then
-    [ "$unformatted" -eq 0 ] && echo "check_format: not formatted (clang-format-14 -i FILE fixes it):"
-    echo "  $file"
-    unformatted=$((unformatted + 1))
-  fi
-done
-if [ "$unformatted" -ne 0 ]; then
-  echo "check_format: $unformatted file(s) not formatted"
+# One formatter run for every file: it names each one it would change.
+status=0
+# shellcheck disable=SC2086
+report=$("$formatter" --style=file --dry-run --Werror $files 2>&1 >/dev/null) || status=$?
+unformatted=$(sed -n 's/^\([^:]*\):[0-9]*:[0-9]*: error: code should be clang-formatted.*/\1/p' <<<"$report" | sort -u)
+if [ -n "$unformatted" ]; then
+  echo "check_format: not formatted (clang-format-14 -i FILE fixes it):"
+  echo "$unformatted" | sed 's/^/  /'
+  echo "check_format: $(echo "$unformatted" | wc -l) file(s) not formatted"
+  exit 1
+fi
+if [ "$status" -ne 0 ]; then  # it failed for another reason: say what it said
+  echo "check_format: clang-format-14 failed (status $status):" >&2
+  echo "$report" >&2
   exit 1
 fi
 echo "check_format: all $(echo "$files" | wc -w) C++ files formatted"
