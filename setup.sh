@@ -46,6 +46,12 @@ install_missing() {  # install_missing PACKAGE...
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# A build's output without its progress lines. It never fails itself, so a
+# pipe into it ends with the build's own status (pipefail).
+quiet_progress() {
+  grep -vE '^\[ *[0-9]+%\]|^Consolidate|^-- ' || true
+}
+
 # Where we build, warnings are errors. A folder is configured again when its
 # cache lacks an option asked for (made before the option, or by another command).
 needs_configure() {  # needs_configure DIR [-DNAME=VALUE...]
@@ -64,8 +70,7 @@ build() {  # build DIR [cmake options...]
   if needs_configure "$dir" "$@"; then
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON "$@" >/dev/null
   fi
-  cmake --build "$dir" -j"$(nproc)" -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate|^-- ' || true
-  test "${PIPESTATUS[0]}" -eq 0
+  cmake --build "$dir" -j"$(nproc)" -- --no-print-directory | quiet_progress
 }
 
 # The fuzz targets: clang with libFuzzer, in a folder of their own.
@@ -74,8 +79,7 @@ build_fuzzers() {  # build_fuzzers DIR
     CC=clang CXX=clang++ cmake -S "$ROOT" -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DVOLVIEW_FUZZ=ON -DVOLVIEW_TESTS=OFF -DVOLVIEW_WERROR=ON >/dev/null
   fi
-  cmake --build "$1" -j"$(nproc)" --target fuzzers -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate|^-- ' || true
-  test "${PIPESTATUS[0]}" -eq 0
+  cmake --build "$1" -j"$(nproc)" --target fuzzers -- --no-print-directory | quiet_progress
 }
 
 # The example CT the build makes the default dataset from (RUN_PACKAGES).
@@ -168,8 +172,7 @@ windows() {
     cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON >/dev/null
   fi
-  cmake --build "$dir" -j"$(nproc)" -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]|^Consolidate|^-- ' || true
-  test "${PIPESTATUS[0]}" -eq 0
+  cmake --build "$dir" -j"$(nproc)" -- --no-print-directory | quiet_progress
   cp "$dir"/tools/volimport.exe "$dir"/tools/voldump.exe "$dir"/tools/volphantom.exe "$dir/run/"
   check_windows_imports "$dir"/run/*.exe
   local numberFile

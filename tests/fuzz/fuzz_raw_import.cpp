@@ -14,6 +14,7 @@
 #include "scan/import_options.h"
 #include "scan/importer.h"
 #include "tests/fuzz/fuzz_scratch.h"
+#include "tools/volimport/options.h"
 
 namespace {
 
