@@ -12,9 +12,10 @@ struct ViewPose {
     // front and the head. The start: the face towards the viewer, head up.
     float rotation[9] = {1, 0, 0, 0, 0, 1, 0, -1, 0};
     // The volume centre's offset from the middle of the picture, in picture
-    // widths (x right, y up), and its depth among the slices; at the start a
-    // little below the middle and nearer than the middle of the slices.
-    float pan[3] = {0.0f, -0.1f, -0.2f};
+    // widths (x right, y up), and its depth: at the start a little below the
+    // middle, and at the middle of the slices (w from -0.1 to 1), so that
+    // the cube's faces stay within them in every standard view.
+    float pan[3] = {0.0f, -0.1f, -0.05f};
 };
 
 // The standard views, F2 to F7 in order; the first is the start.
