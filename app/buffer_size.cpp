@@ -13,6 +13,9 @@ namespace app {
 
 namespace {
 
+constexpr int kSmallestDragEdge = 128;
+constexpr int kLargestDragEdge = 256;
+
 // The driver's largest drawable square: texture and viewport limits.
 int driverLargestEdge() {
     GLint texture = 0, viewport[2] = {};
@@ -52,6 +55,10 @@ bool replaceBuffer(Viewer& viewer, int edge) {
 }
 
 }  // namespace
+
+int dragBufferEdge(int bufferEdge) {
+    return std::min(bufferEdge, std::clamp(bufferEdge / 2, kSmallestDragEdge, kLargestDragEdge));
+}
 
 int bufferEdgeFor(int side, int startEdge, int largest) {
     return std::min(std::max(side, startEdge), largest);

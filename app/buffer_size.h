@@ -10,6 +10,10 @@ struct Viewer;
 // edge (`startEdge`), never above `largest`. volview256 passes 256 for both.
 int bufferEdgeFor(int side, int startEdge, int largest);
 
+// The part of the buffer a drag's cheap frames draw into: half its edge,
+// from 128 to 256 pixels (a frame's cost follows its pixels).
+int dragBufferEdge(int bufferEdge);
+
 // In the window's context: takes the client size, centres the square
 // picture, sets the viewport and the pixel projection, and makes the
 // off-screen buffer the picture's size. A buffer the driver refuses leaves

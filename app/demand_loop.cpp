@@ -21,12 +21,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The cheap frames of a drag draw a quarter of the buffer's pixels.
-constexpr int kSmallestDragEdge = 128;
-int dragEdge(const Viewer& viewer) {
-    return std::min(viewer.pbufferEdge, std::max(kSmallestDragEdge, viewer.pbufferEdge / 2));
-}
-
 // Milliseconds until `due`, at least 1.
 int millisecondsUntil(Clock::time_point due, Clock::time_point now) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
@@ -81,7 +75,7 @@ int runDemandLoop(Viewer& viewer) {
             continue;
         }
         drawRequest.wanted = false;
-        viewer.drawEdge = drawRequest.moving ? dragEdge(viewer) : 0;
+        viewer.drawEdge = drawRequest.moving ? dragBufferEdge(viewer.pbufferEdge) : 0;
         if (!drawFrame(viewer)) {
             // NOTE: a context that cannot be made current now will not come
             // back (the display went away); say so once and stop.
