@@ -68,9 +68,8 @@ extern DrawRequest drawRequest;
 
 constexpr std::chrono::milliseconds kSettleTime{300};
 
-// The style the window procedure hands its input to: the cursor-angle style
-// unless useDragStyle was called.
-InteractorStyle& interactorStyle();
+// Has the window procedure hand its input to the drag style from now on
+// (the cursor-angle style until then).
 DragStyle& useDragStyle();
 
 // Isosurface threshold change per press, or per kThresholdPixels of a drag.

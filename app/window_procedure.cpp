@@ -35,8 +35,6 @@ PointerButton buttonOf(unsigned message) {
 
 }  // namespace
 
-InteractorStyle& interactorStyle() { return *currentStyle; }
-
 DragStyle& useDragStyle() {
     currentStyle = &dragStyle;
     return dragStyle;
