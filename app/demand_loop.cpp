@@ -61,7 +61,7 @@ int runDemandLoop(Viewer& viewer) {
         if (!laidOut || width != viewer.windowWidth || height != viewer.windowHeight) {
             laidOut = true;
             layOutWindow(viewer, width, height);
-            style.setPicture(viewer.pictureX, viewer.pictureY, viewer.pictureSide);
+            style.setPicture(viewer.window, viewer.pictureX, viewer.pictureY, viewer.pictureSide);
             drawRequest.wanted = true;
         }
         const Clock::time_point now = Clock::now();

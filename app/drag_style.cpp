@@ -24,7 +24,8 @@ void changed() { drawRequest.wanted = true; }
 
 }  // namespace
 
-void DragStyle::setPicture(int x, int y, int side) {
+void DragStyle::setPicture(platform::Window* window, int x, int y, int side) {
+    window_ = window;
     pictureX_ = x;
     pictureY_ = y;
     pictureSide_ = side;
@@ -42,7 +43,9 @@ void DragStyle::onButtonDown(PointerButton button, int x, int y, unsigned keys, 
 }
 
 void DragStyle::onButtonUp(PointerButton button) {
-    if (button == held_) gesture_ = Gesture::none;
+    if (button != held_ || gesture_ == Gesture::none) return;
+    gesture_ = Gesture::none;
+    platform::releaseCapture();
 }
 
 void DragStyle::onMouseMove(int x, int y, unsigned keys) {
@@ -54,7 +57,10 @@ void DragStyle::onMouseMove(int x, int y, unsigned keys) {
     const unsigned heldBit = held_ == PointerButton::left    ? MK_LBUTTON
                              : held_ == PointerButton::right ? MK_RBUTTON
                                                              : MK_MBUTTON;
-    if ((keys & heldBit) == 0) gesture_ = Gesture::none;
+    if (gesture_ != Gesture::none && (keys & heldBit) == 0) {
+        gesture_ = Gesture::none;
+        platform::releaseCapture();
+    }
     if (gesture_ == Gesture::none || (dx == 0 && dy == 0)) {
         lastX_ = x;
         lastY_ = y;

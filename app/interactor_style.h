@@ -45,14 +45,16 @@ public:
     void onWheel(int delta) override;
     void onKey(unsigned virtualKey) override;
 
-    // Where the picture lies in the window's client area (a square).
-    void setPicture(int x, int y, int side);
+    // Where the picture lies in the window's client area (a square), and the
+    // window, which keeps the pointer while a drag lasts.
+    void setPicture(platform::Window* window, int x, int y, int side);
 
 private:
     enum class Gesture { none, turn, threshold, pan };
     Gesture gesture_ = Gesture::none;
     PointerButton held_ = PointerButton::left;
     int lastX_ = 0, lastY_ = 0;
+    platform::Window* window_ = nullptr;
     int pictureX_ = 0, pictureY_ = 0, pictureSide_ = 400;
 };
 

@@ -139,6 +139,7 @@ const BackendOps& nullBackend() {
         nullShowWindow,
         nullPollEvents,
         nullWaitEvents,
+        nullptr,
         nullReadWindowPixels,
         nullMessageBox,
         nullFormatCount,

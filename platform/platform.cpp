@@ -212,6 +212,14 @@ bool waitMessage(int timeoutMilliseconds) {
     return state().queue.pending();
 }
 
+void setCapture(Window* window) {
+    if (backend() && backend()->setCapture && liveWindow(window)) backend()->setCapture(window);
+}
+
+void releaseCapture() {
+    if (backend() && backend()->setCapture) backend()->setCapture(nullptr);
+}
+
 bool translateMessage(const Message& message) { return message.message == WM_KEYDOWN; }
 
 intptr_t dispatchMessage(const Message& message) {

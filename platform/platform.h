@@ -164,6 +164,12 @@ bool peekMessage(Message& message, unsigned removeFlag = win::PM_REMOVE);
 // process uses no CPU time while it waits.
 bool waitMessage(int timeoutMilliseconds = -1);
 
+// Keeps the pointer's messages coming to the window while a button is held
+// beyond its edges, until releaseCapture (a drag). X11 does so by itself
+// during a press; Windows only when asked.
+void setCapture(Window* window);
+void releaseCapture();
+
 // Character translation happens when input is queued (WM_CHAR follows its
 // key), so this only exists to keep the classic loop shape.
 bool translateMessage(const Message& message);

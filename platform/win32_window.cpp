@@ -155,6 +155,15 @@ void win32WaitEvents(int timeoutMilliseconds) {
     win32PollEvents();
 }
 
+// Null releases the capture.
+void win32SetCapture(Window* window) {
+    if (window && window->win32) {
+        SetCapture(window->win32->handle);
+    } else {
+        ReleaseCapture();
+    }
+}
+
 bool win32ReadWindowPixels(Window& window, int& width, int& height, std::vector<unsigned char>& rgb) {
     width = window.width;
     height = window.height;
@@ -211,6 +220,7 @@ const BackendOps& win32Backend() {
         win32ShowWindow,
         win32PollEvents,
         win32WaitEvents,
+        win32SetCapture,
         win32ReadWindowPixels,
         win32MessageBox,
         wglFormatCount,

@@ -337,6 +337,7 @@ const BackendOps& x11Backend() {
         x11ShowWindow,
         x11PollEvents,
         x11WaitEvents,
+        nullptr,  // a press grabs the pointer by itself
         x11ReadWindowPixels,
         x11MessageBox,
         glxFormatCount,
