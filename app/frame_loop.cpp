@@ -42,15 +42,16 @@ const std::vector<volume::TextureBox>& isosurfaceBoxes(Viewer& viewer) {
 // The cells of a pass's slices that its boxes cross, less the cut.
 SliceTiles passTiles(const Viewer& viewer, const std::vector<volume::TextureBox>& boxes,
                      const float modelview[16]) {
-    SliceTiles tiles = sliceTiles(boxes, modelview, wobbleReach(), viewer.grid.slices);
-    cutSliceTiles(tiles, modelview, viewer.grid.slices);
+    const SliceStack stack = frameSlices(viewer);
+    SliceTiles tiles = sliceTiles(boxes, modelview, wobbleReach(), stack);
+    cutSliceTiles(tiles, modelview, stack);
     return tiles;
 }
 
 // The quads of the tiles, in the pass's order.
 SliceSweep sweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrder order,
                    std::vector<TileVertex>& quads) {
-    tileQuads(tiles, order, viewer.grid.slices, quads);
+    tileQuads(tiles, order, frameSlices(viewer), quads);
     SliceSweep sweep;
     sweep.quads = &quads;
     sweep.light[0] = viewer.lightVector->x;
@@ -66,7 +67,7 @@ SurfaceSlices readSurface(Viewer& viewer) {
     const int edge = viewer.drawnEdge();
     viewer.surfaceDepths.resize(static_cast<std::size_t>(edge) * static_cast<std::size_t>(edge));
     glReadPixels(0, 0, edge, edge, GL_DEPTH_COMPONENT, GL_FLOAT, viewer.surfaceDepths.data());
-    return surfaceSlices(viewer.surfaceDepths, edge, viewport[0], viewport[2], 1.0f, viewer.grid.slices);
+    return surfaceSlices(viewer.surfaceDepths, edge, viewport[0], viewport[2], 1.0f, frameSlices(viewer));
 }
 
 // Renders the volume into the off-screen buffer. False when its context
@@ -95,7 +96,7 @@ bool renderVolume(Viewer& viewer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
-    if (viewer.grid.addedRendering) loadJitterStep(modelview, viewer.grid.slices.step);
+    if (viewer.grid.addedRendering) loadJitterStep(modelview, frameSlices(viewer).step);
     const bool jittered = viewer.grid.addedRendering;
     SurfaceSlices surface;
     if (viewerState.showIsosurface) {

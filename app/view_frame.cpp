@@ -56,6 +56,10 @@ void uploadLookTable(Viewer& viewer) {
     uint8_t table[256 * 4];
     makeLookTable(looks()[static_cast<std::size_t>(viewControls.look)], viewControls.shift, table);
     fitTableToSlices(viewer.grid, table);
+    // A drag's frames take every other slice: each lets more through.
+    const int spacing = frameSliceSpacing(viewer);
+    if (spacing != 1) correctTableOpacity(table, 256, static_cast<float>(spacing));
+    viewer.tableSpacing = spacing;
     vgl::glActiveTextureARB(kTransferUnit);
     glBindTexture(GL_TEXTURE_1D, viewer.transferTexture);
     glTexSubImage1D(GL_TEXTURE_1D, 0, 0, 256, GL_RGBA, GL_UNSIGNED_BYTE, table);
@@ -92,8 +96,18 @@ void drawOrientationLetters(const Viewer& viewer) {
 
 }  // namespace
 
+int frameSliceSpacing(const Viewer& viewer) { return viewer.drawEdge > 0 ? 2 : 1; }
+
+SliceStack frameSlices(const Viewer& viewer) {
+    SliceStack stack = viewer.grid.slices;
+    const int spacing = frameSliceSpacing(viewer);
+    stack.count = (stack.count + spacing - 1) / spacing;
+    stack.step *= static_cast<float>(spacing);
+    return stack;
+}
+
 void applyViewControls(Viewer& viewer) {
-    if (viewControls.tableStale) {
+    if (viewControls.tableStale || viewer.tableSpacing != frameSliceSpacing(viewer)) {
         uploadLookTable(viewer);
         viewControls.tableStale = false;
     }

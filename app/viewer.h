@@ -49,6 +49,8 @@ struct Viewer {
     // 0 for the whole buffer, less for the cheap frames of a drag.
     int drawEdge = 0;
     int drawnEdge() const { return drawEdge > 0 ? drawEdge : pbufferEdge; }
+    // The slice spacing (1 or 2 of the grid's) the uploaded table is made for.
+    int tableSpacing = 1;
     // Viewer mode: the window's client size and the square picture in it,
     // the largest buffer the driver draws, and the last full picture's time.
     int windowWidth = 400, windowHeight = 400;
