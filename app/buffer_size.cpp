@@ -83,13 +83,13 @@ void layOutWindow(Viewer& viewer, int width, int height) {
         viewer.largestBufferEdge = viewer.pbufferEdge <= 256 ? viewer.pbufferEdge : driverLargestEdge();
     }
     const int edge = bufferEdgeFor(viewer.pictureSide, viewer.startBufferEdge, viewer.largestBufferEdge);
-    if (edge == viewer.pbufferEdge || (viewer.largerBufferRefused && edge > viewer.pbufferEdge)) return;
-    if (replaceBuffer(viewer, edge)) return;
-    if (edge > viewer.pbufferEdge) {
-        viewer.largerBufferRefused = true;
+    const bool refusedBefore = viewer.refusedBufferEdge > 0 && edge >= viewer.refusedBufferEdge;
+    if (edge == viewer.pbufferEdge || refusedBefore || replaceBuffer(viewer, edge)) return;
+    if (viewer.refusedBufferEdge == 0) {
         std::fprintf(stderr, "volview: cannot make a %d x %d off-screen buffer; the picture stays %d x %d\n",
                      edge, edge, viewer.pbufferEdge, viewer.pbufferEdge);
     }
+    viewer.refusedBufferEdge = edge;
 }
 
 }  // namespace app

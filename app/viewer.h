@@ -55,9 +55,9 @@ struct Viewer {
     // the largest buffer the driver draws, and the last full picture's time.
     int windowWidth = 400, windowHeight = 400;
     int pictureX = 0, pictureY = 0, pictureSide = 400;
-    int startBufferEdge = 0;                      // the build's edge, the least a picture gets
-    int largestBufferEdge = 0;                    // 0 until the first layout
-    bool largerBufferRefused = false;             // said once on standard error
+    int startBufferEdge = 0;    // the build's edge, the least a picture gets
+    int largestBufferEdge = 0;  // 0 until the first layout
+    int refusedBufferEdge = 0;  // the smallest edge the driver refused (said once on standard error)
     double fullPictureMilliseconds = -1.0;        // < 0 until measured
     std::string datasetPath = "skewed_head.dat";  // in the current folder unless given
     ViewerOptions options;                        // what the command line asked for
