@@ -183,6 +183,7 @@ windows() {
   done <<'FILTERS'
 app/viewer_run_test *
 app/view_controls_run_test *
+app/viewer_mode_run_test *
 reliability/program_faults_test *
 reliability/dataset_faults_test DatasetFaults.EachBadDatasetEndsTheRunWithItsProblem
 FILTERS
