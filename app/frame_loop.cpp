@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "app/surface_slices.h"
 #include "app/view_controls.h"
 #include "app/view_frame.h"
+#include "app/view_pose.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "glext/viewer_entry_points.h"
@@ -40,15 +42,16 @@ const std::vector<volume::TextureBox>& isosurfaceBoxes(Viewer& viewer) {
 // The cells of a pass's slices that its boxes cross, less the cut.
 SliceTiles passTiles(const Viewer& viewer, const std::vector<volume::TextureBox>& boxes,
                      const float modelview[16]) {
-    SliceTiles tiles = sliceTiles(boxes, modelview, wobbleReach(), viewer.grid.slices);
-    cutSliceTiles(tiles, modelview, viewer.grid.slices);
+    const SliceStack stack = frameSlices(viewer);
+    SliceTiles tiles = sliceTiles(boxes, modelview, wobbleReach(), stack);
+    cutSliceTiles(tiles, modelview, stack);
     return tiles;
 }
 
 // The quads of the tiles, in the pass's order.
 SliceSweep sweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrder order,
                    std::vector<TileVertex>& quads) {
-    tileQuads(tiles, order, viewer.grid.slices, quads);
+    tileQuads(tiles, order, frameSlices(viewer), quads);
     SliceSweep sweep;
     sweep.quads = &quads;
     sweep.light[0] = viewer.lightVector->x;
@@ -61,10 +64,10 @@ SliceSweep sweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrder ord
 SurfaceSlices readSurface(Viewer& viewer) {
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const int edge = viewer.pbufferEdge;
+    const int edge = viewer.drawnEdge();
     viewer.surfaceDepths.resize(static_cast<std::size_t>(edge) * static_cast<std::size_t>(edge));
     glReadPixels(0, 0, edge, edge, GL_DEPTH_COMPONENT, GL_FLOAT, viewer.surfaceDepths.data());
-    return surfaceSlices(viewer.surfaceDepths, edge, viewport[0], viewport[2], 1.0f, viewer.grid.slices);
+    return surfaceSlices(viewer.surfaceDepths, edge, viewport[0], viewport[2], 1.0f, frameSlices(viewer));
 }
 
 // Renders the volume into the off-screen buffer. False when its context
@@ -73,18 +76,27 @@ bool renderVolume(Viewer& viewer) {
     if (!platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) return false;
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    // The cursor position turns the volume about its centre, a degree a pixel.
-    glTranslatef(0.5f, 0.3f, 0.6f);
-    glRotatef(static_cast<float>(viewerState.mouseY), 1, 0, 0);
-    glRotatef(static_cast<float>(viewerState.mouseX), 0, 0, 1);
-    glTranslatef(-0.5f, -0.5f, -0.5f);
+    if (viewer.viewerMode) {
+        float pose[16];
+        poseModelview(viewControls.pose, pose);
+        glMultMatrixf(pose);
+        // A cheap frame draws only into its corner of the buffer.
+        glScissor(0, 0, viewer.drawnEdge(), viewer.drawnEdge());
+        glEnable(GL_SCISSOR_TEST);
+    } else {
+        // The cursor position turns the volume about its centre, a degree a pixel.
+        glTranslatef(0.5f, 0.3f, 0.6f);
+        glRotatef(static_cast<float>(viewerState.mouseY), 1, 0, 0);
+        glRotatef(static_cast<float>(viewerState.mouseX), 0, 0, 1);
+        glTranslatef(-0.5f, -0.5f, -0.5f);
+    }
     float modelview[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     applyViewControls(viewer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
-    if (viewer.grid.addedRendering) loadJitterStep(modelview, viewer.grid.slices.step);
+    if (viewer.grid.addedRendering) loadJitterStep(modelview, frameSlices(viewer).step);
     const bool jittered = viewer.grid.addedRendering;
     SurfaceSlices surface;
     if (viewerState.showIsosurface) {
@@ -121,17 +133,29 @@ void saveWindowPicture() {
     }
 }
 
-// Shows the off-screen image over the whole window, upright, with the rate.
+// Shows the off-screen image upright, with the rate: over the whole window
+// in exact mode, on the square picture in viewer mode, with the time the
+// last full picture took.
 void composite(const Viewer& viewer) {
     platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawOffscreenImage(viewer.compositeTexture, viewer.pbuffer, 400.0f);
+    if (viewer.viewerMode) {
+        const float drawn = static_cast<float>(viewer.drawnEdge()) / static_cast<float>(viewer.pbufferEdge);
+        drawOffscreenImage(viewer.compositeTexture, viewer.pbuffer, static_cast<float>(viewer.pictureSide),
+                           static_cast<float>(viewer.pictureX), static_cast<float>(viewer.pictureY), drawn);
+    } else {
+        drawOffscreenImage(viewer.compositeTexture, viewer.pbuffer, 400.0f);
+    }
     glEnable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glPushMatrix();
     glLoadIdentity();
     glTranslatef(20, 30, -10);
-    viewer.font->print("FPS %f", static_cast<double>(viewer.frameTimer->framesPerSecond()));
+    if (!viewer.viewerMode) {
+        viewer.font->print("FPS %f", static_cast<double>(viewer.frameTimer->framesPerSecond()));
+    } else if (viewer.fullPictureMilliseconds >= 0.0) {
+        viewer.font->print("full picture %.0f ms", viewer.fullPictureMilliseconds);
+    }
     glPopMatrix();
     drawViewText(viewer);
     if (viewControls.screenshotWanted) saveWindowPicture();
@@ -152,13 +176,25 @@ void shutDown(Viewer& viewer) {
 }  // namespace
 
 bool drawFrame(Viewer& viewer) {
+    const auto start = std::chrono::steady_clock::now();
     if (!renderVolume(viewer)) return false;
+    if (viewer.viewerMode && viewer.drawEdge == 0) {
+        // The picture's own time: the driver's work waited for, not queued.
+        glFinish();
+        viewer.fullPictureMilliseconds =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    }
     viewer.frameTimer->update();
     composite(viewer);
     return true;
 }
 
 int runFrameLoop(Viewer& viewer) {
+    if (viewer.viewerMode) {
+        const int status = runDemandLoop(viewer);
+        shutDown(viewer);
+        return status;
+    }
     int status = kExitNormal;
     for (;;) {
         if (!drawFrame(viewer)) {

@@ -67,21 +67,22 @@ void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered) {
     drawSweep(slices);
 }
 
-void drawOffscreenImage(GLuint texture, platform::HPBUFFERARB pbuffer, float edge) {
+void drawOffscreenImage(GLuint texture, platform::HPBUFFERARB pbuffer, float edge, float left, float top,
+                        float drawn) {
     glBindTexture(GL_TEXTURE_2D, texture);
     vgl::wglBindTexImageARB(pbuffer, platform::win::WGL_FRONT_LEFT_ARB);
     glDisable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
     glBegin(GL_QUADS);
     glColor4f(1, 1, 1, 1);
-    glTexCoord2f(0, 1);
-    glVertex3f(0, 0, -10);
-    glTexCoord2f(1, 1);
-    glVertex3f(edge, 0, -10);
-    glTexCoord2f(1, 0);
-    glVertex3f(edge, edge, -10);
+    glTexCoord2f(0, drawn);
+    glVertex3f(left, top, -10);
+    glTexCoord2f(drawn, drawn);
+    glVertex3f(left + edge, top, -10);
+    glTexCoord2f(drawn, 0);
+    glVertex3f(left + edge, top + edge, -10);
     glTexCoord2f(0, 0);
-    glVertex3f(0, edge, -10);
+    glVertex3f(left, top + edge, -10);
     glEnd();
     vgl::wglReleaseTexImageARB(pbuffer, platform::win::WGL_FRONT_LEFT_ARB);
 }

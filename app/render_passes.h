@@ -33,8 +33,11 @@ void drawLitSurface(const SliceSweep& slices, bool wobble, bool jittered = false
 void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered = false);
 
 // Binds the off-screen image to the texture, draws it upright on the quad
-// edge x edge from the top left corner of the design area (400 in a frame)
-// without blending, and releases it. In the window's context.
-void drawOffscreenImage(GLuint texture, platform::HPBUFFERARB pbuffer, float edge);
+// edge x edge from (left, top) of the window's coordinates (the whole 400
+// design area in exact mode) without blending, and releases it. `drawn` is
+// the part of the image, from its lower left corner, that the frame drew.
+// In the window's context.
+void drawOffscreenImage(GLuint texture, platform::HPBUFFERARB pbuffer, float edge, float left = 0.0f,
+                        float top = 0.0f, float drawn = 1.0f);
 
 }  // namespace app

@@ -7,6 +7,8 @@
 
 #include <chrono>
 
+#include "app/view_pose.h"
+
 namespace app {
 
 struct ViewControls {
@@ -21,6 +23,7 @@ struct ViewControls {
     bool tableStale = false;  // the transfer table must be made and uploaded again
     bool screenshotWanted = false;
     std::chrono::steady_clock::time_point lookShownUntil{};
+    ViewPose pose;  // viewer mode's turn and pan
 };
 
 extern ViewControls viewControls;
@@ -34,8 +37,8 @@ constexpr float kCutStep = 0.04f;
 // How long a look's name stays on screen after it changes.
 constexpr std::chrono::seconds kLookNameTime{2};
 
-// Puts the view at its start state in look `look` (passes and threshold
-// included) and makes that look the one `r` returns to.
+// Puts the view at its start state in look `look` (passes, threshold and
+// viewer mode's pose included) and makes that look the one `r` returns to.
 void startInLook(int look);
 
 // A character typed in the viewer window; false when it is none of ours.

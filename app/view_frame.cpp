@@ -13,23 +13,37 @@
 namespace app {
 namespace {
 
-// Every input and what it does, one line each, for the help list.
-constexpr const char* kHelpLines[][2] = {
-    {"mouse position", "turn the volume"},
-    {"left / right press", "threshold down / up"},
-    {"1  2  3", "surface, transparency, wobble"},
-    {"wheel  +  -", "zoom about the centre"},
-    {"l  L", "next / previous look"},
-    {"[  ]", "shift the look down / up"},
-    {"c", "cut on / off"},
-    {",  .", "cut away from / towards you"},
-    {"s  F12", "save a screenshot"},
-    {"r", "back to the start"},
-    {"h  F1", "this list on / off"},
-    {"Esc  q", "quit"},
+// Every input and what it does, one line each, for the help list, with the
+// modes it belongs to.
+enum HelpModes { kExactOnly = 1, kViewerOnly = 2, kBothModes = 3 };
+struct HelpLine {
+    const char* input;
+    const char* effect;
+    int modes;
+};
+constexpr HelpLine kHelpLines[] = {
+    {"mouse position", "turn the volume", kExactOnly},
+    {"left / right press", "threshold down / up", kExactOnly},
+    {"left drag", "turn the volume", kViewerOnly},
+    {"right drag", "threshold (up: denser)", kViewerOnly},
+    {"middle, Shift+left", "drag the picture", kViewerOnly},
+    {"F2 - F7", "front back left right above below", kViewerOnly},
+    {"1  2  3", "surface, transparency, wobble", kBothModes},
+    {"wheel  +  -", "zoom about the centre", kExactOnly},
+    {"wheel", "zoom about the cursor", kViewerOnly},
+    {"+  -", "zoom about the centre", kViewerOnly},
+    {"l  L", "next / previous look", kBothModes},
+    {"[  ]", "shift the look down / up", kBothModes},
+    {"c", "cut on / off", kBothModes},
+    {",  .", "cut away from / towards you", kBothModes},
+    {"s  F12", "save a screenshot", kBothModes},
+    {"r", "back to the start", kBothModes},
+    {"h  F1", "this list on / off", kBothModes},
+    {"Esc  q", "quit", kBothModes},
 };
 
-// The window's design area is 400 x 400 with y down.
+// In the window's coordinates, y down: the 400 x 400 design area in exact
+// mode, the client area's pixels in viewer mode.
 void printAt(const Viewer& viewer, float x, float y, const char* text) {
     glPushMatrix();
     glLoadIdentity();
@@ -42,6 +56,10 @@ void uploadLookTable(Viewer& viewer) {
     uint8_t table[256 * 4];
     makeLookTable(looks()[static_cast<std::size_t>(viewControls.look)], viewControls.shift, table);
     fitTableToSlices(viewer.grid, table);
+    // A drag's frames take every other slice: each lets more through.
+    const int spacing = frameSliceSpacing(viewer);
+    if (spacing != 1) correctTableOpacity(table, 256, static_cast<float>(spacing));
+    viewer.tableSpacing = spacing;
     vgl::glActiveTextureARB(kTransferUnit);
     glBindTexture(GL_TEXTURE_1D, viewer.transferTexture);
     glTexSubImage1D(GL_TEXTURE_1D, 0, 0, 256, GL_RGBA, GL_UNSIGNED_BYTE, table);
@@ -50,16 +68,52 @@ void uploadLookTable(Viewer& viewer) {
     viewer.transparentBoxes = transparentBoxesFor(viewer.densityBounds.get(), table);
 }
 
+// The patient direction beyond each edge of the picture, at the middle of
+// the edge: dark under light, so that it reads over any look.
+void drawOrientationLetters(const Viewer& viewer) {
+    const float x = static_cast<float>(viewer.pictureX), y = static_cast<float>(viewer.pictureY);
+    const float side = static_cast<float>(viewer.pictureSide);
+    struct Edge {
+        float screenX, screenY;  // the edge's direction, y up
+        float textX, textY;      // where its letter is drawn
+    };
+    const Edge edges[] = {
+        {1, 0, x + side - 16, y + side / 2 + 5},
+        {-1, 0, x + 6, y + side / 2 + 5},
+        {0, 1, x + side / 2 - 4, y + 18},
+        {0, -1, x + side / 2 - 4, y + side - 8},
+    };
+    constexpr float kShadow[][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {0, 0}};
+    for (const Edge& edge : edges) {
+        const char text[2] = {orientationLetter(viewControls.pose, edge.screenX, edge.screenY), '\0'};
+        for (const auto& offset : kShadow) {
+            const bool front = offset[0] == 0 && offset[1] == 0;
+            glColor4f(front ? 1.0f : 0.0f, front ? 1.0f : 0.0f, front ? 1.0f : 0.0f, 1.0f);
+            printAt(viewer, edge.textX + offset[0], edge.textY + offset[1], text);
+        }
+    }
+}
+
 }  // namespace
 
+int frameSliceSpacing(const Viewer& viewer) { return viewer.drawEdge > 0 ? 2 : 1; }
+
+SliceStack frameSlices(const Viewer& viewer) {
+    SliceStack stack = viewer.grid.slices;
+    const int spacing = frameSliceSpacing(viewer);
+    stack.count = (stack.count + spacing - 1) / spacing;
+    stack.step *= static_cast<float>(spacing);
+    return stack;
+}
+
 void applyViewControls(Viewer& viewer) {
-    if (viewControls.tableStale) {
+    if (viewControls.tableStale || viewer.tableSpacing != frameSliceSpacing(viewer)) {
         uploadLookTable(viewer);
         viewControls.tableStale = false;
     }
     // A larger viewport, clipped by the buffer's edges, draws the middle of
     // the picture at full resolution.
-    const float edge = static_cast<float>(viewer.pbufferEdge);
+    const float edge = static_cast<float>(viewer.drawnEdge());
     const float size = edge * zoomFactor(viewControls.zoomStep);
     const int origin = static_cast<int>((edge - size) / 2.0f);
     glViewport(origin, origin, static_cast<GLsizei>(size), static_cast<GLsizei>(size));
@@ -80,7 +134,8 @@ void cutSliceTiles(SliceTiles& tiles, const float modelview[16], const SliceStac
 
 void drawViewText(const Viewer& viewer) {
     char line[64];
-    float y = 370.0f;
+    const float height = viewer.viewerMode ? static_cast<float>(viewer.windowHeight) : 400.0f;
+    float y = height - 30.0f;
     if (std::chrono::steady_clock::now() < viewControls.lookShownUntil) {
         printAt(viewer, 20, y, looks()[static_cast<std::size_t>(viewControls.look)].name);
         y -= 18.0f;
@@ -95,11 +150,14 @@ void drawViewText(const Viewer& viewer) {
         std::snprintf(line, sizeof line, "cut %+.2f", static_cast<double>(viewControls.cutOffset));
         printAt(viewer, 20, y, line);
     }
+    if (viewer.viewerMode) drawOrientationLetters(viewer);
     if (!viewControls.help) return;
+    const int mode = viewer.viewerMode ? kViewerOnly : kExactOnly;
     float helpY = 60.0f;
-    for (const auto& help : kHelpLines) {
-        printAt(viewer, 20, helpY, help[0]);
-        printAt(viewer, 150, helpY, help[1]);
+    for (const HelpLine& help : kHelpLines) {
+        if ((help.modes & mode) == 0) continue;
+        printAt(viewer, 20, helpY, help.input);
+        printAt(viewer, 150, helpY, help.effect);
         helpY += 16.0f;
     }
 }

@@ -10,8 +10,14 @@ namespace app {
 struct Viewer;
 
 // In the off-screen context before the passes: uploads the look's table
-// when it changed and sets the viewport of the zoom about the centre.
+// when it changed (or the frame's slice spacing did) and sets the viewport
+// of the zoom about the centre.
 void applyViewControls(Viewer& viewer);
+
+// The slices of this frame: the grid's, or every other one of them for a
+// drag's cheap frames (frameSliceSpacing 2), at the same places.
+int frameSliceSpacing(const Viewer& viewer);
+SliceStack frameSlices(const Viewer& viewer);
 
 // The slice parameter of the volume's centre under a rigid modelview
 // (column-major), where the cut plane sits at offset 0.

@@ -42,6 +42,23 @@ enum TextureUnit : GLenum {
 
 struct Viewer {
     int pbufferEdge = 512;
+    // Viewer mode (any option, or a scan opened directly): drag input,
+    // drawing on demand, a window of any size. Exact mode otherwise.
+    bool viewerMode = false;
+    // The part of the buffer a frame draws into (from its lower left corner):
+    // 0 for the whole buffer, less for the cheap frames of a drag.
+    int drawEdge = 0;
+    int drawnEdge() const { return drawEdge > 0 ? drawEdge : pbufferEdge; }
+    // The slice spacing (1 or 2 of the grid's) the uploaded table is made for.
+    int tableSpacing = 1;
+    // Viewer mode: the window's client size and the square picture in it,
+    // the largest buffer the driver draws, and the last full picture's time.
+    int windowWidth = 400, windowHeight = 400;
+    int pictureX = 0, pictureY = 0, pictureSide = 400;
+    int startBufferEdge = 0;    // the build's edge, the least a picture gets
+    int largestBufferEdge = 0;  // 0 until the first layout
+    int refusedBufferEdge = 0;  // the smallest edge the driver refused (said once on standard error)
+    double fullPictureMilliseconds = -1.0;        // < 0 until measured
     std::string datasetPath = "skewed_head.dat";  // here or installed, unless given
     ViewerOptions options;                        // what the command line asked for
     // A DICOM or NIfTI scan opened directly: whether it was, its modality,
@@ -101,6 +118,10 @@ bool drawFrame(Viewer& viewer);
 // Runs frames until the window is closed, then destroys the viewer's
 // objects. Returns the exit status.
 int runFrameLoop(Viewer& viewer);
+
+// Viewer mode's loop: a frame only when something changed, else it waits
+// for the next event. Returns the exit status; leaves the objects.
+int runDemandLoop(Viewer& viewer);
 
 // Uploads the density, gradient and transfer images the loader made and
 // defines the depth texture, in the current (off-screen) context.

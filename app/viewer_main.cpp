@@ -49,8 +49,11 @@ bool createWindowAndContext(Viewer& viewer) {
     if (!platform::registerClass(windowClass)) {
         platform::messageBox(nullptr, "Failed To Register The Window Class.", "ERROR", MB_ICONEXCLAMATION);
     }
+    // Viewer mode's window may start at another size; exact mode's is 400 x 400.
+    const bool sized = viewer.viewerMode && viewer.options.width > 0;
     viewer.window =
-        platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 400, 400);
+        platform::createWindow("test", "test", WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0,
+                               sized ? viewer.options.width : 400, sized ? viewer.options.height : 400);
     if (viewer.window == nullptr) return false;
     platform::showWindow(viewer.window, SW_SHOW);
     viewer.windowDC = platform::getDC(viewer.window);
@@ -196,6 +199,7 @@ int startViewer(Viewer& viewer) {
     }
     // A scan opened directly starts in the look its modality suggests, and
     // is drawn with the added rendering as a finer grid is.
+    viewer.viewerMode = !viewer.options.plain() || viewer.scan.direct;
     if (viewer.scan.direct) {
         viewer.grid.addedRendering = true;
         std::string unused;

@@ -20,13 +20,32 @@ bool parseGridEdge(const std::string& text, int& out) {
     return true;
 }
 
+// "W,H", each from 64 to the largest window.
+bool parseWindowSize(const std::string& text, int& width, int& height) {
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos) return false;
+    int parsed[2] = {};
+    const std::string parts[2] = {text.substr(0, comma), text.substr(comma + 1)};
+    for (int i = 0; i < 2; ++i) {
+        const std::string& part = parts[i];
+        if (part.empty() || part.size() > 5 || part.find_first_not_of("0123456789") != std::string::npos) {
+            return false;
+        }
+        parsed[i] = std::atoi(part.c_str());
+        if (parsed[i] < kSmallestWindowEdge || parsed[i] > kLargestWindowEdge) return false;
+    }
+    width = parsed[0];
+    height = parsed[1];
+    return true;
+}
+
 }  // namespace
 
 bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& out, std::string& error) {
     out = ViewerOptions();
     bool pathGiven = false;
     bool optionsEnded = false;
-    bool gridGiven = false, seriesGiven = false, lookGiven = false;
+    bool gridGiven = false, seriesGiven = false, lookGiven = false, sizeGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (optionsEnded || argument.empty() || argument[0] != '-') {
@@ -46,9 +65,14 @@ bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& out, s
             out.help = true;
             continue;
         }
+        if (argument == "--viewer") {
+            out.viewer = true;
+            continue;
+        }
         bool* given = argument == "--grid"     ? &gridGiven
                       : argument == "--series" ? &seriesGiven
                       : argument == "--look"   ? &lookGiven
+                      : argument == "--size"   ? &sizeGiven
                                                : nullptr;
         if (given == nullptr) {
             error = "unknown option '" + argument + "'";
@@ -68,6 +92,12 @@ bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& out, s
             if (!parseGridEdge(value, out.gridEdge)) {
                 error = "--grid needs an edge from 2 to " + std::to_string(kLargestGridEdge) + ", not '" +
                         value + "'";
+                return false;
+            }
+        } else if (argument == "--size") {
+            if (!parseWindowSize(value, out.width, out.height)) {
+                error = "--size needs a width and a height from " + std::to_string(kSmallestWindowEdge) +
+                        " to " + std::to_string(kLargestWindowEdge) + ", as in 800,600, not '" + value + "'";
                 return false;
             }
         } else if (argument == "--series") {
@@ -92,6 +122,9 @@ std::string viewerUsage(const char* program) {
            "  --grid N        the edge of the viewer's cube (default 128)\n"
            "  --series UID    the series to show from a DICOM folder\n"
            "  --look NAME     the look to start with\n"
+           "  --size W,H      the window's size at the start (default 400,400)\n"
+           "  --viewer        viewer mode for a dataset file (any option gives it):\n"
+           "                  drag to turn, drawing only on change, any window size\n"
            "  -h, --help      this text\n";
 }
 

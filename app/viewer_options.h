@@ -1,10 +1,15 @@
 // Command line of volview and volview256: `[OPTIONS] [PATH]`. With no
-// option the viewer shows PATH (or skewed_head.dat) exactly as it always has.
+// option the viewer shows PATH (or skewed_head.dat) exactly as it always has
+// (exact mode); any option, or a scan opened directly, gives viewer mode.
 #pragma once
 
 #include <string>
 
 namespace app {
+
+// The window sizes --size accepts.
+constexpr int kSmallestWindowEdge = 64;
+constexpr int kLargestWindowEdge = 8192;
 
 struct ViewerOptions {
     std::string path;       // dataset file, DICOM folder or file, NIfTI file; "" for the default
@@ -12,9 +17,12 @@ struct ViewerOptions {
     std::string seriesUid;  // --series UID: which series of a DICOM folder
     std::string look;       // --look NAME: the start look; "" for the default
     bool help = false;      // --help or -h
+    bool viewer = false;    // --viewer: viewer mode for a dataset file
+    int width = 0;          // --size W,H: the window's start size; 0 when not given
+    int height = 0;
 
     // True when nothing beyond a path was asked for.
-    bool plain() const { return gridEdge == 0 && seriesUid.empty() && look.empty(); }
+    bool plain() const { return gridEdge == 0 && seriesUid.empty() && look.empty() && !viewer && width == 0; }
 };
 
 // Fills `out` from the arguments after the program name. Fails, with

@@ -2,28 +2,43 @@
 
 #include <GL/gl.h>
 
+#include "app/interactor_style.h"
 #include "app/view_controls.h"
 #include "app/viewer_state.h"
-#include "glext/viewer_entry_points.h"
 
 namespace app {
 
 using namespace platform::win;
 
+DrawRequest drawRequest;
+
 namespace {
 
-// NOTE: the press writes the old threshold into environment parameter 1 of
-// whatever context is current (the window's, where no program runs); only
-// the alpha test of the next frame shows the change.
-void moveThreshold(float step) {
-    const float t = viewerState.threshold;
-    if (vgl::glProgramEnvParameter4fARB != nullptr) {
-        vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, t, t, t, t);
+CursorAngleStyle cursorAngleStyle;
+DragStyle dragStyle;
+InteractorStyle* currentStyle = &cursorAngleStyle;
+
+PointerButton buttonOf(unsigned message) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+        return PointerButton::left;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+        return PointerButton::right;
+    default:
+        return PointerButton::middle;
     }
-    viewerState.threshold = t + step;
 }
 
 }  // namespace
+
+DragStyle& useDragStyle() {
+    currentStyle = &dragStyle;
+    return dragStyle;
+}
 
 intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
@@ -42,20 +57,32 @@ intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t w
         handleViewCharacter(static_cast<int>(wParam));
         break;
     case WM_KEYDOWN:
-        handleViewKey(static_cast<unsigned>(wParam));
+        currentStyle->onKey(static_cast<unsigned>(wParam));
         break;
     case WM_MOUSEWHEEL:
-        turnWheel(static_cast<int16_t>(platform::hiWord(static_cast<intptr_t>(wParam))));
+        currentStyle->onWheel(static_cast<int16_t>(platform::hiWord(static_cast<intptr_t>(wParam))));
         break;
     case WM_MOUSEMOVE:
-        viewerState.mouseX = static_cast<int32_t>(platform::loWord(lParam));
-        viewerState.mouseY = static_cast<int32_t>(platform::hiWord(lParam));
+        currentStyle->onMouseMove(static_cast<int>(platform::loWord(lParam)),
+                                  static_cast<int>(platform::hiWord(lParam)), static_cast<unsigned>(wParam));
         break;
     case WM_LBUTTONDOWN:
-        moveThreshold(-kThresholdStep);
-        break;
     case WM_RBUTTONDOWN:
-        moveThreshold(kThresholdStep);
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+        const bool second =
+            message == WM_LBUTTONDBLCLK || message == WM_RBUTTONDBLCLK || message == WM_MBUTTONDBLCLK;
+        currentStyle->onButtonDown(buttonOf(message), static_cast<int16_t>(platform::loWord(lParam)),
+                                   static_cast<int16_t>(platform::hiWord(lParam)),
+                                   static_cast<unsigned>(wParam), second);
+        break;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        currentStyle->onButtonUp(buttonOf(message));
         break;
     default:
         break;

@@ -1,7 +1,7 @@
 // The viewer window's procedure: keys 1, 2 and 3 switch the passes and the
-// wobble, the cursor position turns the volume, the mouse buttons move the
-// isosurface threshold, and the close box ends the frame loop. The other
-// keys and the wheel go to the view controls (view_controls.h).
+// wobble, the other characters go to the view controls (view_controls.h),
+// the pointer, the wheel and the keys without a character to the interactor
+// style of the mode (interactor_style.h), and the close box ends the loop.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +9,6 @@
 #include "platform/platform.h"
 
 namespace app {
-
-// Threshold change per mouse press.
-constexpr float kThresholdStep = 0.01f;
 
 intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t wParam, intptr_t lParam);
 

@@ -20,7 +20,9 @@
     X(wglCreatePbufferARB)        \
     X(wglGetPbufferDCARB)         \
     X(wglBindTexImageARB)         \
-    X(wglReleaseTexImageARB)
+    X(wglReleaseTexImageARB)      \
+    X(wglReleasePbufferDCARB)     \
+    X(wglDestroyPbufferARB)
 
 namespace vgl {
 #define VV_VIEWER_USES(name) using glext::name;

@@ -76,6 +76,11 @@ struct BackendOps {
     void (*destroyWindow)(Window& window);
     void (*showWindow)(Window& window, bool show);
     void (*pollEvents)();  // moves pending input into queue()
+    // Blocks until the window system has input or the time passes (negative:
+    // no limit), then moves it into queue().
+    void (*waitEvents)(int timeoutMilliseconds);
+    // Pointer capture for drags; null where the window system needs none.
+    void (*setCapture)(Window* window);
     bool (*readWindowPixels)(Window& window, int& width, int& height, std::vector<unsigned char>& rgb);
     // Modal box; false when it cannot be shown (no display).
     bool (*messageBox)(const char* text, const char* caption);

@@ -77,6 +77,12 @@ void MessageQueue::resize(Window* window, int width, int height, uint32_t time) 
     messages_.push_back(message);
 }
 
+void MessageQueue::paint(Window* window, uint32_t time) {
+    for (const Message& queued : messages_)
+        if (queued.message == WM_PAINT && queued.window == window) return;
+    messages_.push_back({window, WM_PAINT, 0, 0, time});
+}
+
 void MessageQueue::close(Window* window, uint32_t time) {
     messages_.push_back({window, WM_CLOSE, 0, 0, time});
 }

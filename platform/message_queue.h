@@ -54,6 +54,10 @@ public:
     // A new client size; replaces a WM_SIZE of the same window at the tail.
     void resize(Window* window, int width, int height, uint32_t time);
 
+    // Part of the window must be drawn again; one WM_PAINT stands for all
+    // that are queued.
+    void paint(Window* window, uint32_t time);
+
     // The window manager asks the window to close.
     void close(Window* window, uint32_t time);
 
@@ -68,6 +72,8 @@ public:
 
     void clear();
     std::size_t size() const { return messages_.size(); }
+    // True when take() would report something (a message or WM_QUIT).
+    bool pending() const { return quitPosted_ || !messages_.empty(); }
 
 private:
     struct Click {

@@ -46,6 +46,8 @@ bool nullCreateWindow(Window&) { return true; }
 void nullDestroyWindow(Window&) {}
 void nullShowWindow(Window&, bool) {}
 void nullPollEvents() {}
+// Nothing arrives from outside: tests queue their input before they wait.
+void nullWaitEvents(int) {}
 bool nullReadWindowPixels(Window&, int&, int&, std::vector<unsigned char>&) { return false; }
 bool nullMessageBox(const char*, const char*) {
     ++nullState().boxes;
@@ -136,6 +138,8 @@ const BackendOps& nullBackend() {
         nullDestroyWindow,
         nullShowWindow,
         nullPollEvents,
+        nullWaitEvents,
+        nullptr,
         nullReadWindowPixels,
         nullMessageBox,
         nullFormatCount,

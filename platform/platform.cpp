@@ -204,6 +204,22 @@ bool peekMessage(Message& message, unsigned removeFlag) {
     return state().queue.take(message, (removeFlag & PM_REMOVE) != 0);
 }
 
+bool waitMessage(int timeoutMilliseconds) {
+    if (!backend()) return false;
+    backend()->pollEvents();
+    if (state().queue.pending()) return true;
+    backend()->waitEvents(timeoutMilliseconds);
+    return state().queue.pending();
+}
+
+void setCapture(Window* window) {
+    if (backend() && backend()->setCapture && liveWindow(window)) backend()->setCapture(window);
+}
+
+void releaseCapture() {
+    if (backend() && backend()->setCapture) backend()->setCapture(nullptr);
+}
+
 bool translateMessage(const Message& message) { return message.message == WM_KEYDOWN; }
 
 intptr_t dispatchMessage(const Message& message) {

@@ -16,6 +16,7 @@ constexpr unsigned WM_NULL = 0x0000;
 constexpr unsigned WM_CREATE = 0x0001;
 constexpr unsigned WM_DESTROY = 0x0002;
 constexpr unsigned WM_SIZE = 0x0005;
+constexpr unsigned WM_PAINT = 0x000F;
 constexpr unsigned WM_CLOSE = 0x0010;
 constexpr unsigned WM_QUIT = 0x0012;
 constexpr unsigned WM_KEYDOWN = 0x0100;
@@ -39,7 +40,10 @@ constexpr int WHEEL_DELTA = 120;
 
 // Virtual-key codes (wParam of WM_KEYDOWN) of the keys that make no character.
 constexpr unsigned VK_ESCAPE = 0x1B;
+constexpr unsigned VK_SHIFT = 0x10;
 constexpr unsigned VK_F1 = 0x70;
+constexpr unsigned VK_F2 = 0x71;
+constexpr unsigned VK_F7 = 0x76;
 constexpr unsigned VK_F12 = 0x7B;
 
 constexpr unsigned SIZE_RESTORED = 0;
@@ -154,6 +158,17 @@ void clientSize(const Window* window, int& width, int& height);
 // Takes the next message without waiting: false when the queue is empty.
 // WM_QUIT is reported here and must not be dispatched.
 bool peekMessage(Message& message, unsigned removeFlag = win::PM_REMOVE);
+
+// Waits until a message is queued or `timeoutMilliseconds` have passed (a
+// negative timeout waits without end); true when a message is there. The
+// process uses no CPU time while it waits.
+bool waitMessage(int timeoutMilliseconds = -1);
+
+// Keeps the pointer's messages coming to the window while a button is held
+// beyond its edges, until releaseCapture (a drag). X11 does so by itself
+// during a press; Windows only when asked.
+void setCapture(Window* window);
+void releaseCapture();
 
 // Character translation happens when input is queued (WM_CHAR follows its
 // key), so this only exists to keep the classic loop shape.

@@ -57,6 +57,7 @@ LRESULT CALLBACK windowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
         return 1;  // every frame covers the whole client area
     case WM_PAINT:
         ValidateRect(handle, nullptr);
+        messages.paint(window, messageTime());
         return 0;
     default:
         return DefWindowProcA(handle, message, wParam, lParam);
@@ -147,6 +148,22 @@ void win32PollEvents() {
     }
 }
 
+void win32WaitEvents(int timeoutMilliseconds) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                              timeoutMilliseconds < 0 ? INFINITE : static_cast<DWORD>(timeoutMilliseconds),
+                              QS_ALLINPUT);
+    win32PollEvents();
+}
+
+// Null releases the capture.
+void win32SetCapture(Window* window) {
+    if (window && window->win32) {
+        SetCapture(window->win32->handle);
+    } else {
+        ReleaseCapture();
+    }
+}
+
 bool win32ReadWindowPixels(Window& window, int& width, int& height, std::vector<unsigned char>& rgb) {
     width = window.width;
     height = window.height;
@@ -202,6 +219,8 @@ const BackendOps& win32Backend() {
         win32DestroyWindow,
         win32ShowWindow,
         win32PollEvents,
+        win32WaitEvents,
+        win32SetCapture,
         win32ReadWindowPixels,
         win32MessageBox,
         wglFormatCount,

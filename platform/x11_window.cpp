@@ -2,6 +2,7 @@
 // operations table that ties in the GLX half.
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
+#include <poll.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -209,6 +210,9 @@ void handleEvent(XEvent& event) {
             messages.resize(window, window->width, window->height, 0);
         }
         break;
+    case Expose:
+        if (event.xexpose.count == 0) messages.paint(window, 0);
+        break;
     case ClientMessage:
         if (event.xclient.message_type == library.wmProtocols &&
             static_cast<Atom>(event.xclient.data.l[0]) == library.wmDeleteWindow)
@@ -261,6 +265,17 @@ void x11PollEvents() {
         XNextEvent(display, &event);
         handleEvent(event);
     }
+}
+
+void x11WaitEvents(int timeoutMilliseconds) {
+    Display* display = library.display;
+    // NOTE: XPending flushes our requests and reads what the server sent;
+    // only with nothing read yet is it safe to sleep on the socket.
+    if (XPending(display) == 0) {
+        pollfd socket{ConnectionNumber(display), POLLIN, 0};
+        poll(&socket, 1, timeoutMilliseconds < 0 ? -1 : timeoutMilliseconds);
+    }
+    x11PollEvents();
 }
 
 int shiftOf(unsigned long mask) {
@@ -321,6 +336,8 @@ const BackendOps& x11Backend() {
         x11DestroyWindow,
         x11ShowWindow,
         x11PollEvents,
+        x11WaitEvents,
+        nullptr,  // a press grabs the pointer by itself
         x11ReadWindowPixels,
         x11MessageBox,
         glxFormatCount,

@@ -45,4 +45,35 @@ TEST(ViewerOptions, ParsesPathGridSeriesAndLookAndRefusesTheRest) {
     }
 }
 
+TEST(ViewerOptions, SizeAndViewerGiveViewerMode) {
+    struct SizeRow {
+        std::vector<const char*> arguments;
+        bool ok;
+        int width, height;
+    };
+    const SizeRow rows[] = {
+        {{"--viewer", "head.dat"}, true, 0, 0},
+        {{"--size", "800,500"}, true, 800, 500},
+        {{"--size", "64,8192", "a"}, true, 64, 8192},
+        {{"--size", "800"}, false, 0, 0},
+        {{"--size", "63,100"}, false, 0, 0},
+        {{"--size", "100,8193"}, false, 0, 0},
+        {{"--size", "8x,5"}, false, 0, 0},
+        {{"--size", "-1,5"}, false, 0, 0},
+    };
+    for (const SizeRow& row : rows) {
+        std::vector<const char*> argv = {"volview"};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        SCOPED_TRACE(testing::PrintToString(std::vector<std::string>(argv.begin(), argv.end())));
+        app::ViewerOptions options;
+        std::string error;
+        ASSERT_EQ(app::parseViewerOptions(static_cast<int>(argv.size()), argv.data(), options, error), row.ok)
+            << error;
+        if (!row.ok) continue;
+        EXPECT_EQ(options.width, row.width);
+        EXPECT_EQ(options.height, row.height);
+        EXPECT_FALSE(options.plain());
+    }
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -83,11 +84,15 @@ bool xdotool(const std::string& arguments) {
     return runCommand("timeout 10 xdotool " + arguments).status == 0;
 }
 
+// The whole client area, whatever its size.
 RgbImage grab(unsigned long window) {
     RgbImage picture;
-    XImage* image = window != 0 && display() != nullptr
-                        ? XGetImage(display(), window, 0, 0, 400, 400, AllPlanes, ZPixmap)
-                        : nullptr;
+    XWindowAttributes attributes;
+    XImage* image =
+        window != 0 && display() != nullptr && XGetWindowAttributes(display(), window, &attributes) != 0
+            ? XGetImage(display(), window, 0, 0, static_cast<unsigned>(attributes.width),
+                        static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap)
+            : nullptr;
     if (image == nullptr) return picture;
     picture.width = image->width;
     picture.height = image->height;
@@ -251,6 +256,38 @@ void ViewerSession::typeKeys(const std::string& keys) {
     xdotool("windowfocus " + std::to_string(window_) + " key --delay 50 " + keys);
 }
 
+void ViewerSession::drag(int button, int fromX, int fromY, int toX, int toY, const std::string& held) {
+    const std::string window = " --window " + std::to_string(window_) + " ";
+    std::string steps;
+    for (int i = 1; i <= 4; ++i) {
+        steps += " mousemove" + window + std::to_string(fromX + (toX - fromX) * i / 4) + " " +
+                 std::to_string(fromY + (toY - fromY) * i / 4) + " sleep 0.05";
+    }
+    const std::string press = held.empty() ? "" : " keydown " + held;
+    const std::string release = held.empty() ? "" : " keyup " + held;
+    xdotool("windowfocus " + std::to_string(window_) + " mousemove" + window + std::to_string(fromX) + " " +
+            std::to_string(fromY) + press + " mousedown " + std::to_string(button) + steps + " mouseup " +
+            std::to_string(button) + release);
+}
+
+bool ViewerSession::resize(int width, int height) {
+    return xdotool("windowsize " + std::to_string(window_) + " " + std::to_string(width) + " " +
+                   std::to_string(height));
+}
+
+double ViewerSession::processorSeconds() const {
+    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // The fields after the command's closing parenthesis; user and system
+    // time are the 12th and 13th of them.
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 1; i <= 13 && fields >> field; ++i)
+        if (i >= 12) ticks += std::stod(field);
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 void ViewerSession::click(int button, int repeat, int delayMs) {
     xdotool("click --repeat " + std::to_string(repeat) + " --delay " + std::to_string(delayMs) + " " +
             std::to_string(button));
@@ -268,7 +305,7 @@ RgbImage ViewerSession::waitForPicture(const std::function<bool(const RgbImage&)
     RgbImage picture;
     do {
         picture = grab(window_);
-        if ((accepted = picture.width == 400 && accept(picture))) return picture;
+        if ((accepted = picture.width > 0 && accept(picture))) return picture;
         pause(0.1);
     } while (Clock::now() < deadline && running());
     return picture;

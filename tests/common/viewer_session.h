@@ -69,10 +69,17 @@ public:
     void moveMouse(int x, int y);
     void typeKeys(const std::string& keys);  // xdotool key names, space separated
     void click(int button, int repeat = 1, int delayMs = 0);
+    // Presses `button` at (fromX, fromY), moves to (toX, toY) in steps and
+    // releases it, with the key `held` (e.g. "shift") down throughout.
+    void drag(int button, int fromX, int fromY, int toX, int toY, const std::string& held = "");
+    // Sets the window's client size.
+    bool resize(int width, int height);
+    // The processor time the viewer has used so far, user and system.
+    double processorSeconds() const;
     // Asks the viewer window to close (WM_DELETE_WINDOW); true when sent.
     bool requestClose();
 
-    // Grabs the window (400 x 400 RGB) until `accept` likes a picture or the
+    // Grabs the window (its whole client area, RGB) until `accept` likes a picture or the
     // deadline passes; returns the last picture and sets `accepted`.
     RgbImage waitForPicture(const std::function<bool(const RgbImage&)>& accept, bool& accepted,
                             Seconds limit = Seconds(25));

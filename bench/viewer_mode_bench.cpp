@@ -1,0 +1,118 @@
+// viewer_mode_bench [--dir RUN_DIR] [--frames N]
+// Viewer mode's figures, as JSON: frames per second of the full picture and
+// of a drag's cheap frames (the volume turning a little each frame) in
+// windows of 400 x 400 and 1000 x 1000, and the processor share of a
+// volview --viewer left at rest for 10 s. Needs a display of at least
+// 1000 x 1000.
+#include <GL/gl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "app/buffer_size.h"
+#include "app/view_controls.h"
+#include "app/viewer.h"
+#include "platform/platform.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double framesPerSecond(app::Viewer& viewer, int drawEdge, int frames) {
+    viewer.drawEdge = drawEdge;
+    app::drawFrame(viewer);  // warm-up
+    glFinish();
+    const Clock::time_point begin = Clock::now();
+    for (int i = 0; i < frames; ++i) {
+        app::turnPose(app::viewControls.pose, 0.02f, 0.0f);
+        app::drawFrame(viewer);
+    }
+    glFinish();
+    return frames / std::chrono::duration<double>(Clock::now() - begin).count();
+}
+
+// User and system time of a process so far, in seconds.
+double processorSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 1; i <= 13 && fields >> field; ++i)
+        if (i >= 12) ticks += std::stod(field);
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// The share of one core a volview --viewer in the current folder uses over
+// 10 s at rest, once it has started and drawn; -1 when it could not run.
+double restingShare() {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stderr);
+        execl("./volview", "volview", "--viewer", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid < 0) return -1;
+    std::this_thread::sleep_for(std::chrono::seconds(6));
+    const double before = processorSeconds(pid);
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    const double share = (processorSeconds(pid) - before) / 10.0;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return share;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int frames = 10;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--frames")) frames = std::atoi(argv[i + 1]);
+        std::error_code entered;
+        if (!std::strcmp(argv[i], "--dir") &&
+            (std::filesystem::current_path(argv[i + 1], entered), entered)) {
+            std::fprintf(stderr, "viewer_mode_bench: cannot enter %s\n", argv[i + 1]);
+            return 1;
+        }
+    }
+    // The JSON goes to standard output; the viewer's progress lines do not.
+    std::FILE* json = fdopen(dup(fileno(stdout)), "w");
+    if (json == nullptr || !std::freopen("/dev/null", "w", stdout)) return 1;
+
+    app::Viewer viewer;
+    viewer.pbufferEdge = 512;
+    viewer.options.viewer = true;
+    viewer.options.width = viewer.options.height = 1000;
+    const int status = app::startViewer(viewer);
+    if (status != app::kStarted) return status;
+    std::string results;
+    for (const int side : {400, 1000}) {
+        app::layOutWindow(viewer, side, side);
+        const double full = framesPerSecond(viewer, 0, frames);
+        const int dragEdge = app::dragBufferEdge(viewer.pbufferEdge);
+        const double drag = framesPerSecond(viewer, dragEdge, frames);
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "%s    \"%d\": {\"buffer_edge\": %d, \"full_picture_fps\": %.2f, \"drag_edge\": %d, "
+                      "\"drag_fps\": %.2f}",
+                      results.empty() ? "" : ",\n", side, viewer.pbufferEdge, full, dragEdge, drag);
+        results += line;
+    }
+    platform::terminate();
+    std::fprintf(json,
+                 "{\n  \"frames\": %d,\n  \"windows\": {\n%s\n  },\n  \"resting_core_share\": %.4f\n}\n",
+                 frames, results.c_str(), restingShare());
+    std::fclose(json);
+    return 0;
+}
