@@ -90,7 +90,12 @@ struct ChildProcess::Host {
             if (fd >= 0) fds[count++] = pollfd{fd, POLLIN, 0};
         }
         if (count == 0) return false;
-        if (::poll(fds, static_cast<nfds_t>(count), -1) < 0) return false;
+        if (::poll(fds, static_cast<nfds_t>(count), -1) < 0) {
+            if (errno == EINTR) return false;
+            closeIfOpen(answer);  // cannot wait on them: take it as the end
+            for (int& fd : text) closeIfOpen(fd);
+            return false;
+        }
         bool answerReady = false;
         for (int k = 0; k < count; ++k) {
             if (fds[k].revents == 0) continue;

@@ -29,8 +29,12 @@ uint64_t number(const unsigned char* bytes, int width) {
 bool sendRecord(const platform::ParentLink& link, char tag, const void* data, std::size_t size) {
     std::string head(1, tag);
     putNumber(head, size, 8);
+    if (size <= kMaxPath) {  // one write: one wake-up of the parent per file announced
+        if (size > 0) head.append(static_cast<const char*>(data), size);
+        return platform::writeToParent(link, head.data(), head.size());
+    }
     return platform::writeToParent(link, head.data(), head.size()) &&
-           (size == 0 || platform::writeToParent(link, data, size));
+           platform::writeToParent(link, data, size);
 }
 
 bool readExactly(AnswerSource& source, void* data, std::size_t size) {
