@@ -54,17 +54,16 @@ bool processState(const std::string& pid, char& state, int& parent) {
 pid_t sleepingChild() {
     int asleep = 0;
     for (int attempt = 0; attempt < 1000; ++attempt, usleep(100000)) {
+        std::string child;
+        char state = 0;
         DIR* proc = opendir("/proc");
-        for (dirent* entry; proc != nullptr && (entry = readdir(proc)) != nullptr;) {
-            char state = 0;
+        for (dirent* entry; proc != nullptr && child.empty() && (entry = readdir(proc)) != nullptr;) {
             int parent = 0;
-            if (!processState(entry->d_name, state, parent) || parent != getpid()) continue;
-            closedir(proc);
-            if (state != 'S') asleep = 0;
-            if (state == 'S' && ++asleep == 3) return std::atoi(entry->d_name);
-            proc = nullptr;
+            if (processState(entry->d_name, state, parent) && parent == getpid()) child = entry->d_name;
         }
         if (proc != nullptr) closedir(proc);
+        asleep = !child.empty() && state == 'S' ? asleep + 1 : 0;
+        if (asleep == 3) return std::atoi(child.c_str());
     }
     return -1;
 }
