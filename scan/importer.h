@@ -44,8 +44,7 @@ struct ReadScan {
 bool importScan(const Options& options, int fitEdge, std::FILE* out, std::FILE* err, ImportedScan& scan,
                 std::string& error);
 
-// importScan in this process, whatever the input: for the reader child and
-// the fuzz targets.
+// importScan in this process, whatever the input: what the reader child runs.
 bool importScanHere(const Options& options, int fitEdge, std::FILE* out, std::FILE* err, ImportedScan& scan,
                     std::string& error);
 
