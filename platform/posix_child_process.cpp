@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,7 +28,9 @@ void closeIfOpen(int& fd) {
 }
 
 // Sets up the child's descriptors, confines it and runs the task.
-[[noreturn]] void runChild(const ChildTask& task, const int (&targets)[4]) {
+[[noreturn]] void runChild(const ChildTask& task, const int (&targets)[4], pid_t parent) {
+    // It ends with its parent rather than read on for no one.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) ::_exit(127);
     // Out of the way of 0 to 3 first, so no target is closed by another's move.
     int moved[4];
     for (int i = 0; i < 4; ++i) {
@@ -149,8 +152,9 @@ bool ChildProcess::start(const ChildTask& task, std::string& error) {
     }
     if (ok) {
         std::fflush(nullptr);  // nothing buffered may be written twice
+        const pid_t parent = ::getpid();
         host.pid = ::fork();
-        if (host.pid == 0) runChild(task, targets);
+        if (host.pid == 0) runChild(task, targets, parent);
     }
     const int forkError = errno;
     ::close(answerPipe[1]);
