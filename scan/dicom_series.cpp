@@ -21,6 +21,7 @@
 #include "scan/dicom_frames.h"
 #include "scan/dicom_structure.h"
 #include "scan/progress_bar.h"
+#include "scan/read_watch.h"
 #include "scan/slice_stack.h"
 
 namespace scan {
@@ -78,6 +79,7 @@ struct FileHeader {
 
 // The header of one file; false, with `why`, when it is no DICOM image.
 bool readHeader(const std::string& path, FileHeader& out, std::string& why) {
+    announceRead(path);
     std::string damage;
     if (!checkDicomStructure(path, false, damage)) {
         why = "not a DICOM file, or a damaged one: " + damage;
@@ -168,6 +170,7 @@ struct FrameTarget {
 // The modality values of the `targets` frames of one file.
 bool readPixels(const std::string& path, int columns, int rows, const std::vector<FrameTarget>& targets,
                 std::string& error) {
+    announceRead(path);
     std::string damage;
     if (!checkDicomStructure(path, true, damage)) {
         error = path + ": a damaged DICOM file: " + damage;

@@ -10,6 +10,7 @@
 #include "scan/dicom_series.h"
 #include "scan/fit_resample.h"
 #include "scan/inv3_project.h"
+#include "scan/isolated_import.h"
 #include "scan/nifti_file.h"
 #include "scan/patient_axes.h"
 #include "scan/progress_bar.h"
@@ -145,18 +146,38 @@ void showResampling(int axesDone, void* bar) { static_cast<ProgressBar*>(bar)->u
 
 bool importScan(const Options& options, int fitEdge, std::FILE* out, std::FILE* err, ImportedScan& imported,
                 std::string& error) {
+    if (readsInChild(options.input)) return importInChild(options, fitEdge, out, err, imported, error);
+    return importScanHere(options, fitEdge, out, err, imported, error);
+}
+
+bool listSeriesHere(const Options& options, std::FILE* out, std::FILE* err, std::string& error) {
+    std::vector<SeriesSummary> all;
+    std::string problem;
+    if (!findSeries(options.inputPath, all, err, problem)) return fail(error, options.inputPath, problem);
+    listSeries(all, out);
+    return true;
+}
+
+bool importScanHere(const Options& options, int fitEdge, std::FILE* out, std::FILE* err,
+                    ImportedScan& imported, std::string& error) {
+    ReadScan read;
+    return readScanHere(options, out, err, read, error) &&
+           fitScan(options, fitEdge, read, err, imported, error);
+}
+
+bool readScanHere(const Options& options, std::FILE* out, std::FILE* err, ReadScan& read,
+                  std::string& error) {
     const std::string& input = options.inputPath;
     const int offset = options.effectiveOffset();
-    Scan scan;
+    Scan& scan = read.scan;
     std::string problem;
-    std::string valuesText, orientationText;
     if (options.input == InputKind::Dicom || options.input == InputKind::Nifti) {
-        if (!readOriented(options, out, err, scan, valuesText, orientationText, imported.modality, error)) {
-            return false;
-        }
-    } else if (options.input == InputKind::Inv3) {
+        return readOriented(options, out, err, scan, read.valuesText, read.orientationText, read.modality,
+                            error);
+    }
+    if (options.input == InputKind::Inv3) {
         if (!readInv3Project(input, offset, scan, problem)) return fail(error, input, problem);
-        imported.modality = "CT";
+        read.modality = "CT";
     } else {
         // Raw int16 and uint16 are taken for CT (the offset rule); uint8 never is.
         const bool mapped =
@@ -170,7 +191,7 @@ bool importScan(const Options& options, int fitEdge, std::FILE* out, std::FILE* 
         if (mapped) {
             const ValueMapping mapping = chooseMapping(options, false, values);
             mapValues(values, mapping, scan.grid, scan.clamped);
-            valuesText = describeMapping(mapping);
+            read.valuesText = describeMapping(mapping);
         }
         std::copy(options.spacing, options.spacing + 3, scan.spacing);
         if (trailing > 0) {
@@ -178,7 +199,18 @@ bool importScan(const Options& options, int fitEdge, std::FILE* out, std::FILE* 
                          static_cast<unsigned long long>(trailing));
         }
     }
+    return true;
+}
 
+bool fitScan(const Options& options, int fitEdge, ReadScan& read, std::FILE* err, ImportedScan& imported,
+             std::string& error) {
+    const std::string& input = options.inputPath;
+    const int offset = options.effectiveOffset();
+    Scan& scan = read.scan;
+    std::string valuesText = read.valuesText;
+    const std::string& orientationText = read.orientationText;
+    imported.modality = read.modality;
+    std::string problem;
     CubicShape shape;
     const int longest = options.full ? 0 : fitEdge;
     if (!fittedShape(scan.grid.dims, scan.spacing, longest, volume::kMaxDatasetDim, shape, problem)) {
@@ -234,11 +266,10 @@ int runImport(const Options& options, std::FILE* out, std::FILE* err, ImportResu
     const std::string& input = options.inputPath;
     const std::string& output = options.outputPath;
     if (options.input == InputKind::Dicom && options.list) {
-        std::vector<SeriesSummary> all;
         std::string error;
-        if (!findSeries(input, all, err, error)) return failure(err, input, error);
-        listSeries(all, out);
-        return 0;
+        if (listInChild(options, out, err, error)) return 0;
+        std::fprintf(err, "volimport: %s\n", error.c_str());
+        return 1;
     }
     // Fail before the work when the output is taken; the write checks again.
     if (platform::sameFile(input, output)) return failure(err, output, "is the input file");

@@ -8,6 +8,7 @@
 
 #include "scan/import_options.h"
 #include "scan/sample_grid.h"
+#include "scan/scan.h"
 
 namespace scan {
 
@@ -26,12 +27,36 @@ struct ImportedScan {
     std::string report;    // the input, values, orientation and output lines
 };
 
+// A scan as read, before it is fitted: its samples mapped to 12 bits and
+// what the report says of them.
+struct ReadScan {
+    Scan scan;
+    std::string modality;         // as in ImportedScan
+    std::string valuesText;       // the value mapping; "" for the offset rule
+    std::string orientationText;  // "" when the input records no orientation
+};
+
 // Does the reading part of the import that `options` describes (its output
 // path is not used): the longest axis is fitted to `fitEdge` voxels, reduced
 // or enlarged, unless options.full. Notes and the progress bar go to `err`,
 // the series choice to `out`. Fails with `error` naming the file at fault.
+// DICOM and NIfTI are read by a child process (isolated_import.h).
 bool importScan(const Options& options, int fitEdge, std::FILE* out, std::FILE* err, ImportedScan& scan,
                 std::string& error);
+
+// importScan in this process, whatever the input: what the reader child runs.
+bool importScanHere(const Options& options, int fitEdge, std::FILE* out, std::FILE* err, ImportedScan& scan,
+                    std::string& error);
+
+// The two halves of importScanHere: reading the input, then fitting it to
+// the grid and writing the report. The progress bar goes to `err`.
+bool readScanHere(const Options& options, std::FILE* out, std::FILE* err, ReadScan& read, std::string& error);
+bool fitScan(const Options& options, int fitEdge, ReadScan& read, std::FILE* err, ImportedScan& scan,
+             std::string& error);
+
+// The series of the DICOM folder options.inputPath, one line each on `out`,
+// read in this process. Fails with `error` naming the folder.
+bool listSeriesHere(const Options& options, std::FILE* out, std::FILE* err, std::string& error);
 
 // Runs the import that `options` describes. Reports to `out`; problems go to
 // `err` as one line naming the file at fault. Returns the exit status: 0 on

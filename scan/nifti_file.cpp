@@ -8,6 +8,7 @@
 
 #include "platform/file_input.h"
 #include "scan/nifti_volume.h"
+#include "scan/read_watch.h"
 
 namespace scan {
 namespace {
@@ -36,6 +37,7 @@ bool readNiftiFile(const std::string& path, long long volume, RealVolume& out, s
         return false;
     }
     std::fclose(probe);
+    announceRead(path);
     nifti_set_debug_level(0);
     std::unique_ptr<nifti_image, void (*)(nifti_image*)> image(nifti_image_read(path.c_str(), 1),
                                                                &nifti_image_free);
