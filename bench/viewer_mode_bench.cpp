@@ -14,9 +14,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -24,6 +21,7 @@
 #include "app/view_controls.h"
 #include "app/viewer.h"
 #include "platform/platform.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -42,18 +40,6 @@ double framesPerSecond(app::Viewer& viewer, int drawEdge, int frames) {
     return frames / std::chrono::duration<double>(Clock::now() - begin).count();
 }
 
-// User and system time of a process so far, in seconds.
-double processorSeconds(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 1; i <= 13 && fields >> field; ++i)
-        if (i >= 12) ticks += std::stod(field);
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
 // The share of one core a volview --viewer in the current folder uses over
 // 10 s at rest, once it has started and drawn; -1 when it could not run.
 double restingShare() {
@@ -65,9 +51,9 @@ double restingShare() {
     }
     if (pid < 0) return -1;
     std::this_thread::sleep_for(std::chrono::seconds(6));
-    const double before = processorSeconds(pid);
+    const double before = platform::processorSeconds(pid);
     std::this_thread::sleep_for(std::chrono::seconds(10));
-    const double share = (processorSeconds(pid) - before) / 10.0;
+    const double share = (platform::processorSeconds(pid) - before) / 10.0;
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     return share;

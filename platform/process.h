@@ -1,5 +1,5 @@
 // What the running process knows of itself: where its executable lies and
-// whether a stream reaches a terminal. One implementation per host.
+// whether a stream reaches a terminal; and the processor time of a process. One implementation per host.
 #pragma once
 
 #include <cstdio>
@@ -13,5 +13,9 @@ std::string executableDirectory();
 
 // True when `stream` writes to an interactive terminal (not a file or pipe).
 bool isTerminal(std::FILE* stream);
+
+// The processor time (user and system) process `pid` has used so far, in
+// seconds; negative when the host cannot tell (no such process).
+double processorSeconds(long pid);
 
 }  // namespace platform

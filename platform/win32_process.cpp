@@ -25,4 +25,20 @@ std::string executableDirectory() {
 
 bool isTerminal(std::FILE* stream) { return stream != nullptr && _isatty(_fileno(stream)) != 0; }
 
+double processorSeconds(long pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (process == nullptr) return -1.0;
+    FILETIME created, exited, kernel, user;
+    const BOOL known = GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    if (!known) return -1.0;
+    // FILETIME counts 100-nanosecond steps.
+    auto seconds = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                                   t.dwLowDateTime) *
+               1e-7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
 }  // namespace platform

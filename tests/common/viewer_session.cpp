@@ -17,11 +17,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <thread>
 
+#include "platform/process.h"
 #include "tests/common/run_command.h"
 
 namespace testing_support {
@@ -275,18 +275,7 @@ bool ViewerSession::resize(int width, int height) {
                    std::to_string(height));
 }
 
-double ViewerSession::processorSeconds() const {
-    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    // The fields after the command's closing parenthesis; user and system
-    // time are the 12th and 13th of them.
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 1; i <= 13 && fields >> field; ++i)
-        if (i >= 12) ticks += std::stod(field);
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
+double ViewerSession::processorSeconds() const { return platform::processorSeconds(pid_); }
 
 void ViewerSession::click(int button, int repeat, int delayMs) {
     xdotool("click --repeat " + std::to_string(repeat) + " --delay " + std::to_string(delayMs) + " " +
