@@ -156,7 +156,7 @@ TEST(ViewerModeRun, AResizedWindowKeepsABallRoundInTheMiddleOfItsSquarePicture) 
     // 800 x 500 keeps the 512 buffer; 640 x 540 asks for a larger one (and stays on a
     // 600-line screen wherever Wine places the window).
     for (const auto& size : {std::pair{800, 500}, std::pair{640, 540}}) {
-        const auto [width, height] = size;
+        const int width = size.first, height = size.second;
         SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
         ASSERT_TRUE(viewer.resize(width, height));
         const RgbImage shown = settled(
