@@ -70,6 +70,16 @@ SurfaceSlices readSurface(Viewer& viewer) {
     return surfaceSlices(viewer.surfaceDepths, edge, viewport[0], viewport[2], 1.0f, frameSlices(viewer));
 }
 
+// A projection look's one draw: the slices its table does not leave empty
+// (within the slab for the faintest), in place of both passes.
+void drawProjection(Viewer& viewer, const float modelview[16], bool jittered) {
+    const bool faintest = viewerState.projection == Projection::faintest;
+    SliceTiles tiles = passTiles(viewer, viewer.transparentBoxes, modelview);
+    if (faintest) keepProjectionSlab(tiles, modelview, frameSlices(viewer));
+    drawProjectionPass(sweepOf(viewer, tiles, SliceOrder::frontToBack, viewer.transparentQuads), faintest,
+                       viewerState.wobble, jittered);
+}
+
 // Renders the volume into the off-screen buffer. False when its context
 // cannot be made current.
 bool renderVolume(Viewer& viewer) {
@@ -93,11 +103,20 @@ bool renderVolume(Viewer& viewer) {
     float modelview[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     applyViewControls(viewer);
+    const float background = viewerState.projection == Projection::none       ? 0.5f
+                             : viewerState.projection == Projection::faintest ? 1.0f
+                                                                              : 0.0f;
+    glClearColor(background, background, background, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
     if (viewer.grid.addedRendering) loadJitterStep(modelview, frameSlices(viewer).step);
     const bool jittered = viewer.grid.addedRendering;
+    if (viewerState.projection != Projection::none) {
+        drawProjection(viewer, modelview, jittered);
+        glPopMatrix();
+        return true;
+    }
     SurfaceSlices surface;
     if (viewerState.showIsosurface) {
         SliceTiles tiles = passTiles(viewer, isosurfaceBoxes(viewer), modelview);

@@ -12,20 +12,56 @@ const std::vector<LookPoint> kCtTable = {
 
 const std::vector<Look> kLooks = {
     // Lit bone under red soft tissue and yellow dense tissue.
-    {"CT", false, kCtTable, 0.3f, true, true},
+    {"CT", false, kCtTable, 0.3f, true, true, Projection::none},
     // Only the lit bone, taken a little denser so thin soft tissue drops out.
-    {"CT bone", false, kCtTable, 0.36f, true, false},
+    {"CT bone", false, kCtTable, 0.36f, true, false, Projection::none},
     // The lit skin: the surface between air and soft tissue (about -250 HU).
-    {"CT skin", false, kCtTable, 0.19f, true, false},
+    {"CT skin", false, kCtTable, 0.19f, true, false, Projection::none},
     // Contrast-filled vessels (150 to 500 HU) in red over a faint veil of bone.
     {"CT vessels",
      false,
      {{0, {0, 0, 0, 0}}, {1174, {230, 40, 30, 140}}, {1524, {255, 255, 240, 12}}},
      0.3f,
      false,
-     true},
+     true,
+     Projection::none},
     // Grey soft tissue rising with the value, the brightest tissue lit.
-    {"MR", true, {{0, {0, 0, 0, 0}}, {500, {60, 60, 60, 0}}, {4095, {255, 255, 255, 90}}}, 0.35f, true, true},
+    {"MR",
+     true,
+     {{0, {0, 0, 0, 0}}, {500, {60, 60, 60, 0}}, {4095, {255, 255, 255, 90}}},
+     0.35f,
+     true,
+     true,
+     Projection::none},
+    // The projections carry their grey level in alpha too: it is what marks
+    // empty space (alpha 0) for the slice bounds, and the blend ignores it.
+    // The brightest sample along each ray: bone and contrast-filled vessels
+    // (300 HU and up) through the soft tissue, which stays a dim grey.
+    {"CT MIP",
+     true,
+     {{924, {0, 0, 0, 0}}, {1124, {70, 70, 70, 70}}, {2524, {255, 255, 255, 255}}},
+     0.3f,
+     false,
+     false,
+     Projection::brightest},
+    // The brightest sample of a scan mapped from percentiles.
+    {"MR MIP",
+     true,
+     {{800, {0, 0, 0, 0}}, {4095, {255, 255, 255, 255}}},
+     0.35f,
+     false,
+     false,
+     Projection::brightest},
+    // The faintest sample along each ray through a slab behind the cut plane
+    // (the volume's middle while the cut is off): the airways and the lungs
+    // dark in lighter tissue. Every value is opaque: air counts here.
+    {"CT MinIP",
+     true,
+     {{24, {0, 0, 0, 255}}, {624, {170, 170, 170, 255}}, {1124, {255, 255, 255, 255}}},
+     0.3f,
+     false,
+     false,
+     Projection::faintest},
 };
 
 // The colour of `look` at sample value v.

@@ -16,6 +16,11 @@ struct LookPoint {
     uint8_t rgba[4];
 };
 
+// How a look's slices meet along a ray: the over operator of the passes,
+// or a projection that keeps the brightest (maximum intensity) or the
+// faintest (minimum intensity) colour the table gives along it.
+enum class Projection { none, brightest, faintest };
+
 struct Look {
     const char* name;
     // Between points the colour is held (steps) or interpolated (ramp);
@@ -25,6 +30,7 @@ struct Look {
     float threshold;                // isosurface alpha-test reference
     bool isosurface;
     bool transparent;
+    Projection projection;  // not none: drawn alone, without the passes
 };
 
 // Every look, the start look first.

@@ -67,6 +67,19 @@ void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered) {
     drawSweep(slices);
 }
 
+void drawProjectionPass(const SliceSweep& slices, bool faintest, bool wobble, bool jittered) {
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    vgl::glBlendEquation(faintest ? GL_MIN : GL_MAX);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
+                          fragmentProgram(wobble ? kTransparentWobble : kTransparent, jittered));
+    drawSweep(slices);
+    // The passes blend with the over operator and test depth.
+    vgl::glBlendEquation(GL_FUNC_ADD);
+    glEnable(GL_DEPTH_TEST);
+}
+
 void drawOffscreenImage(GLuint texture, platform::HPBUFFERARB pbuffer, float edge, float left, float top,
                         float drawn) {
     glBindTexture(GL_TEXTURE_2D, texture);

@@ -32,6 +32,11 @@ void drawLitSurface(const SliceSweep& slices, bool wobble, bool jittered = false
 // The transfer colours blended back to front, behind nothing nearer.
 void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered = false);
 
+// The transfer colours kept per pixel by a maximum blend (the brightest
+// along each ray) or, for `faintest`, a minimum blend, in place of the over
+// operator; no depth test. The buffer must be cleared to black (white).
+void drawProjectionPass(const SliceSweep& slices, bool faintest, bool wobble, bool jittered = false);
+
 // Binds the off-screen image to the texture, draws it upright on the quad
 // edge x edge from (left, top) of the window's coordinates (the whole 400
 // design area in exact mode) without blending, and releases it. `drawn` is

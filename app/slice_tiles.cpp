@@ -94,6 +94,13 @@ void cutSliceTiles(SliceTiles& tiles, float plane, const SliceStack& stack) {
     }
 }
 
+void cutSlicesBeyond(SliceTiles& tiles, float plane, const SliceStack& stack) {
+    for (int slice = 0; slice < tiles.slices; ++slice) {
+        if (sliceParameter(slice, stack.step) <= plane) continue;
+        std::fill_n(tiles.rows.begin() + static_cast<std::ptrdiff_t>(slice) * kTileCells, kTileCells, 0);
+    }
+}
+
 void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stack,
                std::vector<TileVertex>& quads) {
     quads.clear();

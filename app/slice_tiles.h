@@ -34,6 +34,9 @@ SliceTiles sliceTiles(const std::vector<volume::TextureBox>& boxes, const float 
 // Empties the slices nearer than the plane at slice parameter `plane`.
 void cutSliceTiles(SliceTiles& tiles, float plane, const SliceStack& stack);
 
+// Empties the slices further than the plane at slice parameter `plane`.
+void cutSlicesBeyond(SliceTiles& tiles, float plane, const SliceStack& stack);
+
 // One vertex of a tile quad: the slice coordinate (s, t, w) for unit 0 and
 // the clip-space position (x, y, depth).
 struct TileVertex {

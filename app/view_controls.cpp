@@ -26,6 +26,7 @@ void showLook(int look) {
     viewerState.threshold = lookThreshold(chosen, viewControls.shift);
     viewerState.showIsosurface = chosen.isosurface;
     viewerState.showTransparent = chosen.transparent;
+    viewerState.projection = chosen.projection;
     viewControls.tableStale = true;
 }
 

@@ -32,7 +32,7 @@ constexpr HelpLine kHelpLines[] = {
     {"wheel  +  -", "zoom about the centre", kExactOnly},
     {"wheel", "zoom about the cursor", kViewerOnly},
     {"+  -", "zoom about the centre", kViewerOnly},
-    {"l  L", "next / previous look", kBothModes},
+    {"l  L", "next / previous look (MIP, MinIP too)", kBothModes},
     {"[  ]", "shift the look down / up", kBothModes},
     {"c", "cut on / off", kBothModes},
     {",  .", "cut away from / towards you", kBothModes},
@@ -130,6 +130,13 @@ float centreSliceParameter(const float m[16]) {
 void cutSliceTiles(SliceTiles& tiles, const float modelview[16], const SliceStack& stack) {
     if (viewControls.cut)
         cutSliceTiles(tiles, centreSliceParameter(modelview) + viewControls.cutOffset, stack);
+}
+
+void keepProjectionSlab(SliceTiles& tiles, const float modelview[16], const SliceStack& stack) {
+    const float front =
+        centreSliceParameter(modelview) + (viewControls.cut ? viewControls.cutOffset : -kSlabDepth / 2.0f);
+    cutSliceTiles(tiles, front, stack);
+    cutSlicesBeyond(tiles, front + kSlabDepth, stack);
 }
 
 void drawViewText(const Viewer& viewer) {

@@ -26,6 +26,11 @@ float centreSliceParameter(const float modelview[16]);
 // Empties the slices nearer the viewer than the cut plane, while the cut is on.
 void cutSliceTiles(SliceTiles& tiles, const float modelview[16], const SliceStack& stack);
 
+// The minimum projection's slab, as thick as kSlabDepth of the cube: from
+// the cut plane back while the cut is on, else about the volume's centre.
+constexpr float kSlabDepth = 0.08f;
+void keepProjectionSlab(SliceTiles& tiles, const float modelview[16], const SliceStack& stack);
+
 // In the window's context, after the frame-rate line: the look's name for a
 // while after it changes, zoom and cut while not at the start, the help list.
 void drawViewText(const Viewer& viewer);

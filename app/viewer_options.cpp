@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "app/looks.h"
+
 namespace app {
 
 namespace {
@@ -121,7 +123,12 @@ std::string viewerUsage(const char* program) {
            "\n"
            "  --grid N        the edge of the viewer's cube (default 128)\n"
            "  --series UID    the series to show from a DICOM folder\n"
-           "  --look NAME     the look to start with\n"
+           "  --look NAME     the look to start with, one of\n"
+           "                  " +
+           lookNames() +
+           "\n"
+           "                  (the MIP looks show the brightest sample along each\n"
+           "                  ray, MinIP the faintest in a slab: 'l' cycles them)\n"
            "  --size W,H      the window's size at the start (default 400,400)\n"
            "  --viewer        viewer mode for a dataset file (any option gives it):\n"
            "                  drag to turn, drawing only on change, any window size\n"

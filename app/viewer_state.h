@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "app/looks.h"
+
 namespace app {
 
 struct ViewerState {
@@ -12,6 +14,8 @@ struct ViewerState {
     float animValue = 0.0f;  // animation value handed to the fragment programs
     bool showIsosurface = true;
     bool showTransparent = true;
+    // A projection look replaces both passes with its own blend.
+    Projection projection = Projection::none;
     bool wobble = false;  // use the wobbling program variants
     int32_t mouseX = 0;   // last cursor position in client pixels
     int32_t mouseY = 0;

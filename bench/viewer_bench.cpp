@@ -21,6 +21,8 @@
 #include <string>
 #include <thread>
 
+#include "app/looks.h"
+#include "app/view_controls.h"
 #include "app/viewer.h"
 #include "app/viewer_state.h"
 #include "platform/runtime.h"
@@ -36,11 +38,15 @@ double secondsSince(Clock::time_point start) {
 struct Combination {
     const char* name;
     bool isosurface, transparent, wobble;
+    const char* look;  // a projection look, taken with its own table; null: the start look
 };
 
+// The projection looks come last: they leave their table behind.
 constexpr Combination kCombinations[] = {
-    {"isosurface", true, false, false}, {"transparent", false, true, false}, {"both", true, true, false},
-    {"both_wobble", true, true, true},  {"none", false, false, false},
+    {"isosurface", true, false, false, nullptr}, {"transparent", false, true, false, nullptr},
+    {"both", true, true, false, nullptr},        {"both_wobble", true, true, true, nullptr},
+    {"none", false, false, false, nullptr},      {"mip", false, false, false, "CT MIP"},
+    {"minip", false, false, false, "CT MinIP"},
 };
 
 double megabytes(std::size_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
@@ -134,6 +140,7 @@ int main(int argc, char** argv) {
     std::string results;
     for (const Combination& c : kCombinations) {
         if (only != nullptr && std::strcmp(only, c.name) != 0) continue;
+        if (c.look != nullptr) app::startInLook(app::findLook(c.look));
         app::viewerState.showIsosurface = c.isosurface;
         app::viewerState.showTransparent = c.transparent;
         app::viewerState.wobble = c.wobble;

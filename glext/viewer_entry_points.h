@@ -16,6 +16,7 @@
     X(glBindProgramARB)           \
     X(glProgramEnvParameter4fARB) \
     X(glGetProgramivARB)          \
+    X(glBlendEquation)            \
     X(wglChoosePixelFormatARB)    \
     X(wglCreatePbufferARB)        \
     X(wglGetPbufferDCARB)         \

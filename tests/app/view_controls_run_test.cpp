@@ -118,9 +118,9 @@ TEST(ViewControlsRun, EachInputChangesThePictureAsItShould) {
         waitForSame(viewer, start, "cut off");
     }
     {
-        SCOPED_TRACE("each look differs from the others; the fifth 'l' comes back to the first");
+        SCOPED_TRACE("each look differs from the others; the eighth 'l' comes back to the first");
         std::vector<RgbImage> shown{start};
-        for (int i = 0; i < 4; ++i) {
+        for (int i = 0; i < 7; ++i) {
             viewer.typeKeys("l");
             shown.push_back(waitForChangeFrom(viewer, shown.back(), "next look"));
             for (int j = 0; j <= i; ++j)
@@ -203,6 +203,107 @@ TEST(ViewControlsLooks, TheMrLookShowsTheOuterSurfaceAndTheBrain) {
     EXPECT_FALSE(isBackground(shown, skinX, y)) << "the skin shows";
     viewer.typeKeys("q");
     EXPECT_EQ(viewer.waitForExit(Seconds(20)), 0) << viewer.standardError();
+}
+
+// A ball of soft tissue (CT values: HU + 1024) with a dense shell (700 HU)
+// inside it, and within the shell, when `marker`, a small ball of 2000 HU.
+void writeShellPhantom(const std::string& path, bool marker) {
+    const int dims[3] = {128, 128, 128};
+    std::vector<uint16_t> samples(128 * 128 * 128, 0);
+    for (int i = 0; i < 128 * 128 * 128; ++i) {
+        const double r = std::hypot(i % 128 - 63.5, i / 128 % 128 - 63.5, i / 16384 - 63.5);
+        uint16_t& sample = samples[static_cast<std::size_t>(i)];
+        if (r < 44) sample = 1064;
+        if (r >= 28 && r < 34) sample = 1724;
+        if (marker && r < 7) sample = 3024;
+    }
+    std::string error;
+    ASSERT_TRUE(volume::writeDataset(path, dims, samples, false, error)) << error;
+}
+
+// Pixels neither the clear grey nor black (a projection's background).
+int drawnPixels(const RgbImage& p) {
+    int drawn = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const unsigned char* c = &p.pixels[static_cast<std::size_t>(y * p.width + x) * 3];
+            drawn += !isBackground(p, x, y) && c[0] + c[1] + c[2] > 30;
+        }
+    return drawn;
+}
+
+// The picture of `dataset` in `look`, once two grabs in a row agree.
+RgbImage settledPicture(const std::string& folder, const std::string& dataset, const char* look) {
+    ViewerLaunch launch("volview256", folder);
+    launch.arguments = {"--look", look, dataset};
+    ViewerSession viewer(launch);
+    EXPECT_NE(viewer.waitForWindow(), 0u) << viewer.standardError();
+    RgbImage last;
+    const RgbImage shown = waitUntil(
+        viewer,
+        [&](const RgbImage& p) {
+            const bool settled = drawnPixels(p) > 5000 && differentPixels(p, last, 0) == 0;
+            last = p;
+            return settled;
+        },
+        look);
+    viewer.typeKeys("q");
+    EXPECT_EQ(viewer.waitForExit(Seconds(20)), 0) << viewer.standardError();
+    return shown;
+}
+
+int redAt(const RgbImage& p, int x, int y) { return p.pixels[static_cast<std::size_t>(y * p.width + x) * 3]; }
+
+// The first and last pixel of the longest run brighter than black along a
+// row (or column) `line`.
+std::pair<int, int> litRun(const RgbImage& p, int line, bool row) {
+    std::pair<int, int> longest{0, -1};
+    int first = -1;
+    const int length = row ? p.width : p.height;
+    for (int i = 0; i <= length; ++i) {
+        const bool lit = i < length && redAt(p, row ? i : line, row ? line : i) > 20;
+        if (lit && first < 0) first = i;
+        if (lit || first < 0) continue;
+        if (i - 1 - first > longest.second - longest.first) longest = {first, i - 1};
+        first = -1;
+    }
+    return longest;
+}
+
+// The marker hides behind the shell's isosurface and shows through it in the
+// maximum projection; the minimum projection keeps the faintest sample of a
+// slab through the middle: the marker there, the air around the ball.
+TEST(ViewControlsLooks, AMarkerInsideADenseShellShowsOnlyInTheProjections) {
+    TempDir folder;
+    writeShellPhantom(folder.path() + "/marked.dat", true);
+    writeShellPhantom(folder.path() + "/plain.dat", false);
+
+    const RgbImage marked = settledPicture(folder.path(), "marked.dat", "CT bone");
+    const RgbImage plain = settledPicture(folder.path(), "plain.dat", "CT bone");
+    EXPECT_GT(nonBackgroundPixels(plain), 5000) << "the shell shows";
+    EXPECT_LT(differentPixels(marked, plain, 8), 20)
+        << "the marker is hidden: " << keepForInspection(marked, "shell-marked-bone");
+
+    const RgbImage markedMip = settledPicture(folder.path(), "marked.dat", "CT MIP");
+    const RgbImage plainMip = settledPicture(folder.path(), "plain.dat", "CT MIP");
+    // The ball (its soft tissue a dim grey) from the longest lit runs through
+    // the middle column and then through the ball's middle row.
+    const auto down = litRun(plainMip, plainMip.width / 2, false);
+    const int cy = (down.first + down.second) / 2;
+    const auto across = litRun(plainMip, cy, true);
+    const int cx = (across.first + across.second) / 2, radius = (across.second - across.first) / 2;
+    ASSERT_GT(radius, 40) << "the soft tissue shows: " << keepForInspection(plainMip, "mip-plain");
+    EXPECT_GT(redAt(markedMip, cx, cy), 230)
+        << "the marker is white: " << keepForInspection(markedMip, "mip");
+    EXPECT_GT(redAt(plainMip, cx, cy), 100) << "the shell is grey";
+    EXPECT_LT(redAt(plainMip, cx, cy), 190) << "the shell is darker than the marker";
+    EXPECT_LT(redAt(plainMip, cx + radius * 5 / 4, cy), 10) << "black around the ball";
+
+    const RgbImage minimum = settledPicture(folder.path(), "marked.dat", "CT MinIP");
+    EXPECT_GT(redAt(minimum, cx, cy), 230)
+        << "the slab meets the marker: " << keepForInspection(minimum, "minip");
+    EXPECT_GT(redAt(minimum, cx + radius / 2, cy), 200) << "soft tissue is light";
+    EXPECT_LT(redAt(minimum, cx + radius * 9 / 8, cy), 40) << "the air around the ball is dark";
 }
 
 }  // namespace
