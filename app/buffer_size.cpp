@@ -14,6 +14,7 @@ namespace app {
 namespace {
 
 constexpr int kSmallestDragEdge = 128;
+constexpr int kSmallestBufferEdge = 256;
 constexpr int kLargestDragEdge = 256;
 
 // The driver's largest drawable square: texture and viewport limits.
@@ -61,7 +62,10 @@ int dragBufferEdge(int bufferEdge) {
 }
 
 int bufferEdgeFor(int side, int startEdge, int largest) {
-    return std::min(std::max(side, startEdge), largest);
+    // A picture smaller than the build's edge gets a buffer of its own size:
+    // its pixels are the frame's cost, and more of them than the picture
+    // shows add nothing to it.
+    return std::min(std::max(side, std::min(startEdge, kSmallestBufferEdge)), largest);
 }
 
 void layOutWindow(Viewer& viewer, int width, int height) {

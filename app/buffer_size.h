@@ -6,8 +6,9 @@ namespace app {
 
 struct Viewer;
 
-// The buffer edge for a picture `side` pixels wide: never below the build's
-// edge (`startEdge`), never above `largest`. volview256 passes 256 for both.
+// The buffer edge for a picture `side` pixels wide: the picture's own, but
+// never below 256 (or the build's edge `startEdge` when smaller) nor above
+// `largest`. volview256 passes 256 for both.
 int bufferEdgeFor(int side, int startEdge, int largest);
 
 // The part of the buffer a drag's cheap frames draw into: half its edge,

@@ -153,8 +153,8 @@ TEST(ViewerModeRun, AResizedWindowKeepsABallRoundInTheMiddleOfItsSquarePicture) 
         viewer, [](const RgbImage& p) { return drawnOver(p) && nonBackgroundPixels(p) > 20000; }, "the ball");
     const Extent ball = ballExtent(start, 0, 0, 400);
     EXPECT_NEAR(ball.width, ball.height, 3) << keepForInspection(start, "ball");
-    // 800 x 500 keeps the 512 buffer; 640 x 540 asks for a larger one (and stays on a
-    // 600-line screen wherever Wine places the window).
+    // 800 x 500 and 640 x 540 each ask for a buffer of their picture's size (and stay
+    // on a 600-line screen wherever Wine places the window).
     for (const auto& size : {std::pair{800, 500}, std::pair{640, 540}}) {
         const int width = size.first, height = size.second;
         SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
