@@ -38,4 +38,30 @@ TEST(Looks, StartLookFollowsTheOptionThenTheModality) {
     }
 }
 
+// A maximum (minimum) blend keeps the brightest (faintest) colour along a
+// ray; that is the colour of the brightest (faintest) sample only while the
+// table never darkens with the value. A colour with no opacity would be
+// dropped as empty space, which the minimum must never do.
+TEST(Looks, ProjectionTablesRiseWithTheValueAndDropOnlyBlack) {
+    int projections = 0;
+    for (const app::Look& look : looks()) {
+        if (look.projection == app::Projection::none) continue;
+        SCOPED_TRACE(look.name);
+        ++projections;
+        EXPECT_FALSE(look.isosurface || look.transparent);
+        uint8_t table[1024];
+        app::makeLookTable(look, 0, table);
+        for (int k = 0; k < 256; ++k) {
+            const uint8_t* entry = table + 4 * k;
+            const bool dimmer =
+                k > 0 && (entry[0] < entry[-4] || entry[1] < entry[-3] || entry[2] < entry[-2]);
+            EXPECT_FALSE(dimmer) << "entry " << k;
+            EXPECT_TRUE(entry[3] > 0 || (look.projection == app::Projection::brightest &&
+                                         entry[0] + entry[1] + entry[2] == 0))
+                << "entry " << k;
+        }
+    }
+    EXPECT_EQ(projections, 3);
+}
+
 }  // namespace
