@@ -102,6 +102,10 @@ void SlabLoader::makeSlabs() {
         });
         if (stopping_ || !error_.empty() || nextSlice_ >= edge_) break;
         ImageSlab slab;
+        if (!spare_.empty()) {
+            slab = std::move(spare_.back());
+            spare_.pop_back();
+        }
         slab.firstZ = nextSlice_;
         slab.count = std::min(slabDepth_, edge_ - nextSlice_);
         nextSlice_ += slab.count;
@@ -126,6 +130,11 @@ void SlabLoader::makeSlabs() {
         std::vector<uint16_t>().swap(samples_);
     }
     changed_.notify_all();
+}
+
+void SlabLoader::giveBack(ImageSlab&& slab) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (slicesDone_ < edge_) spare_.push_back(std::move(slab));
 }
 
 SlabLoader::Next SlabLoader::next(ImageSlab& out, std::chrono::milliseconds wait) {

@@ -44,6 +44,9 @@ public:
     // `wait` for one; Waiting when none came, Done once all are handed over,
     // Failed when the samples could not be read or placed (error()).
     Next next(ImageSlab& out, std::chrono::milliseconds wait);
+    // Returns an uploaded slab's buffers for the next slabs to reuse, which
+    // spares the time of new pages.
+    void giveBack(ImageSlab&& slab);
     const std::string& error() const { return error_; }
     // Slices handed over so far, out of edge.
     int slicesDone() const { return slicesDone_; }
@@ -68,6 +71,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<ImageSlab> ready_;
+    std::vector<ImageSlab> spare_;
     int nextSlice_ = 0;        // the first slice no thread has taken yet
     int slicesDone_ = 0;       // handed over to the caller
     int workersLeft_ = 0;      // threads still making slabs

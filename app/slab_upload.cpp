@@ -65,6 +65,7 @@ std::string loadVolumeInSlabs(Viewer& viewer, bool& datasetProblem) {
             if (!gradientsSaid) say("calculating gradients ");
             gradientsSaid = true;
             uploadSlab(viewer, slab);
+            loader.giveBack(std::move(slab));
             // One dot per slice, as the exact load prints them.
             for (; slicesSaid < loader.slicesDone(); ++slicesSaid) std::fputc('.', stdout);
             std::fflush(stdout);

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
+
+#include "support/parallel.h"
 
 namespace scan {
 namespace {
@@ -43,27 +46,41 @@ std::vector<std::vector<Tap>> axisTaps(int inCount, int outCount, double scale) 
     return taps;
 }
 
+// Floats that are not set to zero on allocation: each pass writes every one
+// of them on the core that fills its line, in parallel.
+struct FloatBlock {
+    std::unique_ptr<float[]> values;
+    std::size_t size = 0;
+
+    void allocate(std::size_t count) {
+        values.reset(new float[count]);
+        size = count;
+    }
+};
+
 // Resamples `in` (dims) along `axis` to `outCount` cells.
-void resampleAxis(const std::vector<float>& in, int dims[3], int axis, int outCount, double scale,
-                  std::vector<float>& out) {
+void resampleAxis(const FloatBlock& in, int dims[3], int axis, int outCount, double scale, FloatBlock& out) {
     const auto taps = axisTaps(dims[axis], outCount, scale);
     std::size_t inner = 1, outer = 1;
     for (int a = 0; a < axis; ++a) inner *= static_cast<std::size_t>(dims[a]);
     for (int a = axis + 1; a < 3; ++a) outer *= static_cast<std::size_t>(dims[a]);
     const std::size_t inLine = inner * static_cast<std::size_t>(dims[axis]);
     const std::size_t outLine = inner * static_cast<std::size_t>(outCount);
-    out.assign(outer * outLine, 0.0f);
-    for (std::size_t o = 0; o < outer; ++o) {
-        const float* src = in.data() + o * inLine;
-        float* dst = out.data() + o * outLine;
-        for (int i = 0; i < outCount; ++i) {
-            float* row = dst + static_cast<std::size_t>(i) * inner;
+    out.allocate(outer * outLine);
+    // Every output line on its own, shared out between the cores.
+    const std::size_t cells = static_cast<std::size_t>(outCount);
+    support::inParallel(outer * cells, [&](std::size_t first, std::size_t last) {
+        for (std::size_t line = first; line < last; ++line) {
+            const std::size_t o = line / cells, i = line % cells;
+            const float* src = in.values.get() + o * inLine;
+            float* row = out.values.get() + o * outLine + i * inner;
+            std::fill(row, row + inner, 0.0f);
             for (const Tap& tap : taps[i]) {
                 const float* from = src + static_cast<std::size_t>(tap.index) * inner;
                 for (std::size_t k = 0; k < inner; ++k) row[k] += tap.weight * from[k];
             }
         }
-    }
+    });
     dims[axis] = outCount;
 }
 
@@ -89,8 +106,9 @@ bool fittedShape(const int dims[3], const double spacing[3], int longest, int ma
 void resampleFitted(const SampleGrid& in, const double spacing[3], const CubicShape& shape, SampleGrid& out,
                     void (*progress)(int, void*), void* context) {
     int dims[3] = {in.dims[0], in.dims[1], in.dims[2]};
-    std::vector<float> current(in.samples.begin(), in.samples.end());
-    std::vector<float> next;
+    FloatBlock current, next;
+    current.allocate(in.samples.size());
+    std::copy(in.samples.begin(), in.samples.end(), current.values.get());
     // Shrinking axes first, so the later passes have less to do.
     int order[3] = {0, 1, 2};
     std::sort(order, order + 3, [&](int a, int b) {
@@ -99,15 +117,18 @@ void resampleFitted(const SampleGrid& in, const double spacing[3], const CubicSh
     for (int n = 0; n < 3; ++n) {
         const int axis = order[n];
         resampleAxis(current, dims, axis, shape.dims[axis], shape.edge / spacing[axis], next);
-        current.swap(next);
+        std::swap(current, next);
+        next = FloatBlock();  // the pass's input goes before the next pass
         if (progress != nullptr) progress(n + 1, context);
     }
     std::copy(dims, dims + 3, out.dims);
-    out.samples.resize(current.size());
-    for (std::size_t i = 0; i < current.size(); ++i) {
-        const float v = std::min(std::max(current[i], 0.0f), 65535.0f);
-        out.samples[i] = static_cast<uint16_t>(v + 0.5f);
-    }
+    out.samples.resize(current.size);
+    support::inParallel(current.size, [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i) {
+            const float v = std::min(std::max(current.values[i], 0.0f), 65535.0f);
+            out.samples[i] = static_cast<uint16_t>(v + 0.5f);
+        }
+    });
 }
 
 }  // namespace scan

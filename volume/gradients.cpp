@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/parallel.h"
 #include "volume/gradient_word.h"
 #include "volume/volume.h"
 
@@ -13,24 +14,7 @@ namespace volume {
 
 using support::Vector3;
 
-namespace {
-
-// Runs work(first, last) over [0, count) split into one range per core; the
-// range with `first` 0 runs on the calling thread, after the others start.
-template <typename Work>
-void inParallel(int count, const Work& work) {
-    const int threads =
-        std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, std::max(1, count));
-    std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t) {
-        helpers.emplace_back(
-            [&work, t, threads, count] { work(count * t / threads, count * (t + 1) / threads); });
-    }
-    work(0, count / threads);
-    for (std::thread& helper : helpers) helper.join();
-}
-
-}  // namespace
+using support::inParallel;
 
 bool Volume::computeGradients() {
     const int sx = sizeX_, sy = sizeY_, sz = sizeZ_;
