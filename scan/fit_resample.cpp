@@ -58,26 +58,37 @@ struct FloatBlock {
     }
 };
 
-// Resamples `in` (dims) along `axis` to `outCount` cells.
-void resampleAxis(const FloatBlock& in, int dims[3], int axis, int outCount, double scale, FloatBlock& out) {
+// A sample's float rounded to the nearest 16-bit value.
+uint16_t rounded(float value) { return static_cast<uint16_t>(std::min(std::max(value, 0.0f), 65535.0f) + 0.5f); }
+
+// Resamples `in` (dims) along `axis` to `outCount` cells, into `out`, or
+// with `samples` (the last pass) straight into rounded samples: the floats
+// of a line then live only while it is made.
+void resampleAxis(const FloatBlock& in, int dims[3], int axis, int outCount, double scale, FloatBlock& out,
+                  uint16_t* samples = nullptr) {
     const auto taps = axisTaps(dims[axis], outCount, scale);
     std::size_t inner = 1, outer = 1;
     for (int a = 0; a < axis; ++a) inner *= static_cast<std::size_t>(dims[a]);
     for (int a = axis + 1; a < 3; ++a) outer *= static_cast<std::size_t>(dims[a]);
     const std::size_t inLine = inner * static_cast<std::size_t>(dims[axis]);
     const std::size_t outLine = inner * static_cast<std::size_t>(outCount);
-    out.allocate(outer * outLine);
+    if (samples == nullptr) out.allocate(outer * outLine);
     // Every output line on its own, shared out between the cores.
     const std::size_t cells = static_cast<std::size_t>(outCount);
     support::inParallel(outer * cells, [&](std::size_t first, std::size_t last) {
-        for (std::size_t line = first; line < last; ++line) {
-            const std::size_t o = line / cells, i = line % cells;
+        std::vector<float> line(samples != nullptr ? inner : 0);
+        for (std::size_t at = first; at < last; ++at) {
+            const std::size_t o = at / cells, i = at % cells;
             const float* src = in.values.get() + o * inLine;
-            float* row = out.values.get() + o * outLine + i * inner;
+            const std::size_t start = o * outLine + i * inner;
+            float* row = samples != nullptr ? line.data() : out.values.get() + start;
             std::fill(row, row + inner, 0.0f);
             for (const Tap& tap : taps[i]) {
                 const float* from = src + static_cast<std::size_t>(tap.index) * inner;
                 for (std::size_t k = 0; k < inner; ++k) row[k] += tap.weight * from[k];
+            }
+            if (samples != nullptr) {
+                for (std::size_t k = 0; k < inner; ++k) samples[start + k] = rounded(row[k]);
             }
         }
     });
@@ -114,21 +125,19 @@ void resampleFitted(const SampleGrid& in, const double spacing[3], const CubicSh
     std::sort(order, order + 3, [&](int a, int b) {
         return static_cast<double>(shape.dims[a]) / dims[a] < static_cast<double>(shape.dims[b]) / dims[b];
     });
+    std::size_t count = 1;
+    for (int a = 0; a < 3; ++a) count *= static_cast<std::size_t>(shape.dims[a]);
+    out.samples.resize(count);
     for (int n = 0; n < 3; ++n) {
         const int axis = order[n];
-        resampleAxis(current, dims, axis, shape.dims[axis], shape.edge / spacing[axis], next);
+        const bool last = n == 2;
+        resampleAxis(current, dims, axis, shape.dims[axis], shape.edge / spacing[axis], next,
+                     last ? out.samples.data() : nullptr);
         std::swap(current, next);
         next = FloatBlock();  // the pass's input goes before the next pass
         if (progress != nullptr) progress(n + 1, context);
     }
     std::copy(dims, dims + 3, out.dims);
-    out.samples.resize(current.size);
-    support::inParallel(current.size, [&](std::size_t first, std::size_t last) {
-        for (std::size_t i = first; i < last; ++i) {
-            const float v = std::min(std::max(current.values[i], 0.0f), 65535.0f);
-            out.samples[i] = static_cast<uint16_t>(v + 0.5f);
-        }
-    });
 }
 
 }  // namespace scan
