@@ -57,13 +57,13 @@ TEST(GridRun, ACube256ShowsTheScanInFullDetail) {
 
 TEST(GridRun, ACubeTooLargeIsRefusedNamingTheLargestThatFits) {
     const std::size_t available = platform::availableMemoryBytes();
-    if (available == 0 || available >= app::bytesForEdge(2048)) GTEST_SKIP() << "memory enough for 2048";
+    if (available == 0 || available >= app::bytesForEdge(1024)) GTEST_SKIP() << "memory enough for 1024";
     ViewerLaunch launch("volview");
-    launch.arguments = {"--grid", "2048"};
+    launch.arguments = {"--grid", "1024"};
     const ViewerRun run = runViewer(launch);
     EXPECT_TRUE(run.exited && run.status == 2) << run.describe();
     EXPECT_EQ(run.boxes, std::vector<std::string>{"ERROR"}) << run.describe();
-    EXPECT_NE(run.err.find("--grid 2048 does not fit"), std::string::npos) << run.describe();
+    EXPECT_NE(run.err.find("--grid 1024 does not fit"), std::string::npos) << run.describe();
     EXPECT_NE(run.err.find("the largest edge that fits is"), std::string::npos) << run.describe();
     EXPECT_EQ(run.out.find("loading data"), std::string::npos) << run.describe();
 }
