@@ -13,7 +13,8 @@ namespace {
 // each slab reads again cost little time.
 int slabDepthFor(int edge) {
     const std::size_t sliceBytes = 4 * static_cast<std::size_t>(edge) * static_cast<std::size_t>(edge);
-    return static_cast<int>(std::clamp<std::size_t>((8u << 20) / sliceBytes, 1, static_cast<std::size_t>(edge)));
+    return static_cast<int>(
+        std::clamp<std::size_t>((8u << 20) / sliceBytes, 1, static_cast<std::size_t>(edge)));
 }
 
 // Finished slabs waiting for the caller, per thread: the threads pause
@@ -26,9 +27,13 @@ SlabLoader::SlabLoader(std::string path, int edge, int threads) : path_(std::mov
     start(threads);
 }
 
-SlabLoader::SlabLoader(std::vector<uint16_t> samples, volume::PlacedSamples placement, std::string name, int edge,
-                       int threads)
-    : path_(std::move(name)), samples_(std::move(samples)), placement_(placement), placed_(true), edge_(edge) {
+SlabLoader::SlabLoader(std::vector<uint16_t> samples, volume::PlacedSamples placement, std::string name,
+                       int edge, int threads)
+    : path_(std::move(name)),
+      samples_(std::move(samples)),
+      placement_(placement),
+      placed_(true),
+      edge_(edge) {
     placement_.samples = samples_.data();
     start(threads);
 }
@@ -98,7 +103,8 @@ void SlabLoader::makeSlabs() {
     const std::size_t queueLimit = kQueuedPerThread * threadCount_;
     for (;;) {
         changed_.wait(lock, [&] {
-            return stopping_ || (prepared_ && (!error_.empty() || nextSlice_ >= edge_ || ready_.size() < queueLimit));
+            return stopping_ ||
+                   (prepared_ && (!error_.empty() || nextSlice_ >= edge_ || ready_.size() < queueLimit));
         });
         if (stopping_ || !error_.empty() || nextSlice_ >= edge_) break;
         ImageSlab slab;
@@ -113,8 +119,8 @@ void SlabLoader::makeSlabs() {
         try {
             slab.density.resize(sliceTexels * static_cast<std::size_t>(slab.count));
             slab.gradient.resize(4 * sliceTexels * static_cast<std::size_t>(slab.count));
-            volume::makeImageSlab(*source_, slab.firstZ, slab.count, slab.density.data(), slab.gradient.data(),
-                                  scratch);
+            volume::makeImageSlab(*source_, slab.firstZ, slab.count, slab.density.data(),
+                                  slab.gradient.data(), scratch);
         } catch (const std::bad_alloc&) {
             lock.lock();
             error_ = path_ + ": out of memory for the texture images";

@@ -72,9 +72,9 @@ private:
     std::condition_variable changed_;
     std::deque<ImageSlab> ready_;
     std::vector<ImageSlab> spare_;
-    int nextSlice_ = 0;        // the first slice no thread has taken yet
-    int slicesDone_ = 0;       // handed over to the caller
-    int workersLeft_ = 0;      // threads still making slabs
+    int nextSlice_ = 0;    // the first slice no thread has taken yet
+    int slicesDone_ = 0;   // handed over to the caller
+    int workersLeft_ = 0;  // threads still making slabs
     bool prepared_ = false;
     bool stopping_ = false;
     std::string error_;

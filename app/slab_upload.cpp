@@ -32,10 +32,15 @@ std::string loadVolumeInSlabs(Viewer& viewer, bool& datasetProblem) {
     const int edge = viewer.grid.edge;
     OpenedScan& scan = viewer.scan;
     say("loading data\n");
-    SlabLoader loader = scan.direct ? SlabLoader(std::move(scan.samples), scan.placement, viewer.datasetPath, edge)
-                                    : SlabLoader(viewer.datasetPath, edge);
-    const auto onWindow = [&viewer] { return platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext); };
-    const auto offscreen = [&viewer] { return platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext); };
+    SlabLoader loader = scan.direct
+                            ? SlabLoader(std::move(scan.samples), scan.placement, viewer.datasetPath, edge)
+                            : SlabLoader(viewer.datasetPath, edge);
+    const auto onWindow = [&viewer] {
+        return platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
+    };
+    const auto offscreen = [&viewer] {
+        return platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext);
+    };
     const char* const kSwitchProblem = "cannot switch between the GL contexts";
 
     // The bar comes first; the driver builds its shaders while the first

@@ -86,7 +86,6 @@ bool initEntryPoints() {
     return false;
 }
 
-
 // The server went away mid-run: nothing more can be shown, so no box; the
 // platform layer has already said what happened on standard error. The
 // volume loader's thread may still be running, so the process ends without

@@ -125,12 +125,12 @@ void uploadSlab(Viewer& viewer, const ImageSlab& slab) {
     const int edge = viewer.grid.edge;
     vgl::glActiveTextureARB(kDensityUnit);
     glBindTexture(GL_TEXTURE_3D, viewer.densityTexture);
-    vgl::glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, slab.firstZ, edge, edge, slab.count, GL_ALPHA, GL_UNSIGNED_BYTE,
-                         slab.density.data());
+    vgl::glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, slab.firstZ, edge, edge, slab.count, GL_ALPHA,
+                         GL_UNSIGNED_BYTE, slab.density.data());
     vgl::glActiveTextureARB(kGradientUnit);
     glBindTexture(GL_TEXTURE_3D, viewer.gradientTexture);
-    vgl::glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, slab.firstZ, edge, edge, slab.count, GL_RGBA, GL_UNSIGNED_BYTE,
-                         slab.gradient.data());
+    vgl::glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, slab.firstZ, edge, edge, slab.count, GL_RGBA,
+                         GL_UNSIGNED_BYTE, slab.gradient.data());
     viewer.densityBounds->addSlices(slab.density.data(), slab.firstZ, slab.count);
 }
 

@@ -59,7 +59,9 @@ struct FloatBlock {
 };
 
 // A sample's float rounded to the nearest 16-bit value.
-uint16_t rounded(float value) { return static_cast<uint16_t>(std::min(std::max(value, 0.0f), 65535.0f) + 0.5f); }
+uint16_t rounded(float value) {
+    return static_cast<uint16_t>(std::min(std::max(value, 0.0f), 65535.0f) + 0.5f);
+}
 
 // Resamples `in` (dims) along `axis` to `outCount` cells, into `out`, or
 // with `samples` (the last pass) straight into rounded samples: the floats

@@ -23,7 +23,8 @@ void inParallel(Index count, const Work& work) {
     try {
         for (; started < threads; ++started) {
             const Index t = started;
-            helpers.emplace_back([&work, t, threads, count] { work(count * t / threads, count * (t + 1) / threads); });
+            helpers.emplace_back(
+                [&work, t, threads, count] { work(count * t / threads, count * (t + 1) / threads); });
         }
     } catch (const std::system_error&) {
         // Left to this thread, below.
