@@ -53,14 +53,25 @@ std::string placementError(const PlacedSamples& scan, int edge) {
 
 void GridSource::fillPaddedSlice(int z, int32_t* out) const {
     const std::size_t padded = static_cast<std::size_t>(edge_) + 4;
-    std::memset(out, 0, padded * padded * sizeof *out);
-    if (sliceEmpty(z)) return;
+    if (sliceEmpty(z)) {
+        std::memset(out, 0, padded * padded * sizeof *out);
+        return;
+    }
+    // Only the margins and the rows beyond the samples are cleared: every
+    // other value is written below.
+    std::memset(out, 0, 2 * padded * sizeof *out);
+    std::memset(out + padded * (padded - 2), 0, 2 * padded * sizeof *out);
     const uint16_t* slice = samples_ + static_cast<std::size_t>(z_[static_cast<std::size_t>(z)]) * sliceXY_;
     for (int y = 0; y < edge_; ++y) {
+        int32_t* to = out + padded * (static_cast<std::size_t>(y) + 2);
         const long fromY = y_[static_cast<std::size_t>(y)];
-        if (fromY < 0) continue;
+        if (fromY < 0) {
+            std::memset(to, 0, padded * sizeof *out);
+            continue;
+        }
+        to[0] = to[1] = to[padded - 2] = to[padded - 1] = 0;
+        to += 2;
         const uint16_t* row = slice + static_cast<std::size_t>(fromY) * rowX_;
-        int32_t* to = out + padded * (static_cast<std::size_t>(y) + 2) + 2;
         for (int x = 0; x < edge_; ++x) {
             const long fromX = x_[static_cast<std::size_t>(x)];
             to[x] = fromX < 0 ? 0 : row[fromX];
