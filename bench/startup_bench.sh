@@ -28,8 +28,11 @@ once() {
     load=$(cut -d' ' -f1-3 /proc/loadavg)
     figures=$("$bench" --dir "$run" --only none --frames 1 "$@" 2>/dev/null)
     /usr/bin/python3 - "$name" "$load" "$figures" <<'PY'
-import json, sys
-name, load, figures = sys.argv[1], sys.argv[2], json.loads(sys.argv[3])
+import json, re, sys
+# An older viewer_bench may cut a long stage line short: keep whole members.
+lines = [l for l in sys.argv[3].splitlines() if l.count('"') % 2 == 0]
+text = re.sub(r",\s*\n(\s*)}", r"\n\1}", "\n".join(lines))
+name, load, figures = sys.argv[1], sys.argv[2], json.loads(text, strict=False)
 keep = {k: figures[k] for k in ("grid", "startup_s", "first_frame_s", "resident_at_first_frame_mb",
                                 "peak_resident_mb", "stages_s")}
 print(json.dumps({name: dict(keep, load_average=load)})[1:-1])
