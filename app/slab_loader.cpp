@@ -10,11 +10,13 @@ namespace {
 
 // About 8 MB of gradient image per slab: small enough that the slabs on
 // their way cost little memory, large enough that the two margin slices
-// each slab reads again cost little time.
+// each slab reads again cost little time; and at least eight slabs, so that
+// a small cube is shared out between the cores too.
 int slabDepthFor(int edge) {
     const std::size_t sliceBytes = 4 * static_cast<std::size_t>(edge) * static_cast<std::size_t>(edge);
-    return static_cast<int>(
-        std::clamp<std::size_t>((8u << 20) / sliceBytes, 1, static_cast<std::size_t>(edge)));
+    const std::size_t byBytes = (8u << 20) / sliceBytes;
+    return static_cast<int>(std::clamp<std::size_t>(std::min(byBytes, static_cast<std::size_t>(edge) / 8), 1,
+                                                    static_cast<std::size_t>(edge)));
 }
 
 // Finished slabs waiting for the caller, per thread: the threads pause

@@ -54,7 +54,7 @@ uint16_t ridges(int x, int y, int z) {
 }
 
 TEST(SlabLoader, SlabsOnAnyNumberOfThreadsAreTheWholeLoadsImages) {
-    // At edge 150 a slab holds 93 slices: the second one is shorter.
+    // At edge 150 a slab holds 18 slices: the last one is shorter.
     constexpr int kEdge = 150;
     TempDir dir;
     const std::string path = dir.write("head.dat", testing_support::datasetBytes(40, 31, 23, ridges));
