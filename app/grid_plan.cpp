@@ -8,12 +8,12 @@ namespace {
 
 constexpr int kPlainEdge = 128;
 
-// Per voxel while the volume loads: the sample record (4), its gradient
-// (12), the gradient pass's copy of the samples (4), the density and
-// gradient images (1 + 4) and the driver's copies of both textures (1 + 4);
-// the file's own samples come on top, at most 2 per voxel of a cube the
-// file fits.
-constexpr std::size_t kBytesPerVoxel = 4 + 12 + 4 + 1 + 4 + 1 + 4 + 2;
+// Per voxel at the peak of a start: the driver's copies of the density and
+// gradient textures (1 + 4) and the scan's own samples, at most 2 per voxel
+// of a cube the scan fits, held while the slabs are made (the slabs on their
+// way cost a few of them); the importer's passes over a scan, 4 bytes a
+// sample twice and the result, come before the textures and need no more.
+constexpr std::size_t kBytesPerVoxel = 1 + 4 + 2 + 1;
 
 }  // namespace
 

@@ -127,6 +127,29 @@ int runDemandLoop(Viewer& viewer);
 // defines the depth texture, in the current (off-screen) context.
 void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded);
 
+// The same a slab at a time, in the current (off-screen) context: names the
+// textures and defines the volume's two with no texels yet, uploads each
+// slab as it comes (with its part of the density bounds), then the table
+// and the depth texture.
+struct ImageSlab;
+void nameVolumeTextures(Viewer& viewer);
+void defineSlabbedTextures(Viewer& viewer);
+void uploadSlab(Viewer& viewer, const ImageSlab& slab);
+void finishVolumeTextures(Viewer& viewer, const uint8_t* table);
+
+// The texture that receives the off-screen image, in the window's context.
+GLuint createCompositeTexture();
+
+// Viewer mode's load: the images are made on every core while the driver
+// builds its shaders, and go up a slab at a time while the window shows how
+// far the load has got. "" when the textures are up; else the problem, and
+// `datasetProblem` tells one with the dataset from one with the contexts.
+std::string loadVolumeInSlabs(Viewer& viewer, bool& datasetProblem);
+
+// Clears the window (its context current) to a bar filled `done` of the
+// way, and shows it.
+void showLoadProgress(const Viewer& viewer, double done);
+
 // Where the transparent pass can leave a mark with a transfer table (256
 // RGBA entries): the blocks that reach its lowest density with an opaque
 // entry; everywhere when the bounds or the table are unknown.

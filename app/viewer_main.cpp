@@ -86,19 +86,6 @@ bool initEntryPoints() {
     return false;
 }
 
-// The texture that receives the off-screen image: plain linear filtering,
-// so the image needs no mipmaps of its own.
-GLuint createCompositeTexture() {
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    return name;
-}
-
 // The server went away mid-run: nothing more can be shown, so no box; the
 // platform layer has already said what happened on standard error. The
 // volume loader's thread may still be running, so the process ends without
@@ -135,7 +122,58 @@ int loadAddedPrograms(Viewer& viewer, const std::string& folder) {
     return kExitProgramRejected;
 }
 
+// Exact mode's load: the volume and its whole images on a thread while the
+// driver builds its shaders, then the upload.
+int loadWholeVolume(Viewer& viewer) {
+    LoadedVolume loaded;
+    {
+        // The driver builds its shaders while the volume loads.
+        OpenedScan& scan = viewer.scan;
+        const std::unique_ptr<VolumeLoader> loader =
+            scan.direct ? std::make_unique<VolumeLoader>(std::move(scan.samples), scan.placement,
+                                                         viewer.datasetPath, viewer.grid.edge)
+                        : std::make_unique<VolumeLoader>(viewer.datasetPath, viewer.grid.edge);
+        prepareOffscreenShaders(viewer.grid.addedRendering);
+        const bool windowCurrent = platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
+        if (windowCurrent) {
+            viewer.compositeTexture = createCompositeTexture();
+            prepareWindowShaders(viewer);
+        }
+        loaded = loader->take();
+        if (!windowCurrent || !platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) {
+            return cannotStart("cannot switch between the GL contexts");
+        }
+    }
+    if (!loaded.volume) return cannotUseDataset(viewer.datasetPath + ": not enough memory");
+    // Never upload an empty or partial volume, nor a missing image.
+    if (loaded.volume->isEmpty()) return cannotUseDataset(loaded.volume->loadError());
+    if (const char* missing = loaded.missingImage()) {
+        return cannotUseDataset(viewer.datasetPath + ": not enough memory for the " + missing);
+    }
+    // The frames need nothing of the volume but its textures: its samples
+    // and gradients go before the upload, its images right after, rather
+    // than at the end of the run.
+    loaded.volume.reset();
+    platform::releaseFreeMemory();
+    fitTableToSlices(viewer.grid, loaded.transferTable.get());
+    uploadVolumeTextures(viewer, loaded);
+    return kStarted;
+}
+
 }  // namespace
+
+// The texture that receives the off-screen image: plain linear filtering,
+// so the image needs no mipmaps of its own.
+GLuint createCompositeTexture() {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    return name;
+}
 
 std::string createOffscreenBuffer(Viewer& viewer) {
     const float floatAttributes[] = {0, 0};
@@ -231,43 +269,18 @@ int startViewer(Viewer& viewer) {
 
     std::fputs("loading model\n", stdout);
     std::fflush(stdout);
-    LoadedVolume loaded;
-    {
-        // The driver builds its shaders while the volume loads.
-        OpenedScan& scan = viewer.scan;
-        const std::unique_ptr<VolumeLoader> loader =
-            scan.direct ? std::make_unique<VolumeLoader>(std::move(scan.samples), scan.placement,
-                                                         viewer.datasetPath, viewer.grid.edge)
-                        : std::make_unique<VolumeLoader>(viewer.datasetPath, viewer.grid.edge);
-        prepareOffscreenShaders(viewer.grid.addedRendering);
-        const bool windowCurrent = platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
-        if (windowCurrent) {
-            viewer.compositeTexture = createCompositeTexture();
-            prepareWindowShaders(viewer);
-        }
-        loaded = loader->take();
-        if (!windowCurrent || !platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) {
-            return cannotStart("cannot switch between the GL contexts");
-        }
+    if (viewer.viewerMode) {
+        bool datasetProblem = false;
+        const std::string problem = loadVolumeInSlabs(viewer, datasetProblem);
+        if (!problem.empty()) return datasetProblem ? cannotUseDataset(problem) : cannotStart(problem);
+    } else {
+        const int status = loadWholeVolume(viewer);
+        if (status != kStarted) return status;
     }
-    if (!loaded.volume) return cannotUseDataset(viewer.datasetPath + ": not enough memory");
-    // Never upload an empty or partial volume, nor a missing image.
-    if (loaded.volume->isEmpty()) return cannotUseDataset(loaded.volume->loadError());
-    if (const char* missing = loaded.missingImage()) {
-        return cannotUseDataset(viewer.datasetPath + ": not enough memory for the " + missing);
-    }
-    // The frames need nothing of the volume but its textures: its samples
-    // and gradients go before the upload, its images right after, rather
-    // than at the end of the run.
-    loaded.volume.reset();
-    platform::releaseFreeMemory();
-    fitTableToSlices(viewer.grid, loaded.transferTable.get());
-    uploadVolumeTextures(viewer, loaded);
     if (viewer.grid.addedRendering) {
         glGenTextures(1, &viewer.noiseTexture);
         defineNoiseTexture(viewer.noiseTexture);
     }
-    loaded = LoadedVolume();
     platform::releaseFreeMemory();
     std::fputs("finishing initialisation\n", stdout);
     std::fflush(stdout);

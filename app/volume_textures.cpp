@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/slab_loader.h"
 #include "app/slice_bounds.h"
 #include "app/viewer.h"
 #include "glext/viewer_entry_points.h"
@@ -89,15 +90,18 @@ void defineNoiseTexture(GLuint name) {
     vgl::glActiveTexture(GL_TEXTURE3);
 }
 
-void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
-    const int edge = viewer.grid.edge;
+void nameVolumeTextures(Viewer& viewer) {
     GLuint names[4] = {};
     glGenTextures(4, names);
     viewer.densityTexture = names[0];
     viewer.gradientTexture = names[1];
     viewer.transferTexture = names[2];
     viewer.depthTexture = names[3];
+}
 
+void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
+    const int edge = viewer.grid.edge;
+    nameVolumeTextures(viewer);
     std::fputs("loading density texture\n", stdout);
     defineDensityTexture(viewer.densityTexture, edge, loaded.densityImage.get(), viewer.grid.addedRendering);
     if (loaded.densityImage) {
@@ -106,8 +110,33 @@ void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
     }
     std::fputs("loading gradient texture\n", stdout);
     defineGradientTexture(viewer.gradientTexture, edge, loaded.gradientImage.get());
-    defineTransferTexture(viewer.transferTexture, 256, loaded.transferTable.get());
-    viewer.transparentBoxes = transparentBoxesFor(viewer.densityBounds.get(), loaded.transferTable.get());
+    finishVolumeTextures(viewer, loaded.transferTable.get());
+}
+
+void defineSlabbedTextures(Viewer& viewer) {
+    const int edge = viewer.grid.edge;
+    nameVolumeTextures(viewer);
+    defineDensityTexture(viewer.densityTexture, edge, nullptr, viewer.grid.addedRendering);
+    defineGradientTexture(viewer.gradientTexture, edge, nullptr);
+    viewer.densityBounds = std::make_unique<volume::DensityBounds>(edge, boundsBlockEdge(edge));
+}
+
+void uploadSlab(Viewer& viewer, const ImageSlab& slab) {
+    const int edge = viewer.grid.edge;
+    vgl::glActiveTextureARB(kDensityUnit);
+    glBindTexture(GL_TEXTURE_3D, viewer.densityTexture);
+    vgl::glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, slab.firstZ, edge, edge, slab.count, GL_ALPHA,
+                         GL_UNSIGNED_BYTE, slab.density.data());
+    vgl::glActiveTextureARB(kGradientUnit);
+    glBindTexture(GL_TEXTURE_3D, viewer.gradientTexture);
+    vgl::glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, slab.firstZ, edge, edge, slab.count, GL_RGBA,
+                         GL_UNSIGNED_BYTE, slab.gradient.data());
+    viewer.densityBounds->addSlices(slab.density.data(), slab.firstZ, slab.count);
+}
+
+void finishVolumeTextures(Viewer& viewer, const uint8_t* table) {
+    defineTransferTexture(viewer.transferTexture, 256, table);
+    viewer.transparentBoxes = transparentBoxesFor(viewer.densityBounds.get(), table);
 
     // Defined for the programs' use; never written. Unit 3 stays active.
     vgl::glActiveTexture(GL_TEXTURE3);

@@ -1,5 +1,5 @@
-// viewer_bench [--edge 512|256] [--grid N] [--dataset PATH] [--frames N]
-//              [--dir RUN_DIR] [--only COMBINATION]
+// viewer_bench [--edge 512|256] [--grid N] [--dataset PATH | --scan PATH]
+//              [--frames N] [--dir RUN_DIR] [--only COMBINATION]
 // Starts the viewer as volview (or volview256) does, in RUN_DIR, and prints
 // as JSON: when each start-up stage began (from the progress lines), the
 // time from start to the first frame on screen, the resident memory then
@@ -13,6 +13,7 @@
 #define pipe(ends) _pipe(ends, 4096, O_BINARY)
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -58,17 +59,20 @@ public:
     StageClock(int readEnd, Clock::time_point start)
         : thread_([this, readEnd, start] {
               // A stage begins with the first character of its line (the
-              // gradients' line grows a dot at a time).
-              std::FILE* in = fdopen(readEnd, "r");
+              // gradients' line grows a dot at a time). NOTE: read() and not
+              // a FILE: a FILE blocked in reading holds its lock, and the
+              // fflush(NULL) before the scan reader's fork would wait on it.
               std::string stage;
               double began = 0.0;
-              for (int c = in != nullptr ? std::fgetc(in) : EOF; c != EOF; c = std::fgetc(in)) {
+              char c = 0;
+              while (read(readEnd, &c, 1) == 1) {
                   if (stage.empty()) began = secondsSince(start);
                   if (c != '\n') {
                       stage += static_cast<char>(c);
                       continue;
                   }
-                  stage = stage.substr(0, stage.find_last_not_of(". ") + 1);
+                  // The start of a line names its stage (the scan's report has long ones).
+                  stage = stage.substr(0, std::min(stage.find_last_not_of(". ") + 1, std::size_t{48}));
                   char member[160];
                   std::snprintf(member, sizeof member, "    \"%s\": %.3f", stage.c_str(), began);
                   json_ += (json_.empty() ? "" : ",\n") + std::string(member);
@@ -97,6 +101,8 @@ int main(int argc, char** argv) {
         if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
         if (!std::strcmp(argv[i], "--grid")) viewer.options.gridEdge = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--dataset")) viewer.datasetPath = argv[i + 1];
+        // A DICOM folder or NIfTI file, opened directly.
+        if (!std::strcmp(argv[i], "--scan")) viewer.datasetPath = viewer.options.path = argv[i + 1];
         if (!std::strcmp(argv[i], "--edge")) edge = std::atoi(argv[i + 1]);
         if (!std::strcmp(argv[i], "--frames")) frames = std::atoi(argv[i + 1]);
         std::error_code entered;

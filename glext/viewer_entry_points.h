@@ -12,6 +12,7 @@
     X(glMultiTexCoord4fARB)       \
     X(glActiveTexture)            \
     X(glTexImage3D)               \
+    X(glTexSubImage3D)            \
     X(glProgramStringARB)         \
     X(glBindProgramARB)           \
     X(glProgramEnvParameter4fARB) \

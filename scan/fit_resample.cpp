@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
+
+#include "support/parallel.h"
 
 namespace scan {
 namespace {
@@ -43,27 +46,54 @@ std::vector<std::vector<Tap>> axisTaps(int inCount, int outCount, double scale) 
     return taps;
 }
 
-// Resamples `in` (dims) along `axis` to `outCount` cells.
-void resampleAxis(const std::vector<float>& in, int dims[3], int axis, int outCount, double scale,
-                  std::vector<float>& out) {
+// Floats that are not set to zero on allocation: each pass writes every one
+// of them on the core that fills its line, in parallel.
+struct FloatBlock {
+    std::unique_ptr<float[]> values;
+    std::size_t size = 0;
+
+    void allocate(std::size_t count) {
+        values.reset(new float[count]);
+        size = count;
+    }
+};
+
+// A sample's float rounded to the nearest 16-bit value.
+uint16_t rounded(float value) {
+    return static_cast<uint16_t>(std::min(std::max(value, 0.0f), 65535.0f) + 0.5f);
+}
+
+// Resamples `in` (dims) along `axis` to `outCount` cells, into `out`, or
+// with `samples` (the last pass) straight into rounded samples: the floats
+// of a line then live only while it is made.
+void resampleAxis(const FloatBlock& in, int dims[3], int axis, int outCount, double scale, FloatBlock& out,
+                  uint16_t* samples = nullptr) {
     const auto taps = axisTaps(dims[axis], outCount, scale);
     std::size_t inner = 1, outer = 1;
     for (int a = 0; a < axis; ++a) inner *= static_cast<std::size_t>(dims[a]);
     for (int a = axis + 1; a < 3; ++a) outer *= static_cast<std::size_t>(dims[a]);
     const std::size_t inLine = inner * static_cast<std::size_t>(dims[axis]);
     const std::size_t outLine = inner * static_cast<std::size_t>(outCount);
-    out.assign(outer * outLine, 0.0f);
-    for (std::size_t o = 0; o < outer; ++o) {
-        const float* src = in.data() + o * inLine;
-        float* dst = out.data() + o * outLine;
-        for (int i = 0; i < outCount; ++i) {
-            float* row = dst + static_cast<std::size_t>(i) * inner;
+    if (samples == nullptr) out.allocate(outer * outLine);
+    // Every output line on its own, shared out between the cores.
+    const std::size_t cells = static_cast<std::size_t>(outCount);
+    support::inParallel(outer * cells, [&](std::size_t first, std::size_t last) {
+        std::vector<float> line(samples != nullptr ? inner : 0);
+        for (std::size_t at = first; at < last; ++at) {
+            const std::size_t o = at / cells, i = at % cells;
+            const float* src = in.values.get() + o * inLine;
+            const std::size_t start = o * outLine + i * inner;
+            float* row = samples != nullptr ? line.data() : out.values.get() + start;
+            std::fill(row, row + inner, 0.0f);
             for (const Tap& tap : taps[i]) {
                 const float* from = src + static_cast<std::size_t>(tap.index) * inner;
                 for (std::size_t k = 0; k < inner; ++k) row[k] += tap.weight * from[k];
             }
+            if (samples != nullptr) {
+                for (std::size_t k = 0; k < inner; ++k) samples[start + k] = rounded(row[k]);
+            }
         }
-    }
+    });
     dims[axis] = outCount;
 }
 
@@ -89,25 +119,27 @@ bool fittedShape(const int dims[3], const double spacing[3], int longest, int ma
 void resampleFitted(const SampleGrid& in, const double spacing[3], const CubicShape& shape, SampleGrid& out,
                     void (*progress)(int, void*), void* context) {
     int dims[3] = {in.dims[0], in.dims[1], in.dims[2]};
-    std::vector<float> current(in.samples.begin(), in.samples.end());
-    std::vector<float> next;
+    FloatBlock current, next;
+    current.allocate(in.samples.size());
+    std::copy(in.samples.begin(), in.samples.end(), current.values.get());
     // Shrinking axes first, so the later passes have less to do.
     int order[3] = {0, 1, 2};
     std::sort(order, order + 3, [&](int a, int b) {
         return static_cast<double>(shape.dims[a]) / dims[a] < static_cast<double>(shape.dims[b]) / dims[b];
     });
+    std::size_t count = 1;
+    for (int a = 0; a < 3; ++a) count *= static_cast<std::size_t>(shape.dims[a]);
+    out.samples.resize(count);
     for (int n = 0; n < 3; ++n) {
         const int axis = order[n];
-        resampleAxis(current, dims, axis, shape.dims[axis], shape.edge / spacing[axis], next);
-        current.swap(next);
+        const bool last = n == 2;
+        resampleAxis(current, dims, axis, shape.dims[axis], shape.edge / spacing[axis], next,
+                     last ? out.samples.data() : nullptr);
+        std::swap(current, next);
+        next = FloatBlock();  // the pass's input goes before the next pass
         if (progress != nullptr) progress(n + 1, context);
     }
     std::copy(dims, dims + 3, out.dims);
-    out.samples.resize(current.size());
-    for (std::size_t i = 0; i < current.size(); ++i) {
-        const float v = std::min(std::max(current[i], 0.0f), 65535.0f);
-        out.samples[i] = static_cast<uint16_t>(v + 0.5f);
-    }
 }
 
 }  // namespace scan

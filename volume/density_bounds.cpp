@@ -4,17 +4,25 @@
 
 namespace volume {
 
-DensityBounds::DensityBounds(const uint8_t* image, int edge, int blockEdge)
+DensityBounds::DensityBounds(const uint8_t* image, int edge, int blockEdge) : DensityBounds(edge, blockEdge) {
+    addSlices(image, 0, edge);
+}
+
+DensityBounds::DensityBounds(int edge, int blockEdge)
     : edge_(edge), blockEdge_(blockEdge), blocks_((edge + blockEdge - 1) / blockEdge) {
     maxima_.assign(static_cast<std::size_t>(blocks_) * blocks_ * blocks_, 0);
+}
+
+void DensityBounds::addSlices(const uint8_t* slices, int firstZ, int count) {
+    const int edge = edge_, blockEdge = blockEdge_;
     std::size_t index = 0;
-    for (int z = 0; z < edge; ++z) {
+    for (int z = firstZ; z < firstZ + count; ++z) {
         for (int y = 0; y < edge; ++y) {
             uint8_t* row =
                 &maxima_[(static_cast<std::size_t>(z / blockEdge) * blocks_ + y / blockEdge) * blocks_];
             for (int x = 0; x < edge; ++x, ++index) {
                 uint8_t& maximum = row[x / blockEdge];
-                maximum = std::max(maximum, image[index]);
+                maximum = std::max(maximum, slices[index]);
             }
         }
     }

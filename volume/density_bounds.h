@@ -22,6 +22,12 @@ public:
     // when blockEdge does not divide edge the last block of each axis is
     // shorter (its box still spans a whole block).
     DensityBounds(const uint8_t* image, int edge, int blockEdge = 4);
+    // Bounds of an image that comes a slab at a time: none of its texels
+    // reach any level until addSlices has seen them.
+    DensityBounds(int edge, int blockEdge);
+    // Takes in slices [firstZ, firstZ + count) of the image (count * edge^2
+    // bytes), in any order.
+    void addSlices(const uint8_t* slices, int firstZ, int count);
 
     // One box per block that holds a texel >= level, outside all of which
     // trilinear filtering of the image can only give values below the

@@ -6,47 +6,15 @@
 #include <thread>
 #include <vector>
 
+#include "support/parallel.h"
+#include "volume/gradient_word.h"
 #include "volume/volume.h"
 
 namespace volume {
 
 using support::Vector3;
 
-namespace {
-
-// The single-precision number nearest 1/6, used in double arithmetic.
-const double kSixth = static_cast<double>(0.16666667f);
-
-// One gradient component from the differences over one and two voxels.
-float component(int64_t d1, int64_t d2) {
-    return static_cast<float>(0.5 * static_cast<double>(d1) + kSixth * static_cast<double>(d2));
-}
-
-// Byte of a normalised component: -1 -> 0, 0 -> 128, +1 -> 255.
-uint32_t gradientByte(float c) {
-    // NOTE: (1 + 1) * 128 = 256 does not fit a byte; +1.0 is stored as 255
-    // rather than wrapping to 0, the byte of -1.0.
-    if (c >= 1.0f) return 255;
-    const int byte = static_cast<int>((static_cast<double>(c) + 1.0) * 128.0);
-    return byte < 0 ? 0u : static_cast<uint32_t>(byte);
-}
-
-// Runs work(first, last) over [0, count) split into one range per core; the
-// range with `first` 0 runs on the calling thread, after the others start.
-template <typename Work>
-void inParallel(int count, const Work& work) {
-    const int threads =
-        std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, std::max(1, count));
-    std::vector<std::thread> helpers;
-    for (int t = 1; t < threads; ++t) {
-        helpers.emplace_back(
-            [&work, t, threads, count] { work(count * t / threads, count * (t + 1) / threads); });
-    }
-    work(0, count / threads);
-    for (std::thread& helper : helpers) helper.join();
-}
-
-}  // namespace
+using support::inParallel;
 
 bool Volume::computeGradients() {
     const int sx = sizeX_, sy = sizeY_, sz = sizeZ_;
@@ -87,10 +55,10 @@ bool Volume::computeGradients() {
                 const int32_t* v = field.get() + 2 + px * (static_cast<std::size_t>(y) + 2) +
                                    px * py * (static_cast<std::size_t>(z) + 2);
                 for (int x = 0; x < sx; ++x, ++v, ++gradient) {
-                    const float gx = component(v[stepX] - v[-stepX], v[2 * stepX] - v[-2 * stepX]);
-                    const float gy = component(v[stepY] - v[-stepY], v[2 * stepY] - v[-2 * stepY]);
+                    const float gx = gradientComponent(v[stepX] - v[-stepX], v[2 * stepX] - v[-2 * stepX]);
+                    const float gy = gradientComponent(v[stepY] - v[-stepY], v[2 * stepY] - v[-2 * stepY]);
                     // Along k, which runs against storage z.
-                    const float gk = component(v[-stepZ] - v[stepZ], v[-2 * stepZ] - v[2 * stepZ]);
+                    const float gk = gradientComponent(v[-stepZ] - v[stepZ], v[-2 * stepZ] - v[2 * stepZ]);
                     gradient->x = gx;
                     gradient->y = gy;
                     gradient->z = -gk;
@@ -125,12 +93,7 @@ Vector3 Volume::interpolatedGradient(float x, float y, float z) {
     return lerpXY(0).scale(1 - fz).add(lerpXY(1).scale(fz));
 }
 
-uint32_t Volume::packedGradient(int x, int y, int k) {
-    const Vector3 g = gradient(x, y, k);
-    if (g.x == 0 && g.y == 0 && g.z == 0) return 0;
-    const Vector3 n = g.normalized();
-    return gradientByte(n.x) << 16 | gradientByte(n.y) << 8 | gradientByte(n.z);
-}
+uint32_t Volume::packedGradient(int x, int y, int k) { return packGradient(gradient(x, y, k)); }
 
 std::unique_ptr<uint8_t[]> Volume::createGradientTexture(int edge) {
     if (isEmpty() || edge != sizeX_ || edge != sizeY_ || edge != sizeZ_) return nullptr;

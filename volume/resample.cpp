@@ -51,19 +51,24 @@ bool resampleScales(int dimX, int dimY, int dimZ, int edge) {
     return edge < dimX && edge < dimY && edge < dimZ;
 }
 
-void resampleToGrid(const uint16_t* samples, int dimX, int dimY, int dimZ, int edge, VoxelRecord* voxels) {
-    std::vector<long> sx, sy, sz;
+GridAxes gridAxes(int dimX, int dimY, int dimZ, int edge) {
+    GridAxes axes;
     if (resampleScales(dimX, dimY, dimZ, edge)) {
         const float s = static_cast<float>(std::max({dimX, dimY, dimZ})) / static_cast<float>(edge);
-        sx = scaledAxis(edge, dimX, s);
-        sy = scaledAxis(edge, dimY, s);
-        sz = scaledAxisFromTop(edge, dimZ, s);
+        axes.x = scaledAxis(edge, dimX, s);
+        axes.y = scaledAxis(edge, dimY, s);
+        axes.z = scaledAxisFromTop(edge, dimZ, s);
     } else {
-        sx = copiedAxis(edge, dimX);
-        sy = copiedAxis(edge, dimY);
-        sz = copiedAxisFromTop(edge, dimZ);
+        axes.x = copiedAxis(edge, dimX);
+        axes.y = copiedAxis(edge, dimY);
+        axes.z = copiedAxisFromTop(edge, dimZ);
     }
+    return axes;
+}
 
+void resampleToGrid(const uint16_t* samples, int dimX, int dimY, int dimZ, int edge, VoxelRecord* voxels) {
+    const GridAxes axes = gridAxes(dimX, dimY, dimZ, edge);
+    const std::vector<long>&sx = axes.x, &sy = axes.y, &sz = axes.z;
     const std::size_t rowX = static_cast<std::size_t>(dimX);
     const std::size_t sliceXY = rowX * static_cast<std::size_t>(dimY);
     VoxelRecord* out = voxels;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "volume/volume.h"
 
@@ -13,6 +14,13 @@ namespace volume {
 
 // True when the scaling method applies (every dimension exceeds the edge).
 bool resampleScales(int dimX, int dimY, int dimZ, int edge);
+
+// Where each grid position takes its sample from along each axis: the file
+// position, or -1 for padding; z in storage order (the top slice last).
+struct GridAxes {
+    std::vector<long> x, y, z;
+};
+GridAxes gridAxes(int dimX, int dimY, int dimZ, int edge);
 
 // Writes the value of all edge^3 records of `voxels` (storage order, x
 // fastest) from `samples` (file order).

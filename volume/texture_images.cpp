@@ -21,12 +21,16 @@ std::unique_ptr<uint8_t[]> Volume::createDensityTexture(int /*bits: always 8*/, 
 }
 
 std::unique_ptr<uint8_t[]> Volume::createTransferTable(int /*count: always 256*/) {
+    return transferTableOf(colorTable_);
+}
+
+std::unique_ptr<uint8_t[]> transferTableOf(const uint32_t* colorTable) {
     constexpr int kEntries = 256;
     std::unique_ptr<uint8_t[]> table(new (std::nothrow) uint8_t[4 * kEntries]);
     if (!table) return nullptr;
     for (int k = 0; k < kEntries; ++k) {
         // Entry k stands for density byte k, samples 16k to 16k + 15.
-        const uint32_t word = colorTable_[16 * k];
+        const uint32_t word = colorTable[16 * k];
         table[4 * k + 0] = static_cast<uint8_t>(word >> 24);
         table[4 * k + 1] = static_cast<uint8_t>(word >> 16);
         table[4 * k + 2] = static_cast<uint8_t>(word >> 8);

@@ -142,4 +142,8 @@ private:
     std::FILE* progress_ = stdout;
 };
 
+// The 256-entry RGBA transfer table of a colour table of
+// Volume::kColorTableSize words, as createTransferTable makes it.
+std::unique_ptr<uint8_t[]> transferTableOf(const uint32_t* colorTable);
+
 }  // namespace volume

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "volume/color_table.h"
+#include "volume/image_slabs.h"
 #include "volume/volume.h"
 
 namespace volume {
@@ -30,13 +31,10 @@ PlacedSamples PlacedSamples::centred(const int dims[3], const uint16_t* samples,
 
 void Volume::loadPlaced(const PlacedSamples& scan, int edge, const char* name) {
     loadError_.clear();
-    for (int a = 0; a < 3; ++a) {
-        if (scan.dims[a] < 1 || scan.offset[a] < 0 || scan.offset[a] + scan.dims[a] > edge) {
-            fail(name, "a " + std::to_string(scan.dims[0]) + " x " + std::to_string(scan.dims[1]) + " x " +
-                           std::to_string(scan.dims[2]) + " scan does not fit a grid of edge " +
-                           std::to_string(edge));
-            return;
-        }
+    const std::string misfit = placementError(scan, edge);
+    if (!misfit.empty()) {
+        fail(name, misfit);
+        return;
     }
     const auto corner = [](const int(&v)[3], const int(&add)[3]) {
         return Vector3(static_cast<float>(v[0] + add[0]), static_cast<float>(v[1] + add[1]),

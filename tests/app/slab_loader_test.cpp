@@ -1,0 +1,103 @@
+// The slabs that viewer mode uploads, made on several threads, put together
+// are the images the whole-volume load makes; a dataset that cannot be read
+// or samples that do not fit are refused naming the file.
+#include "app/slab_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/volume_loader.h"
+#include "tests/common/temp_dir.h"
+#include "tests/volume/dataset_builder.h"
+
+namespace {
+
+using testing_support::TempDir;
+using Next = app::SlabLoader::Next;
+
+struct Images {
+    std::vector<uint8_t> density, gradient;
+    std::vector<int> timesMade;  // per slice
+};
+
+// Takes every slab, giving each back as the viewer does, until Done.
+Images collect(app::SlabLoader& loader, int edge) {
+    const std::size_t texels = static_cast<std::size_t>(edge) * edge;
+    Images images{std::vector<uint8_t>(texels * edge), std::vector<uint8_t>(4 * texels * edge),
+                  std::vector<int>(static_cast<std::size_t>(edge), 0)};
+    for (;;) {
+        app::ImageSlab slab;
+        const Next next = loader.next(slab, std::chrono::milliseconds(50));
+        if (next == Next::Done || next == Next::Failed) break;
+        if (next != Next::Slab) continue;
+        std::memcpy(images.density.data() + texels * slab.firstZ, slab.density.data(), texels * slab.count);
+        std::memcpy(images.gradient.data() + 4 * texels * slab.firstZ, slab.gradient.data(),
+                    4 * texels * slab.count);
+        for (int z = slab.firstZ; z < slab.firstZ + slab.count; ++z) ++images.timesMade[z];
+        loader.giveBack(std::move(slab));
+    }
+    return images;
+}
+
+void expectSameImages(const Images& slabbed, const app::LoadedVolume& whole, int edge) {
+    ASSERT_TRUE(whole.densityImage && whole.gradientImage);
+    const std::size_t count = static_cast<std::size_t>(edge) * edge * edge;
+    EXPECT_EQ(slabbed.timesMade, std::vector<int>(static_cast<std::size_t>(edge), 1));
+    EXPECT_EQ(std::memcmp(slabbed.density.data(), whole.densityImage.get(), count), 0);
+    EXPECT_EQ(std::memcmp(slabbed.gradient.data(), whole.gradientImage.get(), 4 * count), 0);
+}
+
+uint16_t ridges(int x, int y, int z) {
+    return static_cast<uint16_t>((x * 131 + y * y * 17 + z * 977) % 4096);
+}
+
+TEST(SlabLoader, SlabsOnAnyNumberOfThreadsAreTheWholeLoadsImages) {
+    // At edge 150 a slab holds 18 slices: the last one is shorter.
+    constexpr int kEdge = 150;
+    TempDir dir;
+    const std::string path = dir.write("head.dat", testing_support::datasetBytes(40, 31, 23, ridges));
+    testing::internal::CaptureStdout();
+    const app::LoadedVolume whole = app::VolumeLoader(path, kEdge).take();
+    testing::internal::GetCapturedStdout();
+    for (int threads : {1, 3}) {
+        SCOPED_TRACE(std::to_string(threads) + " threads");
+        app::SlabLoader loader(path, kEdge, threads);
+        expectSameImages(collect(loader, kEdge), whole, kEdge);
+        EXPECT_EQ(loader.slicesDone(), kEdge);
+    }
+}
+
+TEST(SlabLoader, SamplesFromMemoryGiveTheImagesOfTheirPlacedVolume) {
+    constexpr int kEdge = 24;
+    const int dims[3] = {20, 9, 24};
+    std::vector<uint16_t> samples;
+    for (int z = 0; z < dims[2]; ++z)
+        for (int y = 0; y < dims[1]; ++y)
+            for (int x = 0; x < dims[0]; ++x) samples.push_back(ridges(x, y, z));
+    const auto placement = volume::PlacedSamples::centred(dims, nullptr, kEdge);
+    testing::internal::CaptureStdout();
+    const app::LoadedVolume whole = app::VolumeLoader(samples, placement, "scan", kEdge).take();
+    testing::internal::GetCapturedStdout();
+    app::SlabLoader loader(samples, placement, "scan", kEdge, 2);
+    expectSameImages(collect(loader, kEdge), whole, kEdge);
+}
+
+TEST(SlabLoader, RefusesWhatCannotBeReadOrPlacedNamingIt) {
+    TempDir dir;
+    app::ImageSlab slab;
+    app::SlabLoader missing(dir.path() + "/none.dat", 16);
+    while (missing.next(slab, std::chrono::milliseconds(50)) == Next::Waiting) {
+    }
+    EXPECT_EQ(missing.error().rfind(dir.path() + "/none.dat: ", 0), 0u) << missing.error();
+
+    const int dims[3] = {4, 20, 4};
+    app::SlabLoader tooLarge(std::vector<uint16_t>(4 * 20 * 4, 1000),
+                             volume::PlacedSamples::centred(dims, nullptr, 16), "big scan", 16);
+    while (tooLarge.next(slab, std::chrono::milliseconds(50)) == Next::Waiting) {
+    }
+    EXPECT_EQ(tooLarge.error(), "big scan: a 4 x 20 x 4 scan does not fit a grid of edge 16");
+}
+
+}  // namespace
