@@ -37,13 +37,28 @@ std::size_t peakResidentBytes() {
 
 std::size_t residentBytes() { return procKibibytes("/proc/self/status", "VmRSS:") * 1024; }
 
+// What an address-space limit (ulimit -v) still leaves this process; 0 when
+// there is none.
+std::size_t addressSpaceLeft() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 0;
+    const std::size_t used = procKibibytes("/proc/self/status", "VmSize:") * 1024;
+    const std::size_t cap = static_cast<std::size_t>(limit.rlim_cur);
+    return cap > used ? cap - used : 1;
+}
+
 std::size_t availableMemoryBytes() {
-    const std::size_t available = procKibibytes("/proc/meminfo", "MemAvailable:") * 1024;
-    if (available != 0) return available;
-    const long pages = sysconf(_SC_AVPHYS_PAGES);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    return pages > 0 && pageSize > 0 ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize)
-                                     : 0;
+    std::size_t available = procKibibytes("/proc/meminfo", "MemAvailable:") * 1024;
+    if (available == 0) {
+        const long pages = sysconf(_SC_AVPHYS_PAGES);
+        const long pageSize = sysconf(_SC_PAGESIZE);
+        if (pages > 0 && pageSize > 0)
+            available = static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize);
+    }
+    // Under an address-space limit the process can take no more than it leaves.
+    const std::size_t left = addressSpaceLeft();
+    if (left != 0 && (available == 0 || left < available)) available = left;
+    return available;
 }
 
 void releaseFreeMemory() {
