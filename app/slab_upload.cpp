@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/dataset_fit.h"
 #include "app/grid_plan.h"
 #include "app/slab_loader.h"
 #include "app/viewer.h"
@@ -32,9 +33,17 @@ std::string loadVolumeInSlabs(Viewer& viewer, bool& datasetProblem) {
     const int edge = viewer.grid.edge;
     OpenedScan& scan = viewer.scan;
     say("loading data\n");
-    SlabLoader loader = scan.direct
-                            ? SlabLoader(std::move(scan.samples), scan.placement, viewer.datasetPath, edge)
-                            : SlabLoader(viewer.datasetPath, edge);
+    // A dataset file that does not fill the grid is fitted to it and then
+    // placed like a scan.
+    std::string fitProblem;
+    const bool placed =
+        scan.direct || fitDatasetFile(viewer.datasetPath, edge, scan.samples, scan.placement, fitProblem);
+    if (!fitProblem.empty()) {
+        datasetProblem = true;
+        return fitProblem;
+    }
+    SlabLoader loader = placed ? SlabLoader(std::move(scan.samples), scan.placement, viewer.datasetPath, edge)
+                               : SlabLoader(viewer.datasetPath, edge);
     const auto onWindow = [&viewer] {
         return platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
     };

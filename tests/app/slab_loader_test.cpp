@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "app/dataset_fit.h"
 #include "app/volume_loader.h"
 #include "tests/common/temp_dir.h"
 #include "tests/volume/dataset_builder.h"
@@ -101,3 +103,36 @@ TEST(SlabLoader, RefusesWhatCannotBeReadOrPlacedNamingIt) {
 }
 
 }  // namespace
+
+// A dataset file on a grid its longest axis does not span: fitted to the
+// edge, up or down, and placed from the low x and y and the top; a file that
+// spans it, or that the loader scales down itself, is left alone.
+TEST(DatasetFit, TheLongestAxisSpansTheGridAndTheTopStaysOnTop) {
+    TempDir dir;
+    const auto fit = [&dir](int dimX, int dimY, int dimZ, int edge, volume::PlacedSamples& placement,
+                            std::vector<uint16_t>& samples) {
+        const std::string path = dir.file("fit.dat");
+        testing_support::writeBytes(path, testing_support::datasetBytes(dimX, dimY, dimZ, [](int, int, int) {
+                                        return uint16_t{1000};
+                                    }));
+        std::string error;
+        const bool fitted = app::fitDatasetFile(path, edge, samples, placement, error);
+        EXPECT_EQ(error, "");
+        return fitted;
+    };
+    volume::PlacedSamples placement;
+    std::vector<uint16_t> samples;
+    ASSERT_TRUE(fit(4, 4, 2, 8, placement, samples));
+    EXPECT_EQ(std::vector<int>(placement.dims, placement.dims + 3), (std::vector<int>{8, 8, 4}));
+    EXPECT_EQ(std::vector<int>(placement.offset, placement.offset + 3), (std::vector<int>{0, 0, 4}));
+    ASSERT_EQ(samples.size(), 8u * 8 * 4);
+    EXPECT_EQ(std::count(samples.begin(), samples.end(), 1000), 8 * 8 * 4);  // a constant stays constant
+    ASSERT_TRUE(fit(16, 16, 4, 8, placement, samples));  // one axis short of the edge: fitted down
+    EXPECT_EQ(std::vector<int>(placement.dims, placement.dims + 3), (std::vector<int>{8, 8, 2}));
+    EXPECT_FALSE(fit(8, 6, 5, 8, placement, samples));     // spans the edge already
+    EXPECT_FALSE(fit(16, 12, 10, 8, placement, samples));  // the loader scales it down
+
+    std::string error;
+    EXPECT_FALSE(app::fitDatasetFile(dir.file("missing.dat"), 8, samples, placement, error));
+    EXPECT_NE(error.find("missing.dat"), std::string::npos) << error;
+}
