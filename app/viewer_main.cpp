@@ -135,6 +135,18 @@ int loadAddedPrograms(Viewer& viewer, const std::string& folder) {
     return kExitProgramRejected;
 }
 
+// Keeps the samples the slice panes show and starts their view. A dataset
+// file that cannot be read again leaves the 3D view alone, and says so.
+void takeSliceSamples(Viewer& viewer) {
+    std::string problem;
+    if (viewer.scan.direct) {
+        viewer.sliceSamples = std::move(viewer.scan.slices);
+    } else if (!readDatasetSamples(viewer.datasetPath, viewer.sliceSamples, problem)) {
+        std::fprintf(stderr, "volview: no slices: %s\n", problem.c_str());
+    }
+    startSliceView(viewer.sliceSamples, viewer.options.fourPanes);
+}
+
 }  // namespace
 
 std::string createOffscreenBuffer(Viewer& viewer) {
@@ -245,6 +257,9 @@ int startViewer(Viewer& viewer) {
             viewer.compositeTexture = createCompositeTexture();
             prepareWindowShaders(viewer);
         }
+        // The slice panes read the scan's own samples; a dataset file's are
+        // read again from it meanwhile.
+        if (viewer.viewerMode) takeSliceSamples(viewer);
         loaded = loader->take();
         if (!windowCurrent || !platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) {
             return cannotStart("cannot switch between the GL contexts");
