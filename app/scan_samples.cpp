@@ -4,10 +4,22 @@
 #include <new>
 
 #include "volume/dataset_file.h"
+#include "volume/resample.h"
 
 namespace app {
 
-bool readDatasetSamples(const std::string& path, ScanSamples& out, std::string& error) {
+void placeDataset(const int dims[3], int edge, float origin[3], float span[3]) {
+    const int longest = volume::resampleScales(dims[0], dims[1], dims[2], edge)
+                            ? std::max({dims[0], dims[1], dims[2]})
+                            : edge;
+    for (int a = 0; a < 3; ++a) {
+        span[a] = static_cast<float>(dims[a]) / static_cast<float>(longest);
+        origin[a] = 0.0f;
+    }
+    origin[2] = 1.0f - span[2];
+}
+
+bool readDatasetSamples(const std::string& path, int edge, ScanSamples& out, std::string& error) {
     volume::DatasetFile file;
     if (!file.open(path.c_str())) {
         error = file.error();
@@ -18,6 +30,7 @@ bool readDatasetSamples(const std::string& path, ScanSamples& out, std::string& 
     read.dims[1] = file.dimY();
     read.dims[2] = file.dimZ();
     read.hounsfield = true;
+    placeDataset(read.dims, edge, read.textureOrigin, read.textureSpan);
     try {
         read.samples.resize(file.sampleCount());
     } catch (const std::bad_alloc&) {

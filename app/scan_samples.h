@@ -38,9 +38,15 @@ struct ScanSamples {
     std::size_t bytes() const { return samples.size() * sizeof(uint16_t); }
 };
 
-// A dataset file's samples, 1 mm apart, filling the cube, taken for a CT.
-// False with `error` naming the file when it cannot be read.
-bool readDatasetSamples(const std::string& path, ScanSamples& out, std::string& error);
+// A dataset file's samples, 1 mm apart, taken for a CT, placed as the
+// loader places them in a cube of `edge`. False with `error` naming the
+// file when it cannot be read.
+bool readDatasetSamples(const std::string& path, int edge, ScanSamples& out, std::string& error);
+
+// Where the loader puts a dataset of `dims` in a cube of `edge`: from the
+// cube's low x and y and its top; at one voxel a sample unless every axis is
+// longer than the edge, then scaled down by the longest.
+void placeDataset(const int dims[3], int edge, float origin[3], float span[3]);
 
 // The stored sample values at the 1st and 99th percentiles (low, high).
 void percentileRange(const ScanSamples& scan, int& low, int& high);

@@ -141,7 +141,7 @@ void takeSliceSamples(Viewer& viewer) {
     std::string problem;
     if (viewer.scan.direct) {
         viewer.sliceSamples = std::move(viewer.scan.slices);
-    } else if (!readDatasetSamples(viewer.datasetPath, viewer.sliceSamples, problem)) {
+    } else if (!readDatasetSamples(viewer.datasetPath, viewer.grid.edge, viewer.sliceSamples, problem)) {
         std::fprintf(stderr, "volview: no slices: %s\n", problem.c_str());
     }
     startSliceView(viewer.sliceSamples, viewer.options.fourPanes);
