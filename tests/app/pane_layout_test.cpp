@@ -21,10 +21,7 @@ TEST(PaneLayout, FourPanesTileTheWindowAndTheSliceImagesKeepTheirProportions) {
         EXPECT_EQ(app::slicePaneAt(layout, 1, size - 102), 2);
         EXPECT_EQ(app::slicePaneAt(layout, size - 1, size - 102), -1);
     }
-    EXPECT_EQ(app::slicePaneAt(app::layOutPanes(400, 400, false), 1, 1), -1);
-    const app::PaneRect& whole = app::layOutPanes(640, 480, false).panes[app::kVolumePane];
-    EXPECT_EQ(whole.width, 640);
-    EXPECT_EQ(whole.height, 480);
+    EXPECT_EQ(app::slicePaneAt(app::layOutPanes(400, 400, false), 1, 1), -1) << "the 3D view alone";
 
     // A wide plane fills the width, a tall one the height, at one scale on both axes.
     const app::PaneRect pane{100, 50, 208, 108};
@@ -39,14 +36,10 @@ TEST(PaneLayout, FourPanesTileTheWindowAndTheSliceImagesKeepTheirProportions) {
 }
 
 TEST(CrosshairMark, FollowsThePoseAndTheZoom) {
-    const float centre[3] = {0.5f, 0.5f, 0.5f};
     const float left[3] = {0.7f, 0.5f, 0.5f}, head[3] = {0.5f, 0.5f, 0.7f}, front[3] = {0.5f, 0.7f, 0.5f};
     app::ViewPose pose = app::standardPose(app::StandardView::front);
     pose.pan[0] = pose.pan[1] = 0.0f;
     float x = 0, y = 0;
-    app::picturePointOf(pose, 1.0f, centre, x, y);
-    EXPECT_NEAR(x, 0.5f, 1e-5f);
-    EXPECT_NEAR(y, 0.5f, 1e-5f);
     // From the front the patient's left is on the picture's right, the head up.
     app::picturePointOf(pose, 1.0f, left, x, y);
     EXPECT_NEAR(x, 0.7f, 1e-5f);
