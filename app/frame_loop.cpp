@@ -150,7 +150,9 @@ void composite(Viewer& viewer) {
     glDisable(GL_ALPHA_TEST);
     glPushMatrix();
     glLoadIdentity();
-    glTranslatef(20, 30, -10);
+    // At the top left of the 3D view's pane: the window's in exact mode.
+    glTranslatef(static_cast<float>(viewer.panes.panes[kVolumePane].x) + 20,
+                 static_cast<float>(viewer.panes.panes[kVolumePane].y) + 30, -10);
     if (!viewer.viewerMode) {
         viewer.font->print("FPS %f", static_cast<double>(viewer.frameTimer->framesPerSecond()));
     } else if (viewer.fullPictureMilliseconds >= 0.0) {
