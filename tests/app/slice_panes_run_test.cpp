@@ -49,7 +49,7 @@ std::string writePhantom(const TempDir& dir) {
     const int dims[3] = {kEdge, kEdge, kEdge};
     std::string error;
     EXPECT_TRUE(volume::writeDataset(dir.file("phantom.dat"), dims, samples, false, error)) << error;
-    return dir.file("phantom.dat");
+    return "phantom.dat";
 }
 
 struct Pixel {
@@ -128,7 +128,8 @@ RgbImage settled(ViewerSession& viewer, const std::function<bool(const RgbImage&
 
 TEST(SlicePanesRun, PanesShowTheConventionsAndFollowTheCrosshairWheelAndWindow) {
     TempDir dir;
-    ViewerLaunch launch("volview256");
+    // A name in the working folder, which the Windows build under Wine reads as well.
+    ViewerLaunch launch("volview256", dir.path());
     launch.arguments = {"--layout", "four", "--size", "560,560", writePhantom(dir)};
     ViewerSession viewer(launch);
     ASSERT_NE(viewer.waitForWindow(), 0u) << viewer.standardError();
