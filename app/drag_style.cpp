@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "app/interactor_style.h"
-#include "app/slice_view.h"
 #include "app/view_controls.h"
 #include "app/view_pose.h"
 #include "app/viewer_state.h"
@@ -49,10 +48,8 @@ void DragStyle::onButtonDown(PointerButton button, int x, int y, unsigned keys, 
 
 void DragStyle::onButtonUp(PointerButton button) {
     if (button != held_ || gesture_ == Gesture::none) return;
-    if (gesture_ == Gesture::window) {
-        sliceView.windowing = false;
-        drawRequest.wanted = true;
-    }
+    // The end of a slice gesture leaves the volume as it was.
+    if (gesture_ == Gesture::crosshair || gesture_ == Gesture::window) drawRequest.sliceInput = true;
     gesture_ = Gesture::none;
     platform::releaseCapture();
 }

@@ -52,7 +52,6 @@ bool DragStyle::sliceButtonDown(PointerButton button, int x, int y) {
         pointCrosshairAt(x, y);
     } else {
         gesture_ = Gesture::window;
-        sliceView.windowing = true;
         dragStartWindow_ = sliceView.window;
         slicesChanged();
     }

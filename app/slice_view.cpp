@@ -58,7 +58,6 @@ void resetSliceView() {
     sliceView.fourPanes = sliceView.startFourPanes;
     sliceView.window = sliceView.startWindow;
     sliceView.level = sliceView.startLevel;
-    sliceView.windowing = false;
     ++sliceView.revision;
 }
 

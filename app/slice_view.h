@@ -38,8 +38,7 @@ struct SliceView {
     float window = 400.0f;  // in the values the user reads (Hounsfield units for a CT)
     float level = 40.0f;
     float startWindow = 400.0f, startLevel = 40.0f;
-    bool windowing = false;  // a right drag in a slice pane is under way
-    unsigned revision = 0;   // changes whenever a slice image would
+    unsigned revision = 0;  // changes whenever a slice image would
 };
 
 extern SliceView sliceView;
