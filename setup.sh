@@ -207,7 +207,7 @@ windows() {
   # string, exception 0xc0000417) before the loader's box comes (open).
   needs_configure build -DVOLVIEW_TESTS=ON &&
     cmake -S "$ROOT" -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOLVIEW_WERROR=ON -DVOLVIEW_TESTS=ON >/dev/null
-  cmake --build build -j"$(nproc)" --target viewer_run_test view_controls_run_test viewer_mode_run_test program_faults_test dataset_faults_test >/dev/null
+  cmake --build build -j"$(nproc)" --target viewer_run_test view_controls_run_test viewer_mode_run_test slice_panes_run_test program_faults_test dataset_faults_test >/dev/null
   echo "== end to end (Windows build, under Wine)"
   export WINEPREFIX=$ROOT/$dir/wineprefix
   local test filter
@@ -220,6 +220,7 @@ windows() {
 app/viewer_run_test *
 app/view_controls_run_test *
 app/viewer_mode_run_test *
+app/slice_panes_run_test *
 reliability/program_faults_test *
 reliability/dataset_faults_test DatasetFaults.EachBadDatasetEndsTheRunWithItsProblem
 FILTERS

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/offscreen_request.h"
+#include "app/slice_view.h"
 #include "app/viewer.h"
 #include "glext/viewer_entry_points.h"
 
@@ -71,9 +72,12 @@ int bufferEdgeFor(int side, int startEdge, int largest) {
 void layOutWindow(Viewer& viewer, int width, int height) {
     viewer.windowWidth = std::max(1, width);
     viewer.windowHeight = std::max(1, height);
-    viewer.pictureSide = std::min(viewer.windowWidth, viewer.windowHeight);
-    viewer.pictureX = (viewer.windowWidth - viewer.pictureSide) / 2;
-    viewer.pictureY = (viewer.windowHeight - viewer.pictureSide) / 2;
+    viewer.panes = layOutPanes(viewer.windowWidth, viewer.windowHeight, sliceView.fourPanes);
+    // The square picture in the middle of the 3D view's pane.
+    const PaneRect& pane = viewer.panes.panes[kVolumePane];
+    viewer.pictureSide = std::max(1, std::min(pane.width, pane.height));
+    viewer.pictureX = pane.x + (pane.width - viewer.pictureSide) / 2;
+    viewer.pictureY = pane.y + (pane.height - viewer.pictureSide) / 2;
     glViewport(0, 0, viewer.windowWidth, viewer.windowHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

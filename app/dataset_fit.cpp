@@ -14,6 +14,20 @@ bool datasetNeedsFitting(const int dims[3], int edge) {
            !volume::resampleScales(dims[0], dims[1], dims[2], edge);
 }
 
+bool fitDatasetSamples(const scan::SampleGrid& grid, int edge, std::vector<uint16_t>& samples,
+                       volume::PlacedSamples& placement, std::string& error) {
+    const double spacing[3] = {1.0, 1.0, 1.0};  // a dataset file's samples are cubes
+    scan::CubicShape shape;
+    if (!scan::fittedShape(grid.dims, spacing, edge, 65535, shape, error)) return false;
+    scan::SampleGrid fitted;
+    scan::resampleFitted(grid, spacing, shape, fitted);
+    placement = volume::PlacedSamples{};
+    for (int a = 0; a < 3; ++a) placement.dims[a] = fitted.dims[a];
+    placement.offset[2] = edge - fitted.dims[2];
+    samples = std::move(fitted.samples);
+    return true;
+}
+
 bool fitDatasetFile(const std::string& path, int edge, std::vector<uint16_t>& samples,
                     volume::PlacedSamples& placement, std::string& error) {
     error.clear();
@@ -27,28 +41,20 @@ bool fitDatasetFile(const std::string& path, int edge, std::vector<uint16_t>& sa
     read.dims[1] = file.dimY();
     read.dims[2] = file.dimZ();
     if (!datasetNeedsFitting(read.dims, edge)) return false;
-    const double spacing[3] = {1.0, 1.0, 1.0};  // a dataset file's samples are cubes
-    scan::CubicShape shape;
-    if (!scan::fittedShape(read.dims, spacing, edge, 65535, shape, error)) {
-        error = path + ": " + error;
-        return false;
-    }
-    scan::SampleGrid fitted;
     try {
         read.samples.resize(file.sampleCount());
         if (!file.readSamples(read.samples.data())) {
             error = file.error();
             return false;
         }
-        scan::resampleFitted(read, spacing, shape, fitted);
+        if (!fitDatasetSamples(read, edge, samples, placement, error)) {
+            error = path + ": " + error;
+            return false;
+        }
     } catch (const std::bad_alloc&) {
         error = path + ": not enough memory to fit it to a grid of edge " + std::to_string(edge);
         return false;
     }
-    placement = volume::PlacedSamples{};
-    for (int a = 0; a < 3; ++a) placement.dims[a] = fitted.dims[a];
-    placement.offset[2] = edge - fitted.dims[2];
-    samples = std::move(fitted.samples);
     return true;
 }
 

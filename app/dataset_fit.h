@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "scan/sample_grid.h"
 #include "volume/volume.h"
 
 namespace app {
@@ -17,6 +18,12 @@ namespace app {
 // longest axis is not `edge`, and the loader would not scale it down (which
 // it does when every axis is longer than the edge).
 bool datasetNeedsFitting(const int dims[3], int edge);
+
+// Fits `grid` (x fastest) to `edge` (whether it needs it or not): fills
+// `samples` and `placement` (its samples pointer left null). False with
+// `error` when the shape cannot be made.
+bool fitDatasetSamples(const scan::SampleGrid& grid, int edge, std::vector<uint16_t>& samples,
+                       volume::PlacedSamples& placement, std::string& error);
 
 // Reads `path` and, when it needs fitting, fills `samples` and `placement`
 // (its samples pointer left null) and returns true. False with `error` ""

@@ -10,6 +10,7 @@
 
 #include "app/buffer_size.h"
 #include "app/interactor_style.h"
+#include "app/slice_view.h"
 #include "app/view_controls.h"
 #include "app/viewer.h"
 
@@ -46,28 +47,38 @@ int runDemandLoop(Viewer& viewer) {
     DragStyle& style = useDragStyle();
     bool nameShown = false;  // the last frame showed the look's name
     bool laidOut = false;
+    bool laidOutFour = false;
     drawRequest = DrawRequest();
     for (;;) {
         platform::Message message;
         while (platform::peekMessage(message, PM_REMOVE)) {
             if (message.message == WM_QUIT) return kExitNormal;
             platform::translateMessage(message);
+            drawRequest.sliceInput = false;
             platform::dispatchMessage(message);
             // A motion changes something only within a drag, which says so.
-            if (message.message != WM_MOUSEMOVE) drawRequest.wanted = true;
+            if (message.message != WM_MOUSEMOVE) {
+                drawRequest.wanted = true;
+                if (!drawRequest.sliceInput) drawRequest.volumeStale = true;
+            }
         }
         int width = 0, height = 0;
         platform::clientSize(viewer.window, width, height);
-        if (!laidOut || width != viewer.windowWidth || height != viewer.windowHeight) {
+        if (!laidOut || width != viewer.windowWidth || height != viewer.windowHeight ||
+            laidOutFour != sliceView.fourPanes) {
             laidOut = true;
+            laidOutFour = sliceView.fourPanes;
             layOutWindow(viewer, width, height);
             style.setPicture(viewer.window, viewer.pictureX, viewer.pictureY, viewer.pictureSide);
+            style.setPanes(viewer.panes, viewer.sliceSamples);
             drawRequest.wanted = true;
+            drawRequest.volumeStale = true;
         }
         const Clock::time_point now = Clock::now();
         if (drawRequest.moving && now - drawRequest.lastMove >= kSettleTime) {
             drawRequest.moving = false;
             drawRequest.wanted = true;
+            drawRequest.volumeStale = true;
         }
         if (nameShown && now >= viewControls.lookShownUntil) drawRequest.wanted = true;
         if (!drawRequest.wanted) {
@@ -75,8 +86,10 @@ int runDemandLoop(Viewer& viewer) {
             continue;
         }
         drawRequest.wanted = false;
-        viewer.drawEdge = drawRequest.moving ? dragBufferEdge(viewer.pbufferEdge) : 0;
-        if (!drawFrame(viewer)) {
+        const bool volumeToo = drawRequest.volumeStale;
+        drawRequest.volumeStale = false;
+        if (volumeToo) viewer.drawEdge = drawRequest.moving ? dragBufferEdge(viewer.pbufferEdge) : 0;
+        if (!drawFrame(viewer, volumeToo)) {
             // NOTE: a context that cannot be made current now will not come
             // back (the display went away); say so once and stop.
             showCreationError();

@@ -20,7 +20,10 @@ constexpr float kPi = 3.14159265f;
 // A drag across the whole picture turns the volume half round.
 float turnPerPixel(int side) { return kPi / static_cast<float>(side > 0 ? side : 1); }
 
-void changed() { drawRequest.wanted = true; }
+void changed() {
+    drawRequest.wanted = true;
+    drawRequest.volumeStale = true;
+}
 
 }  // namespace
 
@@ -36,6 +39,7 @@ void DragStyle::onButtonDown(PointerButton button, int x, int y, unsigned keys, 
     held_ = button;
     lastX_ = x;
     lastY_ = y;
+    if (sliceButtonDown(button, x, y)) return;
     const bool shifted = (keys & MK_SHIFT) != 0;
     gesture_ = button == PointerButton::right               ? Gesture::threshold
                : button == PointerButton::middle || shifted ? Gesture::pan
@@ -44,6 +48,8 @@ void DragStyle::onButtonDown(PointerButton button, int x, int y, unsigned keys, 
 
 void DragStyle::onButtonUp(PointerButton button) {
     if (button != held_ || gesture_ == Gesture::none) return;
+    // The end of a slice gesture leaves the volume as it was.
+    if (gesture_ == Gesture::crosshair || gesture_ == Gesture::window) drawRequest.sliceInput = true;
     gesture_ = Gesture::none;
     platform::releaseCapture();
 }
@@ -68,6 +74,12 @@ void DragStyle::onMouseMove(int x, int y, unsigned keys) {
     }
     const float zoom = zoomFactor(viewControls.zoomStep);
     switch (gesture_) {
+    case Gesture::crosshair:
+    case Gesture::window:
+        sliceDrag(x, y);
+        lastX_ = x;
+        lastY_ = y;
+        return;
     case Gesture::turn:
         turnPose(viewControls.pose, static_cast<float>(dx) * turnPerPixel(pictureSide_),
                  static_cast<float>(dy) * turnPerPixel(pictureSide_));
@@ -99,6 +111,7 @@ void DragStyle::onMouseMove(int x, int y, unsigned keys) {
 }
 
 void DragStyle::onWheel(int delta) {
+    if (sliceWheel(delta)) return;
     const float before = zoomFactor(viewControls.zoomStep);
     turnWheel(delta);
     const float after = zoomFactor(viewControls.zoomStep);
@@ -113,6 +126,7 @@ void DragStyle::onWheel(int delta) {
 }
 
 void DragStyle::onKey(unsigned virtualKey) {
+    if (sliceKey(virtualKey)) return;
     if (virtualKey >= VK_F2 && virtualKey <= VK_F7) {
         viewControls.pose = standardPose(static_cast<StandardView>(virtualKey - VK_F2));
         changed();

@@ -155,7 +155,7 @@ void saveWindowPicture() {
 // Shows the off-screen image upright, with the rate: over the whole window
 // in exact mode, on the square picture in viewer mode, with the time the
 // last full picture took.
-void composite(const Viewer& viewer) {
+void composite(Viewer& viewer) {
     platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (viewer.viewerMode) {
@@ -169,13 +169,16 @@ void composite(const Viewer& viewer) {
     glDisable(GL_ALPHA_TEST);
     glPushMatrix();
     glLoadIdentity();
-    glTranslatef(20, 30, -10);
+    // At the top left of the 3D view's pane: the window's in exact mode.
+    glTranslatef(static_cast<float>(viewer.panes.panes[kVolumePane].x) + 20,
+                 static_cast<float>(viewer.panes.panes[kVolumePane].y) + 30, -10);
     if (!viewer.viewerMode) {
         viewer.font->print("FPS %f", static_cast<double>(viewer.frameTimer->framesPerSecond()));
     } else if (viewer.fullPictureMilliseconds >= 0.0) {
         viewer.font->print("full picture %.0f ms", viewer.fullPictureMilliseconds);
     }
     glPopMatrix();
+    drawSlicePanes(viewer);
     drawViewText(viewer);
     if (viewControls.screenshotWanted) saveWindowPicture();
     platform::swapBuffers(viewer.windowDC);
@@ -194,10 +197,10 @@ void shutDown(Viewer& viewer) {
 
 }  // namespace
 
-bool drawFrame(Viewer& viewer) {
+bool drawFrame(Viewer& viewer, bool volumeToo) {
     const auto start = std::chrono::steady_clock::now();
-    if (!renderVolume(viewer)) return false;
-    if (viewer.viewerMode && viewer.drawEdge == 0) {
+    if (volumeToo && !renderVolume(viewer)) return false;
+    if (volumeToo && viewer.viewerMode && viewer.drawEdge == 0) {
         // The picture's own time: the driver's work waited for, not queued.
         glFinish();
         viewer.fullPictureMilliseconds =

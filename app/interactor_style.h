@@ -8,6 +8,8 @@
 
 #include <chrono>
 
+#include "app/pane_layout.h"
+#include "app/scan_samples.h"
 #include "platform/platform.h"
 
 namespace app {
@@ -48,9 +50,25 @@ public:
     // Where the picture lies in the window's client area (a square), and the
     // window, which keeps the pointer while a drag lasts.
     void setPicture(platform::Window* window, int x, int y, int side);
+    // The panes of the window and the samples the slice panes show: in a
+    // slice pane a left drag moves the crosshair, a right drag sets window
+    // and level, the wheel and PgUp, PgDn, Up, Down step through slices.
+    void setPanes(const PaneLayout& panes, const ScanSamples& scan);
 
 private:
-    enum class Gesture { none, turn, threshold, pan };
+    enum class Gesture { none, turn, threshold, pan, crosshair, window };
+    // The slice panes' side of the style (slice_style.cpp); each returns
+    // false when the input is not theirs.
+    bool sliceButtonDown(PointerButton button, int x, int y);
+    void sliceDrag(int x, int y);
+    bool sliceWheel(int delta);
+    bool sliceKey(unsigned virtualKey);
+    void pointCrosshairAt(int x, int y);
+    PaneLayout panes_;
+    const ScanSamples* scan_ = nullptr;
+    int slicePane_ = -1;  // the pane of a slice gesture
+    float dragStartWindow_ = 0.0f;
+    int sliceWheelTurn_ = 0;
     Gesture gesture_ = Gesture::none;
     PointerButton held_ = PointerButton::left;
     int lastX_ = 0, lastY_ = 0;
@@ -63,7 +81,11 @@ private:
 // has rested for kSettleTime.
 struct DrawRequest {
     bool wanted = true;
-    bool moving = false;  // a drag moved since the last full picture
+    // The volume must be drawn again; frames for the slice panes alone
+    // show the last picture of it.
+    bool volumeStale = true;
+    bool sliceInput = false;  // the message being handled changed only the slices
+    bool moving = false;      // a drag moved since the last full picture
     std::chrono::steady_clock::time_point lastMove{};
 };
 extern DrawRequest drawRequest;

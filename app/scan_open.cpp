@@ -1,5 +1,6 @@
 #include "app/scan_open.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
@@ -20,6 +21,7 @@ bool openScan(const ViewerOptions& options, OpenedScan& out, std::string& error)
     }
     if (request.input == scan::InputKind::None) return true;
     request.series = options.seriesUid;
+    request.keepSamples = true;
     const int edge = planGrid(options).edge;
     scan::ImportedScan scan;
     try {
@@ -34,6 +36,16 @@ bool openScan(const ViewerOptions& options, OpenedScan& out, std::string& error)
     out.modality = scan.modality;
     out.placement = volume::PlacedSamples::centred(scan.cubic.dims, nullptr, edge);
     out.samples = std::move(scan.cubic.samples);
+    // The kept samples span the same field as the fitted ones placed in the cube.
+    ScanSamples& slices = out.slices;
+    std::copy(scan.kept.dims, scan.kept.dims + 3, slices.dims);
+    std::copy(scan.keptSpacing, scan.keptSpacing + 3, slices.spacing);
+    slices.samples = std::move(scan.kept.samples);
+    slices.hounsfield = scan.modality == "CT";
+    for (int a = 0; a < 3; ++a) {
+        slices.textureOrigin[a] = static_cast<float>(out.placement.offset[a]) / static_cast<float>(edge);
+        slices.textureSpan[a] = static_cast<float>(out.placement.dims[a]) / static_cast<float>(edge);
+    }
     return true;
 }
 

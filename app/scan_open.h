@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/scan_samples.h"
 #include "app/viewer_options.h"
 #include "volume/volume.h"
 
@@ -20,6 +21,7 @@ struct OpenedScan {
     std::string modality;  // "CT", "MR" or "" (unknown, or a dataset file)
     std::vector<uint16_t> samples;
     volume::PlacedSamples placement;  // its samples pointer is set by the loader
+    ScanSamples slices;               // the samples as read, for the slice panes
 };
 
 // Imports options.path into `out` when it is a scan; leaves `out` as it is

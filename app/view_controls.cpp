@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/looks.h"
+#include "app/slice_view.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
 
@@ -90,11 +91,19 @@ bool handleViewCharacter(int character) {
         const bool stale = viewControls.tableStale || lookChanges;
         startInLook(viewControls.startLook);
         viewControls.tableStale = stale;
+        resetSliceView();
         return true;
     }
     case 'h':
         viewControls.help = !viewControls.help;
         return true;
+    case 'm':
+        return toggleLayout();
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+        return applyWindowPreset(character);
     case 'q':
         platform::postQuitMessage(0);
         return true;

@@ -28,6 +28,9 @@ constexpr HelpLine kHelpLines[] = {
     {"right drag", "threshold (up: denser)", kViewerOnly},
     {"middle, Shift+left", "drag the picture", kViewerOnly},
     {"F2 - F7", "front back left right above below", kViewerOnly},
+    {"m", "slices beside the 3D view on / off", kViewerOnly},
+    {"slice: left / right", "crosshair / window and level", kViewerOnly},
+    {"slice: wheel PgUp PgDn", "next slice;  4 - 7: CT windows", kViewerOnly},
     {"1  2  3", "surface, transparency, wobble", kBothModes},
     {"wheel  +  -", "zoom about the centre", kExactOnly},
     {"wheel", "zoom about the cursor", kViewerOnly},
@@ -141,21 +144,23 @@ void keepProjectionSlab(SliceTiles& tiles, const float modelview[16], const Slic
 
 void drawViewText(const Viewer& viewer) {
     char line[64];
-    const float height = viewer.viewerMode ? static_cast<float>(viewer.windowHeight) : 400.0f;
-    float y = height - 30.0f;
+    // At the bottom left of the 3D view (its pane, with the slices beside it).
+    const PaneRect& pane = viewer.panes.panes[kVolumePane];
+    const float left = viewer.viewerMode ? static_cast<float>(pane.x) + 20.0f : 20.0f;
+    float y = viewer.viewerMode ? static_cast<float>(pane.y + pane.height) - 30.0f : 370.0f;
     if (std::chrono::steady_clock::now() < viewControls.lookShownUntil) {
-        printAt(viewer, 20, y, looks()[static_cast<std::size_t>(viewControls.look)].name);
+        printAt(viewer, left, y, looks()[static_cast<std::size_t>(viewControls.look)].name);
         y -= 18.0f;
     }
     if (viewControls.zoomStep != 0) {
         std::snprintf(line, sizeof line, "zoom %.1f x",
                       static_cast<double>(zoomFactor(viewControls.zoomStep)));
-        printAt(viewer, 20, y, line);
+        printAt(viewer, left, y, line);
         y -= 18.0f;
     }
     if (viewControls.cut) {
         std::snprintf(line, sizeof line, "cut %+.2f", static_cast<double>(viewControls.cutOffset));
-        printAt(viewer, 20, y, line);
+        printAt(viewer, left, y, line);
     }
     if (viewer.viewerMode) drawOrientationLetters(viewer);
     if (!viewControls.help) return;

@@ -10,8 +10,11 @@
 #include <vector>
 
 #include "app/grid_plan.h"
+#include "app/pane_layout.h"
 #include "app/scan_open.h"
+#include "app/scan_samples.h"
 #include "app/slice_geometry.h"
+#include "app/slice_panes.h"
 #include "app/slice_tiles.h"
 #include "app/viewer_options.h"
 #include "app/volume_loader.h"
@@ -97,6 +100,11 @@ struct Viewer {
     std::unique_ptr<TextureFont> font;
     // Receives the off-screen image in the window's context each frame.
     GLuint compositeTexture = 0;
+    // Viewer mode's slices: the scan's samples, the panes of the window and
+    // their textures.
+    ScanSamples sliceSamples;
+    PaneLayout panes;
+    SlicePaneTextures paneTextures;
 };
 
 // Shows the start-up failure box ("Window Creation Error.").
@@ -112,8 +120,9 @@ constexpr int kStarted = -1;
 int startViewer(Viewer& viewer);
 
 // Renders one frame and shows it in the window; false when the off-screen
-// context cannot be made current.
-bool drawFrame(Viewer& viewer);
+// context cannot be made current. Without `renderVolume` the window shows
+// the volume's last picture again (only the slice panes changed).
+bool drawFrame(Viewer& viewer, bool renderVolume = true);
 
 // Runs frames until the window is closed, then destroys the viewer's
 // objects. Returns the exit status.

@@ -160,6 +160,18 @@ int loadWholeVolume(Viewer& viewer) {
     return kStarted;
 }
 
+// Keeps the samples the slice panes show and starts their view. A dataset
+// file that cannot be read again leaves the 3D view alone, and says so.
+void takeSliceSamples(Viewer& viewer) {
+    std::string problem;
+    if (viewer.scan.direct) {
+        viewer.sliceSamples = std::move(viewer.scan.slices);
+    } else if (!readDatasetSamples(viewer.datasetPath, viewer.sliceSamples, problem)) {
+        std::fprintf(stderr, "volview: no slices: %s\n", problem.c_str());
+    }
+    startSliceView(viewer.sliceSamples, viewer.options.fourPanes);
+}
+
 }  // namespace
 
 // The texture that receives the off-screen image: plain linear filtering,
@@ -273,6 +285,9 @@ int startViewer(Viewer& viewer) {
         bool datasetProblem = false;
         const std::string problem = loadVolumeInSlabs(viewer, datasetProblem);
         if (!problem.empty()) return datasetProblem ? cannotUseDataset(problem) : cannotStart(problem);
+        // The slice panes read the scan's own samples; a dataset file's are
+        // read again from it.
+        takeSliceSamples(viewer);
     } else {
         const int status = loadWholeVolume(viewer);
         if (status != kStarted) return status;

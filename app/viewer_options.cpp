@@ -48,6 +48,7 @@ bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& out, s
     bool pathGiven = false;
     bool optionsEnded = false;
     bool gridGiven = false, seriesGiven = false, lookGiven = false, sizeGiven = false;
+    bool& layoutGiven = out.layoutGiven;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (optionsEnded || argument.empty() || argument[0] != '-') {
@@ -75,6 +76,7 @@ bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& out, s
                       : argument == "--series" ? &seriesGiven
                       : argument == "--look"   ? &lookGiven
                       : argument == "--size"   ? &sizeGiven
+                      : argument == "--layout" ? &layoutGiven
                                                : nullptr;
         if (given == nullptr) {
             error = "unknown option '" + argument + "'";
@@ -102,6 +104,12 @@ bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& out, s
                         " to " + std::to_string(kLargestWindowEdge) + ", as in 800,600, not '" + value + "'";
                 return false;
             }
+        } else if (argument == "--layout") {
+            if (value != "four" && value != "one") {
+                error = "--layout needs 'four' (slices beside the 3D view) or 'one', not '" + value + "'";
+                return false;
+            }
+            out.fourPanes = value == "four";
         } else if (argument == "--series") {
             out.seriesUid = value;
         } else {
@@ -130,6 +138,8 @@ std::string viewerUsage(const char* program) {
            "                  (the MIP looks show the brightest sample along each\n"
            "                  ray, MinIP the faintest in a slab: 'l' cycles them)\n"
            "  --size W,H      the window's size at the start (default 400,400)\n"
+           "  --layout L      'four': axial, coronal and sagittal slices beside the 3D\n"
+           "                  view from the start; 'one' (the default): the 3D view alone\n"
            "  --viewer        viewer mode for a dataset file (any option gives it):\n"
            "                  drag to turn, drawing only on change, any window size\n"
            "  -h, --help      this text\n";

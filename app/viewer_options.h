@@ -20,9 +20,13 @@ struct ViewerOptions {
     bool viewer = false;    // --viewer: viewer mode for a dataset file
     int width = 0;          // --size W,H: the window's start size; 0 when not given
     int height = 0;
+    bool fourPanes = false;  // --layout four: the slice panes beside the 3D view from the start
+    bool layoutGiven = false;
 
     // True when nothing beyond a path was asked for.
-    bool plain() const { return gridEdge == 0 && seriesUid.empty() && look.empty() && !viewer && width == 0; }
+    bool plain() const {
+        return gridEdge == 0 && seriesUid.empty() && look.empty() && !viewer && width == 0 && !layoutGiven;
+    }
 };
 
 // Fills `out` from the arguments after the program name. Fails, with

@@ -40,6 +40,10 @@ constexpr int WHEEL_DELTA = 120;
 
 // Virtual-key codes (wParam of WM_KEYDOWN) of the keys that make no character.
 constexpr unsigned VK_ESCAPE = 0x1B;
+constexpr unsigned VK_PRIOR = 0x21;  // Page Up
+constexpr unsigned VK_NEXT = 0x22;   // Page Down
+constexpr unsigned VK_UP = 0x26;
+constexpr unsigned VK_DOWN = 0x28;
 constexpr unsigned VK_SHIFT = 0x10;
 constexpr unsigned VK_F1 = 0x70;
 constexpr unsigned VK_F2 = 0x71;

@@ -169,7 +169,20 @@ unsigned keysOf(unsigned state) {
 // The Windows virtual-key code of the keys the viewer reads without a character.
 unsigned virtualKeyOf(KeySym symbol) {
     if (symbol >= XK_F1 && symbol <= XK_F12) return VK_F1 + static_cast<unsigned>(symbol - XK_F1);
-    return symbol == XK_Escape ? VK_ESCAPE : 0;
+    switch (symbol) {
+    case XK_Escape:
+        return VK_ESCAPE;
+    case XK_Prior:
+        return VK_PRIOR;
+    case XK_Next:
+        return VK_NEXT;
+    case XK_Up:
+        return VK_UP;
+    case XK_Down:
+        return VK_DOWN;
+    default:
+        return 0;
+    }
 }
 
 KeyInput keyOf(XKeyEvent& event) {

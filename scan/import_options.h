@@ -31,6 +31,9 @@ struct Options {
     int fit = 128;                 // --fit N: the longest axis of the output
     bool force = false;
     bool help = false;
+    // The viewer's slices: the samples as read (12-bit, oriented) are kept
+    // beside the fitted ones, with their spacing.
+    bool keepSamples = false;
 
     // --offset when given; otherwise 1024 for signed (Hounsfield) input,
     // 0 for unsigned raw input.

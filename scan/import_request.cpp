@@ -42,7 +42,7 @@ std::string encodeRequest(const ImportRequest& request) {
            << request.fitEdge << '\n'
            << o.offsetGiven << ' ' << o.offset << '\n'
            << o.rangeGiven << ' ' << o.range[0] << ' ' << o.range[1] << '\n'
-           << o.volume << ' ' << o.full << ' ' << o.flipZ << ' ' << o.list << '\n'
+           << o.volume << ' ' << o.full << ' ' << o.flipZ << ' ' << o.list << ' ' << o.keepSamples << '\n'
            << o.series << '\n'
            << o.inputPath;
     return hex(fields.str());
@@ -55,7 +55,7 @@ bool decodeRequest(const std::string& text, ImportRequest& request) {
     Options& o = request.options;
     int input = 0;
     fields >> input >> request.fitEdge >> o.offsetGiven >> o.offset >> o.rangeGiven >> o.range[0] >>
-        o.range[1] >> o.volume >> o.full >> o.flipZ >> o.list;
+        o.range[1] >> o.volume >> o.full >> o.flipZ >> o.list >> o.keepSamples;
     if (!fields || input < static_cast<int>(InputKind::Inv3) || input > static_cast<int>(InputKind::Nifti) ||
         fields.get() != '\n' || !std::getline(fields, o.series)) {
         return false;

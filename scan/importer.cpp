@@ -231,7 +231,12 @@ bool fitScan(const Options& options, int fitEdge, ReadScan& read, std::FILE* err
         ProgressBar bar(err, "resampling", 3);
         resampleFitted(scan.grid, scan.spacing, shape, cubic, &showResampling, &bar);
     }
-    scan.grid.samples = std::vector<uint16_t>();
+    if (options.keepSamples) {
+        imported.kept = std::move(scan.grid);
+        std::copy(scan.spacing, scan.spacing + 3, imported.keptSpacing);
+    } else {
+        scan.grid.samples = std::vector<uint16_t>();
+    }
     if (options.flipZ) flipZ(cubic);
     const auto range = std::minmax_element(cubic.samples.begin(), cubic.samples.end());
 

@@ -142,7 +142,8 @@ int serveRequest(const ImportRequest& request, const platform::ParentLink& link)
         if (options.list) {
             ok = listSeriesHere(options, stdout, stderr, error);
         } else if (readScanHere(options, stdout, stderr, read, error)) {
-            fitted = !smallerThanFitted(options, request.fitEdge, read.scan);
+            // Samples kept as read cross over as read; the parent fits them.
+            fitted = !options.keepSamples && !smallerThanFitted(options, request.fitEdge, read.scan);
             ok = !fitted || fitScan(options, request.fitEdge, read, stderr, scan, error);
         }
     } catch (const std::bad_alloc&) {

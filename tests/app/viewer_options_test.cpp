@@ -76,4 +76,29 @@ TEST(ViewerOptions, SizeAndViewerGiveViewerMode) {
     }
 }
 
+TEST(ViewerOptions, LayoutAsksForViewerModeAndNamesItsChoices) {
+    const struct {
+        std::vector<const char*> arguments;
+        bool ok, fourPanes;
+    } rows[] = {
+        {{"--layout", "four", "head.dat"}, true, true},
+        {{"--layout", "one"}, true, false},
+        {{"--layout", "Four"}, false, false},
+        {{"--layout"}, false, false},
+        {{"--layout", "four", "--layout", "one"}, false, false},
+    };
+    for (const auto& row : rows) {
+        std::vector<const char*> argv = {"volview"};
+        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+        SCOPED_TRACE(testing::PrintToString(std::vector<std::string>(argv.begin(), argv.end())));
+        app::ViewerOptions options;
+        std::string error;
+        ASSERT_EQ(app::parseViewerOptions(static_cast<int>(argv.size()), argv.data(), options, error), row.ok)
+            << error;
+        if (!row.ok) continue;
+        EXPECT_EQ(options.fourPanes, row.fourPanes);
+        EXPECT_FALSE(options.plain());
+    }
+}
+
 }  // namespace

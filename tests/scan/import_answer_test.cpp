@@ -161,13 +161,15 @@ TEST(ImportRequest, ComesBackAsItWasSent) {
     request.options.range[1] = 0.1;
     request.options.volume = 3;
     request.options.full = true;
+    request.options.keepSamples = true;
     request.fitEdge = 256;
     ImportRequest back;
     ASSERT_TRUE(decodeRequest(encodeRequest(request), back));
     EXPECT_EQ(back.options.input, InputKind::Dicom);
     EXPECT_EQ(back.options.inputPath, request.options.inputPath);
     EXPECT_EQ(back.options.series, "1.2.3");
-    EXPECT_TRUE(back.options.rangeGiven && back.options.full && !back.options.flipZ);
+    EXPECT_TRUE(back.options.rangeGiven && back.options.full && !back.options.flipZ &&
+                back.options.keepSamples);
     EXPECT_EQ(back.options.range[1], 0.1);
     EXPECT_EQ(back.options.volume * 1000 + back.fitEdge, 3256);
     for (const char* bad : {"", "4", "zz", "0a"}) EXPECT_FALSE(decodeRequest(bad, back)) << bad;

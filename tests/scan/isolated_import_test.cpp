@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -155,6 +156,45 @@ TEST(IsolatedImport, ReaderKilledFromOutsideIsARefusal) {
                          faultyFile + ": the file is damaged or crafted");
     EXPECT_TRUE(scan.cubic.samples.empty());
     std::fclose(notes);
+}
+
+// The viewer's slices: the samples as read cross over beside the fitted
+// ones, at their own spacing, the DICOM series and the NIfTI file in the
+// same orientation.
+TEST(IsolatedImport, KeptSamplesComeBackAsReadBesideTheFittedOnes) {
+    const std::string series = phantoms() + "/series", nifti = phantoms() + "/head.nii.gz";
+    std::vector<uint16_t> brightest[2];
+    int which = 0;
+    for (const auto& input :
+         {std::make_pair(InputKind::Dicom, series), std::make_pair(InputKind::Nifti, nifti)}) {
+        SCOPED_TRACE(input.second);
+        Options options;
+        options.input = input.first;
+        options.inputPath = input.second;
+        ImportedScan plain;
+        std::string error;
+        std::FILE* notes = std::tmpfile();
+        ASSERT_TRUE(importScan(options, 16, notes, notes, plain, error)) << error;
+        EXPECT_TRUE(plain.kept.samples.empty()) << "kept only when asked";
+        options.keepSamples = true;
+        ImportedScan scan;
+        ASSERT_TRUE(importScan(options, 16, notes, notes, scan, error)) << error;
+        std::fclose(notes);
+        EXPECT_EQ(std::vector<int>(scan.cubic.dims, scan.cubic.dims + 3), (std::vector<int>{16, 16, 16}));
+        EXPECT_EQ(scan.cubic.samples, plain.cubic.samples) << "the fitted samples are the same";
+        ASSERT_EQ(std::vector<int>(scan.kept.dims, scan.kept.dims + 3), (std::vector<int>{32, 32, 32}));
+        ASSERT_EQ(scan.kept.samples.size(), 32u * 32u * 32u);
+        EXPECT_EQ(std::vector<double>(scan.keptSpacing, scan.keptSpacing + 3),
+                  (std::vector<double>{2, 2, 2}));
+        if (input.first == InputKind::Dicom) {
+            EXPECT_EQ(scan.kept.at(15, 15, 13), 40 + 1024) << "soft tissue";
+        }
+        // The shell of the brightest value, in each input's own values.
+        const uint16_t top = *std::max_element(scan.kept.samples.begin(), scan.kept.samples.end());
+        for (uint16_t sample : scan.kept.samples) brightest[which].push_back(sample == top ? 1 : 0);
+        ++which;
+    }
+    EXPECT_EQ(brightest[0], brightest[1]);
 }
 
 }  // namespace
