@@ -40,6 +40,7 @@ bool openScan(const ViewerOptions& options, OpenedScan& out, std::string& error)
     ScanSamples& slices = out.slices;
     std::copy(scan.kept.dims, scan.kept.dims + 3, slices.dims);
     std::copy(scan.keptSpacing, scan.keptSpacing + 3, slices.spacing);
+    slices.placement = scan.keptPlacement;
     slices.samples = std::move(scan.kept.samples);
     slices.hounsfield = scan.modality == "CT";
     for (int a = 0; a < 3; ++a) {

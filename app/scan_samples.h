@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "scan/patient_axes.h"
+
 namespace app {
 
 // Hounsfield units are stored as value + this offset (the importer's rule).
@@ -24,6 +26,7 @@ struct ScanSamples {
     // sample's far face) is at textureOrigin[a] + f * textureSpan[a].
     float textureOrigin[3] = {0.0f, 0.0f, 0.0f};
     float textureSpan[3] = {1.0f, 1.0f, 1.0f};
+    scan::PatientPlacement placement;  // unknown for a dataset file
 
     bool empty() const { return samples.empty(); }
     std::size_t index(int i, int j, int k) const {

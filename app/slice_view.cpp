@@ -151,7 +151,13 @@ void dragWindow(float dragStartWindow, int dx, int dy) {
 }
 
 void crosshairMillimetres(const ScanSamples& scan, double mm[3]) {
-    for (int a = 0; a < 3; ++a) mm[a] = sliceView.voxel[a] * scan.spacing[a];
+    // An unknown placement is the first sample at 0 and the axes as stored.
+    const scan::PatientPlacement& place = scan.placement;
+    for (int a = 0; a < 3; ++a) {
+        mm[a] = place.first[a];
+        for (int step = 0; step < 3; ++step)
+            mm[a] += sliceView.voxel[step] * scan.spacing[step] * place.axes[step][a];
+    }
 }
 
 std::string crosshairLine(const ScanSamples& scan) {

@@ -90,7 +90,9 @@ bool stepSlice(const ScanSamples& scan, SlicePlane plane, int steps);
 // up raises the level, both in proportion to `dragStartWindow`.
 void dragWindow(float dragStartWindow, int dx, int dy);
 
-// The crosshair's position: mm along x y z from the first sample's centre.
+// The crosshair's position in mm: in DICOM patient coordinates (x to the
+// patient's left, y to the back, z to the head) where the scan records its
+// place, else from the first sample's centre along x y z.
 void crosshairMillimetres(const ScanSamples& scan, double mm[3]);
 // "crosshair: x y z mm, voxel i j k, value V".
 std::string crosshairLine(const ScanSamples& scan);

@@ -339,6 +339,7 @@ bool readSeries(const SeriesSummary& series, RealVolume& out, std::FILE* progres
     std::copy(stack.dims, stack.dims + 3, out.dims);
     std::copy(stack.spacing, stack.spacing + 3, out.spacing);
     for (int a = 0; a < 3; ++a) std::copy(stack.axes[a], stack.axes[a] + 3, out.axes[a]);
+    std::copy(stack.origin, stack.origin + 3, out.origin);
     out.oriented = true;
     out.hounsfield = series.modality == "CT";
     const std::size_t slice =

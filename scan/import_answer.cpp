@@ -20,6 +20,12 @@ void putNumber(std::string& bytes, uint64_t value, int width) {
     for (int i = 0; i < width; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
 }
 
+void putDouble(std::string& bytes, double value) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    putNumber(bytes, bits, 8);
+}
+
 uint64_t number(const unsigned char* bytes, int width) {
     uint64_t value = 0;
     for (int i = width - 1; i >= 0; --i) value = (value << 8) | bytes[i];
@@ -65,6 +71,12 @@ public:
         at_ += width;
         return true;
     }
+    bool real(double& out) {
+        uint64_t bits = 0;
+        if (!value(bits, 8)) return false;
+        std::memcpy(&out, &bits, sizeof out);
+        return true;
+    }
     bool done() const { return at_ == bytes_.size(); }
 
 private:
@@ -108,11 +120,17 @@ bool readScanHeader(const std::string& bytes, ImportedScan& scan, std::string& d
 bool readReadHeader(const std::string& bytes, ReadScan& read, std::string& damage) {
     HeaderFields fields(bytes);
     Scan& scan = read.scan;
-    uint64_t type = 0, spacing[3] = {0, 0, 0};
-    if (!fields.text(read.modality) || !fields.text(read.valuesText) || !fields.text(read.orientationText) ||
-        !fields.text(scan.source) || !fields.value(type, 4) || !fields.value(scan.clamped.below, 8) ||
-        !fields.value(scan.clamped.above, 8) || !fields.value(spacing[0], 8) ||
-        !fields.value(spacing[1], 8) || !fields.value(spacing[2], 8)) {
+    uint64_t type = 0, placed = 0;
+    PatientPlacement& place = scan.placement;
+    double* places[12] = {place.first, place.first + 1, place.first + 2};
+    for (int i = 0; i < 9; ++i) places[3 + i] = &place.axes[i / 3][i % 3];
+    bool complete = fields.text(read.modality) && fields.text(read.valuesText) &&
+                    fields.text(read.orientationText) && fields.text(scan.source) && fields.value(type, 4) &&
+                    fields.value(scan.clamped.below, 8) && fields.value(scan.clamped.above, 8) &&
+                    fields.real(scan.spacing[0]) && fields.real(scan.spacing[1]) &&
+                    fields.real(scan.spacing[2]) && fields.value(placed, 4);
+    for (double* value : places) complete = complete && fields.real(*value);
+    if (!complete) {
         damage = "its scan header does not hold its fields";
         return false;
     }
@@ -121,8 +139,18 @@ bool readReadHeader(const std::string& bytes, ReadScan& read, std::string& damag
         return false;
     }
     scan.type = static_cast<SampleType>(type);
+    if (placed > 1) {
+        damage = "a place in the patient marked " + std::to_string(placed);
+        return false;
+    }
+    for (double* value : places) {
+        if (!std::isfinite(*value)) {
+            damage = "a place in the patient of " + std::to_string(*value);
+            return false;
+        }
+    }
+    place.known = placed == 1;
     for (int a = 0; a < 3; ++a) {
-        std::memcpy(&scan.spacing[a], &spacing[a], sizeof(double));
         if (!std::isfinite(scan.spacing[a]) || scan.spacing[a] <= 0) {
             damage = "a spacing of " + std::to_string(scan.spacing[a]);
             return false;
@@ -190,10 +218,11 @@ bool sendReadScan(const platform::ParentLink& link, const ReadScan& read) {
     putNumber(header, static_cast<uint64_t>(scan.type), 4);
     putNumber(header, scan.clamped.below, 8);
     putNumber(header, scan.clamped.above, 8);
-    for (double spacing : scan.spacing) {
-        uint64_t bits = 0;
-        std::memcpy(&bits, &spacing, sizeof bits);
-        putNumber(header, bits, 8);
+    for (double spacing : scan.spacing) putDouble(header, spacing);
+    putNumber(header, scan.placement.known ? 1 : 0, 4);
+    for (double value : scan.placement.first) putDouble(header, value);
+    for (const double* axis : scan.placement.axes) {
+        for (int k = 0; k < 3; ++k) putDouble(header, axis[k]);
     }
     for (int a = 0; a < 3; ++a) putNumber(header, static_cast<uint64_t>(scan.grid.dims[a]), 4);
     return sendRecord(link, 'R', header.data(), header.size()) &&

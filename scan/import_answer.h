@@ -10,7 +10,9 @@
 //   'R' ...    a scan read but not fitted (when it is smaller than the fitted
 //              one would be): modality, values, orientation and source texts,
 //              sample type (32 bits), clamped below and above (64 bits), the
-//              spacing (64-bit doubles) and the dimensions
+//              spacing (64-bit doubles), whether the place in the patient is
+//              known (32 bits), that place (the first sample and the three
+//              axes, 12 doubles) and the dimensions
 //   'D' ...    the samples, 16-bit, as many as the dimensions say; after 'S'
 //              or 'R'
 #pragma once

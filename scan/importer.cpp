@@ -1,6 +1,7 @@
 #include "scan/importer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <string>
 #include <vector>
@@ -121,6 +122,13 @@ bool readOriented(const Options& options, std::FILE* out, std::FILE* err, Scan& 
     }
     AxisMap map;
     if (!conventionMap(real.axes, map, problem)) return fail(error, input, problem);
+    if (std::isfinite(real.origin[0]) && std::isfinite(real.origin[1]) && std::isfinite(real.origin[2])) {
+        PatientPlacement stored;
+        stored.known = true;
+        std::copy(real.origin, real.origin + 3, stored.first);
+        for (int a = 0; a < 3; ++a) std::copy(real.axes[a], real.axes[a] + 3, stored.axes[a]);
+        scan.placement = mapPlacement(map, stored, scan.grid.dims, scan.spacing);
+    }
     applyAxisMap(map, scan.grid, scan.spacing);
     orientationText = "+x left, +y anterior, +z superior (" + describeAxisMap(map) + ")";
     return true;
@@ -234,6 +242,7 @@ bool fitScan(const Options& options, int fitEdge, ReadScan& read, std::FILE* err
     if (options.keepSamples) {
         imported.kept = std::move(scan.grid);
         std::copy(scan.spacing, scan.spacing + 3, imported.keptSpacing);
+        imported.keptPlacement = scan.placement;
     } else {
         scan.grid.samples = std::vector<uint16_t>();
     }

@@ -24,9 +24,10 @@ struct ImportResult {
 struct ImportedScan {
     SampleGrid cubic;
     // With Options::keepSamples: the samples as read, before fitting, and
-    // their spacing in mm (x, y, z); empty otherwise.
+    // their spacing in mm (x, y, z) and place in the patient; empty otherwise.
     SampleGrid kept;
     double keptSpacing[3] = {1.0, 1.0, 1.0};
+    PatientPlacement keptPlacement;
     std::string modality;  // "CT", "MR", or "" when the scan does not say
     std::string report;    // the input, values, orientation and output lines
 };

@@ -150,6 +150,11 @@ bool niftiToVolume(const NiftiHeader& header, const void* data, std::size_t byte
         if (!(spacing > 0.0) || !std::isfinite(spacing)) spacing = 1.0;
         out.spacing[a] = spacing;
     }
+    if (matrix != nullptr) {
+        out.origin[0] = -matrix[0][3];
+        out.origin[1] = -matrix[1][3];
+        out.origin[2] = matrix[2][3];
+    }
     if (matrix == nullptr) {
         note += std::string(note.empty() ? "" : "; ") + "no sform or qform: kept in storage order";
     }

@@ -81,6 +81,22 @@ void applyAxisMap(const AxisMap& map, SampleGrid& grid, double spacing[3]) {
     std::copy(outSpacing, outSpacing + 3, spacing);
 }
 
+PatientPlacement mapPlacement(const AxisMap& map, const PatientPlacement& stored, const int dims[3],
+                              const double spacing[3]) {
+    PatientPlacement out = stored;
+    for (int o = 0; o < 3; ++o) {
+        const int s = map.source[o];
+        const double sign = map.flip[o] ? -1.0 : 1.0;
+        // A reversed axis starts at the stored axis' last sample.
+        const double shift = map.flip[o] ? (dims[s] - 1) * spacing[s] : 0.0;
+        for (int k = 0; k < 3; ++k) {
+            out.axes[o][k] = sign * stored.axes[s][k];
+            out.first[k] += shift * stored.axes[s][k];
+        }
+    }
+    return out;
+}
+
 std::string describeAxisMap(const AxisMap& map) {
     static const char kAxis[3] = {'x', 'y', 'z'};
     std::string text;

@@ -24,6 +24,18 @@ bool conventionMap(const double axes[3][3], AxisMap& out, std::string& error);
 // Reorders `grid` and `spacing` by `map`.
 void applyAxisMap(const AxisMap& map, SampleGrid& grid, double spacing[3]);
 
+// Where samples lie in DICOM patient coordinates (mm).
+struct PatientPlacement {
+    bool known = false;           // the file recorded a position; if not, the rest is as here
+    double first[3] = {0, 0, 0};  // the centre of sample (0, 0, 0)
+    double axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};  // the unit direction of each sample axis
+};
+
+// The placement of samples reordered by `map`, from that of the stored
+// samples (`dims` and `spacing` as stored).
+PatientPlacement mapPlacement(const AxisMap& map, const PatientPlacement& stored, const int dims[3],
+                              const double spacing[3]);
+
 // "x <- -y" style description of a map, for the report.
 std::string describeAxisMap(const AxisMap& map);
 

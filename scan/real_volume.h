@@ -14,9 +14,10 @@ struct RealVolume {
     // Unit direction of each storage axis in patient coordinates: +x the
     // patient's left, +y posterior, +z the head (DICOM's convention).
     double axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    bool oriented = false;    // the file said where its axes point
-    bool hounsfield = false;  // CT values in Hounsfield units
-    std::string source;       // what was read, for the report
+    double origin[3] = {0, 0, 0};  // the centre of sample (0, 0, 0), in the same coordinates
+    bool oriented = false;         // the file said where its axes and first sample lie
+    bool hounsfield = false;       // CT values in Hounsfield units
+    std::string source;            // what was read, for the report
 };
 
 }  // namespace scan

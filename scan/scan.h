@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "scan/patient_axes.h"
 #include "scan/raw_samples.h"
 #include "scan/sample_grid.h"
 
@@ -15,6 +16,7 @@ struct Scan {
     SampleType type = SampleType::UInt16;  // as stored
     ClampStats clamped;
     std::string source;  // where the samples came from, e.g. "matrix.dat"
+    PatientPlacement placement;
 };
 
 }  // namespace scan

@@ -121,6 +121,8 @@ bool stackSlices(const std::vector<SliceHeader>& slices, SliceStack& out, std::s
     out.spacing[0] = first.pixelSpacing[1];
     out.spacing[1] = first.pixelSpacing[0];
     out.spacing[2] = usual;
+    const SliceHeader& lowest = slices[static_cast<std::size_t>(out.order.front())];
+    std::copy(lowest.position, lowest.position + 3, out.origin);
     for (int k = 0; k < 3; ++k) {
         out.axes[0][k] = row[k];
         out.axes[1][k] = column[k];

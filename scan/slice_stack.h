@@ -22,6 +22,7 @@ struct SliceStack {
     int dims[3] = {0, 0, 0};  // columns, rows, slices
     double spacing[3] = {1, 1, 1};
     double axes[3][3] = {};  // storage axes in patient coordinates (x, y, stacking)
+    double origin[3] = {};   // the position of the lowest slice
 };
 
 // Orders `slices` and checks them: the same size and orientation, unit

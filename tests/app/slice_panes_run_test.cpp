@@ -4,7 +4,8 @@
 // markers where the radiological convention puts them, a click must move
 // the crosshair (and the other panes), the wheel must step a slice, a
 // right drag must change the contrast and `r` restore it, and the printed
-// crosshair line must give the marker's place.
+// crosshair line must give the marker's place, in the scan's patient
+// coordinates where it records them.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/common/run_command.h"
 #include "tests/common/viewer_session.h"
 #include "volume/dataset_file.h"
 
@@ -225,5 +227,41 @@ TEST(SlicePanesRun, PanesShowTheConventionsAndFollowTheCrosshairWheelAndWindow) 
     EXPECT_TRUE(viewer.requestClose());
     EXPECT_EQ(viewer.waitForExit(), 0) << viewer.standardError();
 }
+
+#ifdef PHANTOM_SCRIPT
+// The phantom head, 32 samples of 2 mm a side, its first DICOM sample at
+// (-31, -25, -40) in DICOM patient coordinates; its rows run to the back, so
+// the kept sample (i, j, k), whose j runs to the front, lies at
+// (-31 + 2i, -25 + 2 (31 - j), -40 + 2k): the same in the DICOM and NIfTI files.
+TEST(SlicePanesRun, TheCrosshairLineGivesThePlaceInThePatient) {
+    TempDir dir;
+    const CommandResult written = runCommand(std::string(PYTHON " " PHANTOM_SCRIPT " ") + dir.path());
+    ASSERT_EQ(written.status, 0) << written.output;
+    for (const char* scan : {"series", "head.nii.gz"}) {  // names the Windows build reads too
+        SCOPED_TRACE(scan);
+        ViewerLaunch launch("volview256", dir.path());
+        launch.arguments = {"--layout", "four", "--size", "560,560", scan};
+        ViewerSession viewer(launch);
+        ASSERT_NE(viewer.waitForWindow(), 0u) << viewer.standardError();
+        settled(
+            viewer, [](const RgbImage& p) { return nonBackgroundPixels(p) > 5000; }, "the four panes");
+        viewer.moveMouse(140, 140);  // the axial pane: the wheel steps k
+        viewer.click(4);
+        ASSERT_TRUE(viewer.waitForOutput("crosshair: ")) << viewer.standardOutput();
+        const std::string out = viewer.standardOutput();
+        double mm[3] = {};
+        int v[3] = {}, value = 0;
+        ASSERT_EQ(std::sscanf(out.c_str() + out.rfind("crosshair: "),
+                              "crosshair: %lf %lf %lf mm, voxel %d %d %d, value %d", &mm[0], &mm[1], &mm[2],
+                              &v[0], &v[1], &v[2], &value),
+                  7)
+            << out;
+        EXPECT_NEAR(mm[0], -31 + 2 * v[0], 0.05);
+        EXPECT_NEAR(mm[1], -25 + 2 * (31 - v[1]), 0.05);
+        EXPECT_NEAR(mm[2], -40 + 2 * v[2], 0.05);
+        EXPECT_TRUE(viewer.requestClose() && viewer.waitForExit() == 0) << viewer.standardError();
+    }
+}
+#endif
 
 }  // namespace

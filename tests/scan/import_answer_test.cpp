@@ -64,9 +64,10 @@ std::string fittedHeader(uint32_t x, uint32_t y, uint32_t z) {
     return record('S', u32(0) + u32(0) + u32(x) + u32(y) + u32(z));
 }
 
-std::string readHeader(double spacing, uint32_t type, uint64_t clamped) {
+std::string readHeader(double spacing, uint32_t type, uint64_t clamped, uint32_t placed = 1, double at = 0) {
     return record('R', u32(0) + u32(0) + u32(0) + u32(0) + u32(type) + u64(clamped) + u64(0) + f64(1) +
-                           f64(spacing) + f64(1) + u32(2) + u32(1) + u32(1));
+                           f64(spacing) + f64(1) + u32(placed) + f64(at) + std::string(88, '\0') + u32(2) +
+                           u32(1) + u32(1));
 }
 
 TEST(ImportAnswer, WhatIsSentArrivesWhole) {
@@ -84,6 +85,7 @@ TEST(ImportAnswer, WhatIsSentArrivesWhole) {
     read.scan.type = SampleType::Int16;
     read.scan.clamped = {1, 2};
     read.scan.spacing[2] = 2.5;
+    read.scan.placement = {true, {-120, 30.5, 7}, {{0, 0, 1}, {0, -1, 0}, {1, 0, 0}}};
     read.scan.grid.dims[0] = read.scan.grid.dims[1] = read.scan.grid.dims[2] = 2;
     read.scan.grid.samples.assign(8, 7);
     Sent sent;
@@ -106,6 +108,10 @@ TEST(ImportAnswer, WhatIsSentArrivesWhole) {
     EXPECT_EQ(unfitted.read.scan.type, SampleType::Int16);
     EXPECT_EQ(unfitted.read.scan.clamped.above, 2u);
     EXPECT_EQ(unfitted.read.scan.spacing[2], 2.5);
+    const scan::PatientPlacement& place = unfitted.read.scan.placement;
+    EXPECT_TRUE(place.known && place.first[0] == -120 && place.first[1] == 30.5 && place.first[2] == 7);
+    EXPECT_TRUE(place.axes[0][2] == 1 && place.axes[1][1] == -1 && place.axes[2][0] == 1 &&
+                place.axes[0][0] == 0);
     EXPECT_EQ(unfitted.read.scan.grid.samples, read.scan.grid.samples);
     ASSERT_TRUE(readAnswer(bytes, refused, damage)) << damage;
     EXPECT_EQ(refused.kind, ImportAnswer::Kind::Refused);
@@ -140,6 +146,8 @@ TEST(ImportAnswer, RefusesBytesOutOfForm) {
         {readHeader(-1, 1, 0), "a spacing of -1"},
         {readHeader(1, 3, 0), "a sample type of 3"},
         {readHeader(1, 1, 3), "more samples clamped than there are"},
+        {readHeader(1, 1, 0, 2), "a place in the patient marked 2"},
+        {readHeader(1, 1, 0, 1, std::numeric_limits<double>::infinity()), "a place in the patient of inf"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.damage);

@@ -186,6 +186,10 @@ TEST(IsolatedImport, KeptSamplesComeBackAsReadBesideTheFittedOnes) {
         ASSERT_EQ(scan.kept.samples.size(), 32u * 32u * 32u);
         EXPECT_EQ(std::vector<double>(scan.keptSpacing, scan.keptSpacing + 3),
                   (std::vector<double>{2, 2, 2}));
+        // The same place in both, in DICOM patient coordinates: NIfTI's RAS turned, y reversed.
+        const PatientPlacement& place = scan.keptPlacement;
+        EXPECT_EQ(std::vector<double>(place.first, place.first + 3), (std::vector<double>{-31, 37, -40}));
+        EXPECT_TRUE(place.known && place.axes[0][0] == 1 && place.axes[1][1] == -1 && place.axes[2][2] == 1);
         if (input.first == InputKind::Dicom) {
             EXPECT_EQ(scan.kept.at(15, 15, 13), 40 + 1024) << "soft tissue";
         }
