@@ -5,6 +5,7 @@
 
 #include "app/crosshair_mark.h"
 #include "app/view_controls.h"
+#include "app/view_frame.h"
 #include "app/viewer.h"
 
 namespace app {
@@ -23,14 +24,6 @@ int powerOfTwoAtLeast(int value) {
     int edge = 1;
     while (edge < value) edge *= 2;
     return edge;
-}
-
-void printAt(const Viewer& viewer, float x, float y, const char* text) {
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(x, y, -10);
-    viewer.font->print("%s", text);
-    glPopMatrix();
 }
 
 // Light text over a dark outline, readable over any grey.

@@ -45,16 +45,6 @@ constexpr HelpLine kHelpLines[] = {
     {"Esc  q", "quit", kBothModes},
 };
 
-// In the window's coordinates, y down: the 400 x 400 design area in exact
-// mode, the client area's pixels in viewer mode.
-void printAt(const Viewer& viewer, float x, float y, const char* text) {
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(x, y, -10);
-    viewer.font->print("%s", text);
-    glPopMatrix();
-}
-
 void uploadLookTable(Viewer& viewer) {
     uint8_t table[256 * 4];
     makeLookTable(looks()[static_cast<std::size_t>(viewControls.look)], viewControls.shift, table);
@@ -172,6 +162,14 @@ void drawViewText(const Viewer& viewer) {
         printAt(viewer, 150, helpY, help.effect);
         helpY += 16.0f;
     }
+}
+
+void printAt(const Viewer& viewer, float x, float y, const char* text) {
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslatef(x, y, -10);
+    viewer.font->print("%s", text);
+    glPopMatrix();
 }
 
 }  // namespace app

@@ -31,6 +31,10 @@ void cutSliceTiles(SliceTiles& tiles, const float modelview[16], const SliceStac
 constexpr float kSlabDepth = 0.08f;
 void keepProjectionSlab(SliceTiles& tiles, const float modelview[16], const SliceStack& stack);
 
+// Prints `text` in the window's coordinates, y down: the 400 x 400 design
+// area in exact mode, the client area's pixels in viewer mode.
+void printAt(const Viewer& viewer, float x, float y, const char* text);
+
 // In the window's context, after the frame-rate line: the look's name for a
 // while after it changes, zoom and cut while not at the start, the help list.
 void drawViewText(const Viewer& viewer);

@@ -114,16 +114,8 @@ int tissuePixels(const RgbImage& p, int pane) {
 // The picture once two grabs 0.5 s apart agree and `accept` likes it.
 RgbImage settled(ViewerSession& viewer, const std::function<bool(const RgbImage&)>& accept,
                  const char* what) {
-    RgbImage last;
     bool accepted = false;
-    const RgbImage shown = viewer.waitForPicture(
-        [&](const RgbImage& p) {
-            const bool same = accept(p) && differentPixels(p, last, 0) == 0;
-            last = p;
-            if (!same) std::this_thread::sleep_for(Seconds(0.5));
-            return same;
-        },
-        accepted, Seconds(60));
+    const RgbImage shown = viewer.waitForSettledPicture(accept, accepted, Seconds(60));
     EXPECT_TRUE(accepted) << what << "; shown: " << keepForInspection(shown, "slice-panes");
     return shown;
 }

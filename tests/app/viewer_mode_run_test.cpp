@@ -23,16 +23,8 @@ constexpr Seconds kLong(60);
 // drawn after the last input, not one of a drag's cheap frames.
 RgbImage settled(ViewerSession& viewer, const std::function<bool(const RgbImage&)>& accept,
                  const char* what) {
-    RgbImage last;
     bool accepted = false;
-    const RgbImage shown = viewer.waitForPicture(
-        [&](const RgbImage& p) {
-            const bool same = accept(p) && differentPixels(p, last, 0) == 0;
-            last = p;
-            if (!same) std::this_thread::sleep_for(Seconds(0.5));
-            return same;
-        },
-        accepted, kLong);
+    const RgbImage shown = viewer.waitForSettledPicture(accept, accepted, kLong);
     EXPECT_TRUE(accepted) << what << "; shown: " << keepForInspection(shown, "viewer-mode");
     return shown;
 }

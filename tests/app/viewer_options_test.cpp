@@ -2,9 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
+
+// Parses `arguments` after the program name; the trace names them.
+bool parse(const std::vector<const char*>& arguments, app::ViewerOptions& options, std::string& error) {
+    std::vector<const char*> argv = {"volview"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return app::parseViewerOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+}
 
 struct Row {
     std::vector<const char*> arguments;
@@ -29,13 +37,11 @@ TEST(ViewerOptions, ParsesPathGridSeriesAndLookAndRefusesTheRest) {
         {{"a", "b"}, false, "", 0, ""},
     };
     for (const Row& row : rows) {
-        std::vector<const char*> argv = {"volview"};
-        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
-        SCOPED_TRACE(testing::PrintToString(std::vector<std::string>(argv.begin(), argv.end())));
+        SCOPED_TRACE(
+            testing::PrintToString(std::vector<std::string>(row.arguments.begin(), row.arguments.end())));
         app::ViewerOptions options;
         std::string error;
-        ASSERT_EQ(app::parseViewerOptions(static_cast<int>(argv.size()), argv.data(), options, error),
-                  row.ok);
+        ASSERT_EQ(parse(row.arguments, options, error), row.ok);
         EXPECT_EQ(error.empty(), row.ok) << error;
         if (!row.ok) continue;
         EXPECT_EQ(options.path, row.path);
@@ -62,13 +68,11 @@ TEST(ViewerOptions, SizeAndViewerGiveViewerMode) {
         {{"--size", "-1,5"}, false, 0, 0},
     };
     for (const SizeRow& row : rows) {
-        std::vector<const char*> argv = {"volview"};
-        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
-        SCOPED_TRACE(testing::PrintToString(std::vector<std::string>(argv.begin(), argv.end())));
+        SCOPED_TRACE(
+            testing::PrintToString(std::vector<std::string>(row.arguments.begin(), row.arguments.end())));
         app::ViewerOptions options;
         std::string error;
-        ASSERT_EQ(app::parseViewerOptions(static_cast<int>(argv.size()), argv.data(), options, error), row.ok)
-            << error;
+        ASSERT_EQ(parse(row.arguments, options, error), row.ok) << error;
         if (!row.ok) continue;
         EXPECT_EQ(options.width, row.width);
         EXPECT_EQ(options.height, row.height);
@@ -88,13 +92,11 @@ TEST(ViewerOptions, LayoutAsksForViewerModeAndNamesItsChoices) {
         {{"--layout", "four", "--layout", "one"}, false, false},
     };
     for (const auto& row : rows) {
-        std::vector<const char*> argv = {"volview"};
-        argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
-        SCOPED_TRACE(testing::PrintToString(std::vector<std::string>(argv.begin(), argv.end())));
+        SCOPED_TRACE(
+            testing::PrintToString(std::vector<std::string>(row.arguments.begin(), row.arguments.end())));
         app::ViewerOptions options;
         std::string error;
-        ASSERT_EQ(app::parseViewerOptions(static_cast<int>(argv.size()), argv.data(), options, error), row.ok)
-            << error;
+        ASSERT_EQ(parse(row.arguments, options, error), row.ok) << error;
         if (!row.ok) continue;
         EXPECT_EQ(options.fourPanes, row.fourPanes);
         EXPECT_FALSE(options.plain());

@@ -300,6 +300,19 @@ RgbImage ViewerSession::waitForPicture(const std::function<bool(const RgbImage&)
     return picture;
 }
 
+RgbImage ViewerSession::waitForSettledPicture(const std::function<bool(const RgbImage&)>& accept,
+                                              bool& accepted, Seconds limit) {
+    RgbImage last;
+    return waitForPicture(
+        [&](const RgbImage& p) {
+            const bool same = accept(p) && differentPixels(p, last, 0) == 0;
+            last = p;
+            if (!same) pause(0.5);
+            return same;
+        },
+        accepted, limit);
+}
+
 RgbImage ViewerSession::waitForReference(const std::string& name, bool& matched, Seconds limit) {
     if (std::getenv("VOLVIEW_UPDATE_REFERENCES") != nullptr) {
         std::this_thread::sleep_until(deadlineAfter(Seconds(8)));

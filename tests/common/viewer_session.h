@@ -83,6 +83,10 @@ public:
     // deadline passes; returns the last picture and sets `accepted`.
     RgbImage waitForPicture(const std::function<bool(const RgbImage&)>& accept, bool& accepted,
                             Seconds limit = Seconds(25));
+    // The first picture `accept` likes that two grabs 0.5 s apart agree on:
+    // what was drawn after the last input, not a frame on the way.
+    RgbImage waitForSettledPicture(const std::function<bool(const RgbImage&)>& accept, bool& accepted,
+                                   Seconds limit = Seconds(60));
     // Waits until the window matches the committed reference picture NAME
     // (tests/app/reference/NAME.png). With VOLVIEW_UPDATE_REFERENCES set it
     // lets the picture settle and writes it as the new reference instead.
