@@ -239,6 +239,7 @@ int runViewer(const ViewerOptions& options, int pbufferEdge) {
 }
 
 int startViewer(Viewer& viewer) {
+    platform::mapLargeBlocksApart();
     if (!platform::init()) return cannotStart(std::string("no display: ") + platform::lastError());
     platform::setConnectionLostHandler(&endForLostDisplay);
     // A scan is imported, or refused, before the window opens.

@@ -67,4 +67,13 @@ void releaseFreeMemory() {
 #endif
 }
 
+void mapLargeBlocksApart() {
+#ifdef __GLIBC__
+    // glibc raises its threshold after each large block freed, so that later
+    // ones come from the heap and stay resident once freed (the import's
+    // buffers under the textures, say); a fixed threshold keeps them apart.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
+}
+
 }  // namespace platform

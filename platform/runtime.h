@@ -78,4 +78,8 @@ std::size_t availableMemoryBytes();
 // start-up stops counting as resident.
 void releaseFreeMemory();
 
+// Gives every block of 1 MiB or more a mapping of its own, handed back to the
+// host as soon as it is freed, for the whole run. Call once, at the start.
+void mapLargeBlocksApart();
+
 }  // namespace platform

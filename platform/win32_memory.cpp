@@ -37,4 +37,7 @@ std::size_t availableMemoryBytes() {
 // NOTE: the Windows heap returns freed large blocks to the system by itself.
 void releaseFreeMemory() { HeapCompact(GetProcessHeap(), 0); }
 
+// The Windows heap already maps large blocks apart.
+void mapLargeBlocksApart() {}
+
 }  // namespace platform
