@@ -51,11 +51,12 @@ TEST(ViewerOptions, ParsesPathGridSeriesAndLookAndRefusesTheRest) {
     }
 }
 
-TEST(ViewerOptions, SizeAndViewerGiveViewerMode) {
+TEST(ViewerOptions, SizeViewerAndLayoutGiveViewerMode) {
     struct SizeRow {
         std::vector<const char*> arguments;
         bool ok;
         int width, height;
+        bool fourPanes = false;
     };
     const SizeRow rows[] = {
         {{"--viewer", "head.dat"}, true, 0, 0},
@@ -66,6 +67,11 @@ TEST(ViewerOptions, SizeAndViewerGiveViewerMode) {
         {{"--size", "100,8193"}, false, 0, 0},
         {{"--size", "8x,5"}, false, 0, 0},
         {{"--size", "-1,5"}, false, 0, 0},
+        {{"--layout", "four", "head.dat"}, true, 0, 0, true},
+        {{"--layout", "one"}, true, 0, 0, false},
+        {{"--layout", "Four"}, false, 0, 0},
+        {{"--layout"}, false, 0, 0},
+        {{"--layout", "four", "--layout", "one"}, false, 0, 0},
     };
     for (const SizeRow& row : rows) {
         SCOPED_TRACE(
@@ -76,28 +82,6 @@ TEST(ViewerOptions, SizeAndViewerGiveViewerMode) {
         if (!row.ok) continue;
         EXPECT_EQ(options.width, row.width);
         EXPECT_EQ(options.height, row.height);
-        EXPECT_FALSE(options.plain());
-    }
-}
-
-TEST(ViewerOptions, LayoutAsksForViewerModeAndNamesItsChoices) {
-    const struct {
-        std::vector<const char*> arguments;
-        bool ok, fourPanes;
-    } rows[] = {
-        {{"--layout", "four", "head.dat"}, true, true},
-        {{"--layout", "one"}, true, false},
-        {{"--layout", "Four"}, false, false},
-        {{"--layout"}, false, false},
-        {{"--layout", "four", "--layout", "one"}, false, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(
-            testing::PrintToString(std::vector<std::string>(row.arguments.begin(), row.arguments.end())));
-        app::ViewerOptions options;
-        std::string error;
-        ASSERT_EQ(parse(row.arguments, options, error), row.ok) << error;
-        if (!row.ok) continue;
         EXPECT_EQ(options.fourPanes, row.fourPanes);
         EXPECT_FALSE(options.plain());
     }
