@@ -122,24 +122,20 @@ int loadAddedPrograms(Viewer& viewer, const std::string& folder) {
     return kExitProgramRejected;
 }
 
-// Exact mode's load: the volume and its whole images on a thread while the
+// Exact mode's load (a dataset file: a scan opened directly is always
+// viewer mode): the volume and its whole images on a thread while the
 // driver builds its shaders, then the upload.
 int loadWholeVolume(Viewer& viewer) {
     LoadedVolume loaded;
     {
-        // The driver builds its shaders while the volume loads.
-        OpenedScan& scan = viewer.scan;
-        const std::unique_ptr<VolumeLoader> loader =
-            scan.direct ? std::make_unique<VolumeLoader>(std::move(scan.samples), scan.placement,
-                                                         viewer.datasetPath, viewer.grid.edge)
-                        : std::make_unique<VolumeLoader>(viewer.datasetPath, viewer.grid.edge);
+        VolumeLoader loader(viewer.datasetPath, viewer.grid.edge);
         prepareOffscreenShaders(viewer.grid.addedRendering);
         const bool windowCurrent = platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
         if (windowCurrent) {
             viewer.compositeTexture = createCompositeTexture();
             prepareWindowShaders(viewer);
         }
-        loaded = loader->take();
+        loaded = loader.take();
         if (!windowCurrent || !platform::wglMakeCurrent(viewer.pbufferDC, viewer.pbufferContext)) {
             return cannotStart("cannot switch between the GL contexts");
         }
