@@ -236,6 +236,26 @@ FILTERS
   echo "windows: wrote $dir/volview-windows-x64.zip"
 }
 
+# CI only: the Windows build's libraries and the fuzz targets need nothing of
+# the test builds, so they build at the lowest priority while the tests run,
+# on the core time the tests leave idle (they wait on windows and pictures).
+start_idle_builds() {
+  mkdir -p build-windows
+  (
+    renice -n 19 -p "$BASHPID" >/dev/null
+    windows_deps build-windows
+    build_fuzzers build-fuzz
+  ) >build-windows/idle-builds.log 2>&1 &
+  IDLE_PID=$!
+  trap 'kill "$IDLE_PID" 2>/dev/null' EXIT
+}
+finish_idle_builds() {
+  local status=0
+  wait "$IDLE_PID" || status=$?
+  trap - EXIT
+  [ "$status" -eq 0 ] || { tail -n 40 build-windows/idle-builds.log >&2; return "$status"; }
+}
+
 case "$MODE" in
   run)
     install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}"
@@ -249,8 +269,12 @@ case "$MODE" in
     ;;
   ci)
     start=$SECONDS
+    # Everything first: the builds beside the tests use apt too.
+    install_missing "${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${CLANG_PACKAGES[@]}" \
+      "${WINDOWS_PACKAGES[@]}"
+    start_idle_builds
     run_tests
-    install_missing "${CLANG_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    stage "the Windows libraries and the fuzzers, built beside the tests" finish_idle_builds
     CC=clang CXX=clang++ stage "optimised build (Release, clang, warnings as errors)" \
       build build-release -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
     stage "the Linux package of the optimised build (under /usr), installed and started" \
