@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
         std::fputs(app::viewerUsage(program).c_str(), stdout);
         return 0;
     }
+    app::restartForLargeGrid(options.gridEdge, argv);
     const int status = app::runViewer(options, VOLVIEW_PBUFFER_EDGE);
     // The window, the contexts and the off-screen buffer live to the end of
     // the process; hand them back to the window system here, as the process

@@ -234,6 +234,11 @@ int runViewer(const ViewerOptions& options, int pbufferEdge) {
     return status == kStarted ? runFrameLoop(viewer) : status;
 }
 
+void restartForLargeGrid(int gridEdge, char** argv) {
+    constexpr int kHugePageGridEdge = 256;
+    if (gridEdge >= kHugePageGridEdge) platform::restartWithHugePages(argv);
+}
+
 int startViewer(Viewer& viewer) {
     platform::mapLargeBlocksApart();
     if (!platform::init()) return cannotStart(std::string("no display: ") + platform::lastError());

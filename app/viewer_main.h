@@ -12,6 +12,11 @@ namespace app {
 int ViewerMain(void* instance, void* previousInstance, const char* commandLine, int showCommand,
                int pbufferEdge);
 
+// Starts the program again with huge pages (platform::restartWithHugePages)
+// for a grid of edge 256 or more; a smaller grid's textures are too small for
+// them to pay, and they would cost it resident memory. Call before any output.
+void restartForLargeGrid(int gridEdge, char** argv);
+
 // Runs the viewer as the command line asked and returns the exit status.
 int runViewer(const ViewerOptions& options, int pbufferEdge);
 

@@ -4,7 +4,13 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+
+#ifdef __GLIBC__
+#include <gnu/libc-version.h>
+#endif
 
 #include "platform/runtime.h"
 
@@ -73,6 +79,57 @@ void mapLargeBlocksApart() {
     // ones come from the heap and stay resident once freed (the import's
     // buffers under the textures, say); a fixed threshold keeps them apart.
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
+}
+
+namespace {
+
+#if defined(__GLIBC__) && defined(__linux__)
+// glibc asks for huge pages on request (madvise) from 2.35 on, when told by
+// this tunable at start-up.
+constexpr const char* kHugePageTunable = "glibc.malloc.hugetlb=1";
+
+bool hugePagesOnRequestOnly() {
+    std::FILE* file = std::fopen("/sys/kernel/mm/transparent_hugepage/enabled", "r");
+    if (file == nullptr) return false;
+    char modes[128] = {};
+    const bool read = std::fgets(modes, sizeof modes, file) != nullptr;
+    std::fclose(file);
+    return read && std::strstr(modes, "[madvise]") != nullptr;
+}
+
+bool glibcAsksForHugePages() {
+    int major = 0;
+    int minor = 0;
+    return std::sscanf(gnu_get_libc_version(), "%d.%d", &major, &minor) == 2 &&
+           (major > 2 || (major == 2 && minor >= 35));
+}
+#endif
+
+}  // namespace
+
+void restartWithHugePages(char** argv) {
+#if defined(__GLIBC__) && defined(__linux__)
+    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    if (tunables != nullptr && std::strstr(tunables, "glibc.malloc.hugetlb=") != nullptr) return;
+    if (!hugePagesOnRequestOnly() || !glibcAsksForHugePages()) return;
+    const std::string before = tunables != nullptr ? tunables : "";
+    const std::string asked = before.empty() ? kHugePageTunable : before + ":" + kHugePageTunable;
+    // The file itself, not /proc/self/exe: the process keeps its name.
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return;
+    self[length] = '\0';
+    if (setenv("GLIBC_TUNABLES", asked.c_str(), 1) != 0) return;
+    execv(self, argv);
+    // Still here: go on as started.
+    if (tunables != nullptr) {
+        setenv("GLIBC_TUNABLES", before.c_str(), 1);
+    } else {
+        unsetenv("GLIBC_TUNABLES");
+    }
+#else
+    (void)argv;
 #endif
 }
 

@@ -82,4 +82,12 @@ void releaseFreeMemory();
 // host as soon as it is freed, for the whole run. Call once, at the start.
 void mapLargeBlocksApart();
 
+// Starts this program again with `argv` so that its large blocks, and its
+// children's, come in huge pages where the host gives those only on request.
+// On a host where each fresh page costs a fault (a virtual machine above all),
+// a large grid's textures and import buffers are hundreds of thousands of
+// faults. Returns, having done nothing, where huge pages cannot be asked for
+// that way or already are. Call at the very start, before any output.
+void restartWithHugePages(char** argv);
+
 }  // namespace platform

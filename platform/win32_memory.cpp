@@ -40,4 +40,7 @@ void releaseFreeMemory() { HeapCompact(GetProcessHeap(), 0); }
 // The Windows heap already maps large blocks apart.
 void mapLargeBlocksApart() {}
 
+// Large pages on Windows need a privilege that users do not hold.
+void restartWithHugePages(char**) {}
+
 }  // namespace platform

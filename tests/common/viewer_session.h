@@ -104,6 +104,7 @@ public:
     const std::vector<std::string>& opened();
     int signal() const { return signal_; }
     long peakResidentKiB() const { return peakKiB_; }
+    pid_t pid() const { return pid_; }
 
 private:
     TempDir logs_;
