@@ -25,6 +25,7 @@
 #include "app/looks.h"
 #include "app/view_controls.h"
 #include "app/viewer.h"
+#include "app/viewer_main.h"
 #include "app/viewer_state.h"
 #include "platform/runtime.h"
 
@@ -49,6 +50,15 @@ constexpr Combination kCombinations[] = {
     {"none", false, false, false, nullptr},      {"mip", false, false, false, "CT MIP"},
     {"minip", false, false, false, "CT MinIP"},
 };
+
+// Seconds since the launch time the caller put in BENCH_LAUNCHED_AT (seconds
+// since the epoch), which counts the process's own start; below 0 without it.
+double secondsSinceLaunch() {
+    const char* launched = std::getenv("BENCH_LAUNCHED_AT");
+    if (launched == nullptr) return -1.0;
+    const std::chrono::duration<double> now = std::chrono::system_clock::now().time_since_epoch();
+    return now.count() - std::atof(launched);
+}
 
 double megabytes(std::size_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
@@ -96,6 +106,10 @@ int main(int argc, char** argv) {
     int edge = 512;
     int frames = 20;
     const char* only = nullptr;  // time one combination alone
+    // As the viewer does, before --dir moves into another folder.
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (!std::strcmp(argv[i], "--grid")) app::restartForLargeGrid(std::atoi(argv[i + 1]), argv);
+    }
     app::Viewer viewer;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--only")) only = argv[i + 1];
@@ -135,6 +149,9 @@ int main(int argc, char** argv) {
     app::drawFrame(viewer);
     glFinish();
     const double firstFrameSeconds = secondsSince(start);
+    const double fromLaunchSeconds = secondsSinceLaunch();
+    char fromLaunch[32] = "null";
+    if (fromLaunchSeconds >= 0.0) std::snprintf(fromLaunch, sizeof fromLaunch, "%.3f", fromLaunchSeconds);
     const double residentMb = megabytes(platform::residentBytes());
     std::fflush(stdout);
     if (!std::freopen(VOLVIEW_NULL_DEVICE, "w", stdout)) return 1;
@@ -163,10 +180,12 @@ int main(int argc, char** argv) {
     std::fprintf(json,
                  "{\n  \"edge\": %d,\n  \"grid\": %d,\n  \"slices\": %d,\n  \"frames_per_combination\": %d,\n"
                  "  \"stages_s\": {\n%s\n  },\n  \"startup_s\": %.3f,\n  \"first_frame_s\": %.3f,\n"
+                 "  \"first_frame_from_launch_s\": %s,\n"
                  "  \"resident_at_first_frame_mb\": %.1f,\n  \"peak_resident_mb\": %.1f,\n"
                  "  \"frames_per_second\": {\n%s\n  }\n}\n",
                  edge, viewer.grid.edge, viewer.grid.slices.count, frames, stageJson.c_str(), startupSeconds,
-                 firstFrameSeconds, residentMb, megabytes(platform::peakResidentBytes()), results.c_str());
+                 firstFrameSeconds, fromLaunch, residentMb, megabytes(platform::peakResidentBytes()),
+                 results.c_str());
     std::fclose(json);
     return 0;
 }
