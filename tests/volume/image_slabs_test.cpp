@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -40,6 +41,56 @@ Images slabbed(const volume::GridSource& source, int slabDepth) {
     return images;
 }
 
+// Every texel that is not zero in either image lies in the box, and off
+// the box's faces (a filter clamped there reads zeros), but where a face is
+// the grid's own; the box's slabs hold the images' texels within it.
+void expectBoxHoldsTheImages(const uint8_t* density, const uint8_t* gradient,
+                             const volume::GridSource& source) {
+    const int edge = source.edge();
+    const volume::VoxelBox box = source.imageBox();
+    int outside = 0;
+    std::size_t at = 0;
+    for (int z = 0; z < edge; ++z) {
+        for (int y = 0; y < edge; ++y) {
+            for (int x = 0; x < edge; ++x, ++at) {
+                uint32_t word = 0;
+                std::memcpy(&word, gradient + 4 * at, 4);
+                if (density[at] == 0 && word == 0) continue;
+                const int c[3] = {x, y, z};
+                for (std::size_t a = 0; a < 3; ++a) {
+                    const bool clear = (c[a] > box.low[a] || box.low[a] == 0) &&
+                                       (c[a] < box.high[a] - 1 || box.high[a] == edge);
+                    if (!clear) ++outside;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(outside, 0) << "texels on or beyond the faces of the box";
+    const std::size_t width = static_cast<std::size_t>(box.size(0));
+    const std::size_t area = width * static_cast<std::size_t>(box.size(1));
+    const std::size_t count = area * static_cast<std::size_t>(box.size(2));
+    std::vector<uint8_t> boxDensity(count, 0xAB), boxGradient(4 * count, 0xAB);
+    std::vector<int32_t> scratch;
+    for (int z = box.low[2]; z < box.high[2]; z += 2) {
+        const int slices = std::min(2, box.high[2] - z);
+        const std::size_t first = area * static_cast<std::size_t>(z - box.low[2]);
+        volume::makeImageSlab(source, box, z, slices, boxDensity.data() + first,
+                              boxGradient.data() + 4 * first, scratch);
+    }
+    int wrong = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t x = static_cast<std::size_t>(box.low[0]) + i % width;
+        const std::size_t y =
+            static_cast<std::size_t>(box.low[1]) + i / width % static_cast<std::size_t>(box.size(1));
+        const std::size_t z = static_cast<std::size_t>(box.low[2]) + i / area;
+        const std::size_t whole =
+            (z * static_cast<std::size_t>(edge) + y) * static_cast<std::size_t>(edge) + x;
+        wrong +=
+            boxDensity[i] != density[whole] || std::memcmp(&boxGradient[4 * i], gradient + 4 * whole, 4) != 0;
+    }
+    EXPECT_EQ(wrong, 0) << "texels of the box's slabs unlike the whole images'";
+}
+
 void expectVolumeImages(volume::Volume& volume, const volume::GridSource& source) {
     const int edge = source.edge();
     ASSERT_FALSE(volume.isEmpty()) << volume.loadError();
@@ -52,6 +103,7 @@ void expectVolumeImages(volume::Volume& volume, const volume::GridSource& source
         EXPECT_EQ(std::memcmp(images.density.data(), density.get(), count), 0);
         EXPECT_EQ(std::memcmp(images.gradient.data(), gradient.get(), 4 * count), 0);
     }
+    expectBoxHoldsTheImages(density.get(), gradient.get(), source);
 }
 
 TEST(ImageSlabs, MatchTheImagesOfADatasetFileLoadedOntoTheGrid) {
@@ -62,7 +114,7 @@ TEST(ImageSlabs, MatchTheImagesOfADatasetFileLoadedOntoTheGrid) {
     };
     const Case cases[] = {
         {"padded", {9, 7, 5}, 12},    {"copied", {12, 12, 12}, 12},      {"cropped", {20, 6, 14}, 12},
-        {"scaled", {25, 19, 31}, 12}, {"scaled flat", {40, 33, 13}, 11},
+        {"scaled", {25, 19, 31}, 12}, {"scaled flat", {40, 33, 13}, 11}, {"in a corner", {7, 6, 4}, 19},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,7 +140,8 @@ TEST(ImageSlabs, MatchTheImagesOfSamplesPlacedInTheGrid) {
     };
     // Centred with margins, and filling whole axes (which reach the grid's
     // outer layer, read as zero).
-    const Case cases[] = {{"centred", {6, 5, 3}, 11}, {"filling x and z", {10, 4, 10}, 10}};
+    const Case cases[] = {
+        {"centred", {6, 5, 3}, 11}, {"filling x and z", {10, 4, 10}, 10}, {"small", {5, 4, 3}, 17}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<uint16_t> samples;
