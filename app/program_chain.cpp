@@ -71,6 +71,13 @@ ChainResult loadJitteredPrograms(support::ProgramText& reader, const std::string
         if (!result.ok) return result;
     }
     vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, static_cast<GLuint>(bound));
+    // The whole cube until the textures' box is known.
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleBoxScaleParameter, 1.0f, 1.0f, 1.0f,
+                                    0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleCubeScaleParameter, 1.0f, 1.0f, 1.0f,
+                                    0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleCubeOffsetParameter, 0.0f, 0.0f, 0.0f,
+                                    0.0f);
     return ChainResult{};
 }
 

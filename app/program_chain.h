@@ -32,6 +32,11 @@ enum ProgramNumber : unsigned {
 // the textures' box.
 constexpr unsigned kTextureScaleParameter = 83;
 constexpr unsigned kTextureOffsetParameter = 84;
+// The jittered wobble programs' parameters: the box's scale, and the scale
+// and offset that take a coordinate across the box back to the cube's.
+constexpr unsigned kWobbleBoxScaleParameter = 4;
+constexpr unsigned kWobbleCubeScaleParameter = 5;
+constexpr unsigned kWobbleCubeOffsetParameter = 6;
 
 // The fragment program that draws `plain` (a fragment program number above)
 // with or without jittered sampling.

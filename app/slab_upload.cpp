@@ -27,11 +27,13 @@ void say(const char* text) {
     std::fflush(stdout);
 }
 
-// The textures hold the box around the samples; VOLVIEW_WHOLE_CUBE_TEXTURES
-// (any value) has them hold the whole cube, to compare the pictures of both.
-SlabLoader::Extent textureExtent() {
-    return std::getenv("VOLVIEW_WHOLE_CUBE_TEXTURES") != nullptr ? SlabLoader::Extent::wholeCube
-                                                                 : SlabLoader::Extent::samplesBox;
+// Under the added rendering, whose programs read textures that hold a box
+// of the cube, the textures hold the box around the samples;
+// VOLVIEW_WHOLE_CUBE_TEXTURES (any value) has them hold the whole cube, to
+// compare the pictures of both.
+SlabLoader::Extent textureExtent(const GridPlan& grid) {
+    const bool whole = !grid.addedRendering || std::getenv("VOLVIEW_WHOLE_CUBE_TEXTURES") != nullptr;
+    return whole ? SlabLoader::Extent::wholeCube : SlabLoader::Extent::samplesBox;
 }
 
 // While the samples are still being read, the loop looks for them this often.
@@ -53,7 +55,7 @@ std::string loadVolumeInSlabs(Viewer& viewer, bool& datasetProblem) {
         datasetProblem = true;
         return fitProblem;
     }
-    const SlabLoader::Extent extent = textureExtent();
+    const SlabLoader::Extent extent = textureExtent(viewer.grid);
     SlabLoader loader =
         placed ? SlabLoader(std::move(scan.samples), scan.placement, viewer.datasetPath, edge, 0, extent)
                : SlabLoader(viewer.datasetPath, edge, 0, extent);

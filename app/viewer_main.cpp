@@ -113,12 +113,11 @@ std::string gridProblem(const GridPlan& grid) {
     return refuseGridEdge(grid.edge, maxTextureEdge, platform::availableMemoryBytes());
 }
 
-// Viewer mode's programs after the chain: the jittered ones of the added
-// rendering, and the slice program for textures that hold a box.
+// The programs of the added rendering after the chain: the jittered ones,
+// and the slice program for textures that hold a box.
 int loadAddedPrograms(Viewer& viewer, const std::string& folder) {
-    ChainResult added;
-    if (viewer.grid.addedRendering) added = loadJitteredPrograms(*viewer.programReader, folder);
-    if (added.ok && viewer.viewerMode) added = loadBoxedVertexProgram(*viewer.programReader, folder);
+    ChainResult added = loadJitteredPrograms(*viewer.programReader, folder);
+    if (added.ok) added = loadBoxedVertexProgram(*viewer.programReader, folder);
     if (added.ok) return kStarted;
     const std::string text = added.unreadable ? "Error. " + added.caption : std::string("Error.");
     platform::messageBox(nullptr, text.c_str(), added.caption.c_str(), MB_ICONEXCLAMATION);
@@ -274,7 +273,7 @@ int startViewer(Viewer& viewer) {
         viewer.frameTimer.reset();
         return kExitProgramRejected;
     }
-    if (loadAddedPrograms(viewer, programFolder) != kStarted) {
+    if (viewer.grid.addedRendering && loadAddedPrograms(viewer, programFolder) != kStarted) {
         return kExitProgramRejected;
     }
     setOffscreenState();

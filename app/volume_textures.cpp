@@ -142,6 +142,15 @@ void defineSlabbedTextures(Viewer& viewer, const volume::VoxelBox& box) {
                                     viewer.textureScale[1], viewer.textureScale[2], 0.0f);
     vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, kTextureOffsetParameter, viewer.textureOffset[0],
                                     viewer.textureOffset[1], viewer.textureOffset[2], 0.0f);
+    const float* scale = viewer.textureScale;
+    const float* offset = viewer.textureOffset;
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleBoxScaleParameter, scale[0], scale[1],
+                                    scale[2], 0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleCubeScaleParameter, 1.0f / scale[0],
+                                    1.0f / scale[1], 1.0f / scale[2], 0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleCubeOffsetParameter,
+                                    -offset[0] / scale[0], -offset[1] / scale[1], -offset[2] / scale[2],
+                                    0.0f);
 }
 
 void uploadSlab(Viewer& viewer, const ImageSlab& slab) {
