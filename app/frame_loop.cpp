@@ -110,7 +110,7 @@ bool renderVolume(Viewer& viewer) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
-    if (viewer.grid.addedRendering) loadJitterStep(modelview, frameSlices(viewer).step);
+    if (viewer.grid.addedRendering) loadJitterStep(modelview, frameSlices(viewer).step, viewer.textureScale);
     const bool jittered = viewer.grid.addedRendering;
     if (viewerState.projection != Projection::none) {
         drawProjection(viewer, modelview, jittered);

@@ -36,6 +36,8 @@ constexpr ChainEntry kJittered[] = {
     {"surface_lit_wobble_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceSecondWobble + kJitteredOffset},
 };
 
+constexpr ChainEntry kBoxedVertex = {"slices_in_box.txt", GL_VERTEX_PROGRAM_ARB, kBoxedVertexProgram};
+
 ChainResult rejected(std::string caption, bool unreadable = false) {
     ChainResult result;
     result.ok = false;
@@ -69,6 +71,21 @@ ChainResult loadJitteredPrograms(support::ProgramText& reader, const std::string
         if (!result.ok) return result;
     }
     vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, static_cast<GLuint>(bound));
+    // The whole cube until the textures' box is known.
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleBoxScaleParameter, 1.0f, 1.0f, 1.0f,
+                                    0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleCubeScaleParameter, 1.0f, 1.0f, 1.0f,
+                                    0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleCubeOffsetParameter, 0.0f, 0.0f, 0.0f,
+                                    0.0f);
+    return ChainResult{};
+}
+
+ChainResult loadBoxedVertexProgram(support::ProgramText& reader, const std::string& folder) {
+    const ChainResult result = loadEntry(reader, folder, kBoxedVertex);
+    if (!result.ok) return result;
+    vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, kTextureScaleParameter, 1.0f, 1.0f, 1.0f, 0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, kTextureOffsetParameter, 0.0f, 0.0f, 0.0f, 0.0f);
     return ChainResult{};
 }
 

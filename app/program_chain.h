@@ -16,6 +16,9 @@ enum ProgramNumber : unsigned {
     kIsosurfaceSecond = 2,
     kTransparent = 3,
     kVertexProgram = 4,
+    // Viewer mode's slice program: the same slices, read from textures that
+    // hold only the box around the samples.
+    kBoxedVertexProgram = 5,
     kTransparentWobble = 6,
     kIsosurfaceFirstWobble = 7,
     kIsosurfaceSecondWobble = 8,
@@ -23,6 +26,17 @@ enum ProgramNumber : unsigned {
     // rendering: each the number of its plain program plus kJitteredOffset.
     kJitteredOffset = 10,
 };
+
+// The boxed slice program's parameters after the slice rectangles: the
+// scale and the offset that take a coordinate across the cube to one across
+// the textures' box.
+constexpr unsigned kTextureScaleParameter = 83;
+constexpr unsigned kTextureOffsetParameter = 84;
+// The jittered wobble programs' parameters: the box's scale, and the scale
+// and offset that take a coordinate across the box back to the cube's.
+constexpr unsigned kWobbleBoxScaleParameter = 4;
+constexpr unsigned kWobbleCubeScaleParameter = 5;
+constexpr unsigned kWobbleCubeOffsetParameter = 6;
 
 // The fragment program that draws `plain` (a fragment program number above)
 // with or without jittered sampling.
@@ -47,6 +61,11 @@ ChainResult loadProgramChain(support::ProgramText& reader, const std::string& fo
 // Loads the six jittered fragment programs from `folder` after the chain,
 // the same way; the bound fragment program is left as the chain left it.
 ChainResult loadJitteredPrograms(support::ProgramText& reader, const std::string& folder);
+
+// Loads viewer mode's slice program from `folder` after the chain, the same
+// way, and leaves it bound in place of the chain's, over the whole cube
+// until the textures' box is known.
+ChainResult loadBoxedVertexProgram(support::ProgramText& reader, const std::string& folder);
 
 // The seven file names, in load order.
 std::vector<std::string> programFileNames();

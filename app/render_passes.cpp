@@ -28,10 +28,12 @@ void drawSweep(const SliceSweep& slices) {
 
 }  // namespace
 
-void loadJitterStep(const float modelview[16], float sliceStep) {
+void loadJitterStep(const float modelview[16], float sliceStep, const float textureScale[3]) {
     // The view direction (0, 0, 1) of slice space in texture space: the
-    // modelview's third column.
-    const float step[3] = {modelview[8] * sliceStep, modelview[9] * sliceStep, modelview[10] * sliceStep};
+    // modelview's third column, scaled as the box scales coordinates.
+    const float step[3] = {modelview[8] * sliceStep * textureScale[0],
+                           modelview[9] * sliceStep * textureScale[1],
+                           modelview[10] * sliceStep * textureScale[2]};
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 2, step[0], step[1], step[2], 0.0f);
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 3, -0.5f * step[0], -0.5f * step[1],
                                     -0.5f * step[2], 0.0f);

@@ -19,8 +19,10 @@ struct SliceSweep {
 };
 
 // Hands the jittered programs a slice's step along the view direction in
-// texture space, and minus half of it, for a rigid modelview (column-major).
-void loadJitterStep(const float modelview[16], float sliceStep);
+// texture space, and minus half of it, for a rigid modelview (column-major)
+// and textures that hold a box of the cube (`textureScale`: the box's
+// scale, as the slice program applies it).
+void loadJitterStep(const float modelview[16], float sliceStep, const float textureScale[3]);
 
 // The isosurface in two draws. The first keeps, per pixel, the depth of the
 // nearest slice dense enough (alpha test against the threshold); the second

@@ -25,29 +25,30 @@ constexpr std::size_t kQueuedPerThread = 2;
 
 }  // namespace
 
-SlabLoader::SlabLoader(std::string path, int edge, int threads) : path_(std::move(path)), edge_(edge) {
-    start(threads);
+SlabLoader::SlabLoader(std::string path, int edge, int threads, Extent extent)
+    : path_(std::move(path)), edge_(edge) {
+    start(threads, extent);
 }
 
 SlabLoader::SlabLoader(std::vector<uint16_t> samples, volume::PlacedSamples placement, std::string name,
-                       int edge, int threads)
+                       int edge, int threads, Extent extent)
     : path_(std::move(name)),
       samples_(std::move(samples)),
       placement_(placement),
       placed_(true),
       edge_(edge) {
     placement_.samples = samples_.data();
-    start(threads);
+    start(threads, extent);
 }
 
-void SlabLoader::start(int threads) {
+void SlabLoader::start(int threads, Extent extent) {
     if (threads <= 0) threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     slabDepth_ = slabDepthFor(edge_);
     threadCount_ = static_cast<std::size_t>(threads);
     workersLeft_ = threads;
     // The first thread reads the samples; the others wait for them.
     for (int t = 0; t < threads; ++t) {
-        threads_.emplace_back([this, t] {
+        threads_.emplace_back([this, t, extent] {
             if (t == 0) {
                 std::string problem;
                 try {
@@ -57,6 +58,11 @@ void SlabLoader::start(int threads) {
                 }
                 std::lock_guard<std::mutex> lock(mutex_);
                 error_ = problem;
+                if (problem.empty()) {
+                    box_ = extent == Extent::wholeCube ? volume::VoxelBox::cube(edge_) : source_->imageBox();
+                    nextSlice_ = box_.low[2];
+                    slicesDone_ = edge_ - box_.size(2);
+                }
                 prepared_ = true;
                 changed_.notify_all();
             }
@@ -100,28 +106,29 @@ bool SlabLoader::sourceReady() {
 
 void SlabLoader::makeSlabs() {
     std::vector<int32_t> scratch;
-    const std::size_t sliceTexels = static_cast<std::size_t>(edge_) * static_cast<std::size_t>(edge_);
     std::unique_lock<std::mutex> lock(mutex_);
     const std::size_t queueLimit = kQueuedPerThread * threadCount_;
+    const auto allTaken = [this] { return nextSlice_ >= box_.high[2]; };
     for (;;) {
         changed_.wait(lock, [&] {
-            return stopping_ ||
-                   (prepared_ && (!error_.empty() || nextSlice_ >= edge_ || ready_.size() < queueLimit));
+            return stopping_ || (prepared_ && (!error_.empty() || allTaken() || ready_.size() < queueLimit));
         });
-        if (stopping_ || !error_.empty() || nextSlice_ >= edge_) break;
+        if (stopping_ || !error_.empty() || allTaken()) break;
+        const std::size_t sliceTexels =
+            static_cast<std::size_t>(box_.size(0)) * static_cast<std::size_t>(box_.size(1));
         ImageSlab slab;
         if (!spare_.empty()) {
             slab = std::move(spare_.back());
             spare_.pop_back();
         }
         slab.firstZ = nextSlice_;
-        slab.count = std::min(slabDepth_, edge_ - nextSlice_);
+        slab.count = std::min(slabDepth_, box_.high[2] - nextSlice_);
         nextSlice_ += slab.count;
         lock.unlock();
         try {
             slab.density.resize(sliceTexels * static_cast<std::size_t>(slab.count));
             slab.gradient.resize(4 * sliceTexels * static_cast<std::size_t>(slab.count));
-            volume::makeImageSlab(*source_, slab.firstZ, slab.count, slab.density.data(),
+            volume::makeImageSlab(*source_, box_, slab.firstZ, slab.count, slab.density.data(),
                                   slab.gradient.data(), scratch);
         } catch (const std::bad_alloc&) {
             lock.lock();

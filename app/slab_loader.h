@@ -19,23 +19,28 @@
 
 namespace app {
 
+// Storage slices [firstZ, firstZ + count) of the images, over the rows and
+// columns of the loader's box: width * height texels a slice.
 struct ImageSlab {
-    int firstZ = 0;  // the slab holds storage slices [firstZ, firstZ + count)
+    int firstZ = 0;
     int count = 0;
-    std::vector<uint8_t> density;   // count * edge^2 bytes
-    std::vector<uint8_t> gradient;  // 4 * count * edge^2 bytes
+    std::vector<uint8_t> density;   // count * width * height bytes
+    std::vector<uint8_t> gradient;  // 4 * count * width * height bytes
 };
 
 class SlabLoader {
 public:
     enum class Next { Slab, Waiting, Done, Failed };
+    // How much of the cube the slabs cover: the box outside which both
+    // images are zero (GridSource::imageBox), or the whole cube.
+    enum class Extent { samplesBox, wholeCube };
 
     // A dataset file resampled onto an edge^3 grid.
-    SlabLoader(std::string path, int edge, int threads = 0);
+    SlabLoader(std::string path, int edge, int threads = 0, Extent extent = Extent::samplesBox);
     // Samples held in memory, placed in the grid; `name` stands for the file
     // in messages.
     SlabLoader(std::vector<uint16_t> samples, volume::PlacedSamples placement, std::string name, int edge,
-               int threads = 0);
+               int threads = 0, Extent extent = Extent::samplesBox);
     ~SlabLoader();  // stops the threads
     SlabLoader(const SlabLoader&) = delete;
     SlabLoader& operator=(const SlabLoader&) = delete;
@@ -48,13 +53,16 @@ public:
     // spares the time of new pages.
     void giveBack(ImageSlab&& slab);
     const std::string& error() const { return error_; }
-    // Slices handed over so far, out of edge.
+    // Slices handed over so far, out of edge; the slices outside the box
+    // count as done once the samples are read.
     int slicesDone() const { return slicesDone_; }
     // True once the samples are read and the slabs are being made.
     bool sourceReady();
+    // The voxels the slabs cover; known once sourceReady().
+    const volume::VoxelBox& box() const { return box_; }
 
 private:
-    void start(int threads);
+    void start(int threads, Extent extent);
     // Reads or places the samples: "" or the reason it failed.
     std::string prepare();
     void makeSlabs();
@@ -67,6 +75,7 @@ private:
     int slabDepth_ = 1;
     std::size_t threadCount_ = 1;
     std::unique_ptr<volume::GridSource> source_;
+    volume::VoxelBox box_;
 
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "app/dataset_fit.h"
@@ -26,6 +27,18 @@ void say(const char* text) {
     std::fflush(stdout);
 }
 
+// Under the added rendering, whose programs read textures that hold a box
+// of the cube, the textures hold the box around the samples;
+// VOLVIEW_WHOLE_CUBE_TEXTURES (any value) has them hold the whole cube, to
+// compare the pictures of both.
+SlabLoader::Extent textureExtent(const GridPlan& grid) {
+    const bool whole = !grid.addedRendering || std::getenv("VOLVIEW_WHOLE_CUBE_TEXTURES") != nullptr;
+    return whole ? SlabLoader::Extent::wholeCube : SlabLoader::Extent::samplesBox;
+}
+
+// While the samples are still being read, the loop looks for them this often.
+constexpr auto kSourceInterval = std::chrono::milliseconds(10);
+
 }  // namespace
 
 std::string loadVolumeInSlabs(Viewer& viewer, bool& datasetProblem) {
@@ -42,8 +55,10 @@ std::string loadVolumeInSlabs(Viewer& viewer, bool& datasetProblem) {
         datasetProblem = true;
         return fitProblem;
     }
-    SlabLoader loader = placed ? SlabLoader(std::move(scan.samples), scan.placement, viewer.datasetPath, edge)
-                               : SlabLoader(viewer.datasetPath, edge);
+    const SlabLoader::Extent extent = textureExtent(viewer.grid);
+    SlabLoader loader =
+        placed ? SlabLoader(std::move(scan.samples), scan.placement, viewer.datasetPath, edge, 0, extent)
+               : SlabLoader(viewer.datasetPath, edge, 0, extent);
     const auto onWindow = [&viewer] {
         return platform::wglMakeCurrent(viewer.windowDC, viewer.windowContext);
     };
@@ -62,14 +77,22 @@ std::string loadVolumeInSlabs(Viewer& viewer, bool& datasetProblem) {
     viewer.compositeTexture = createCompositeTexture();
     prepareWindowShaders(viewer);
     if (!offscreen()) return kSwitchProblem;
-    defineSlabbedTextures(viewer);
 
+    // The textures are defined once the samples are read and their box is
+    // known; the driver clears them while the first slabs are made.
+    bool defined = false;
+    const auto defineOnceReady = [&] {
+        if (defined || !loader.sourceReady()) return;
+        defineSlabbedTextures(viewer, loader.box());
+        defined = true;
+    };
     bool gradientsSaid = false;
     int slicesSaid = 0;
     Clock::time_point shown = Clock::now();
     for (;;) {
+        defineOnceReady();
         ImageSlab slab;
-        const SlabLoader::Next next = loader.next(slab, kProgressInterval);
+        const SlabLoader::Next next = loader.next(slab, defined ? kProgressInterval : kSourceInterval);
         if (next == SlabLoader::Next::Failed) {
             datasetProblem = true;
             return loader.error();
@@ -78,6 +101,7 @@ std::string loadVolumeInSlabs(Viewer& viewer, bool& datasetProblem) {
         if (next == SlabLoader::Next::Slab) {
             if (!gradientsSaid) say("calculating gradients ");
             gradientsSaid = true;
+            defineOnceReady();
             uploadSlab(viewer, slab);
             loader.giveBack(std::move(slab));
             // One dot per slice, as the exact load prints them.

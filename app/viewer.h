@@ -24,6 +24,7 @@
 #include "support/program_text.h"
 #include "support/texture_font.h"
 #include "volume/density_bounds.h"
+#include "volume/image_slabs.h"
 #include "volume/volume.h"
 
 namespace app {
@@ -84,6 +85,12 @@ struct Viewer {
     GLuint transferTexture = 0;
     GLuint depthTexture = 0;
     GLuint noiseTexture = 0;  // only with the added rendering
+    // The grid voxels the density and gradient textures hold in viewer mode
+    // (the box outside which both images are zero), and the scale and
+    // offset that take a coordinate across the cube to one across the box.
+    volume::VoxelBox textureBox;
+    float textureScale[3] = {1.0f, 1.0f, 1.0f};
+    float textureOffset[3] = {0.0f, 0.0f, 0.0f};
     // Where the density texture reaches a level, for the slice bounds of
     // each pass: the boxes of the transparent pass (fixed by the table) and
     // those of the isosurface's last level (which follows the threshold).
@@ -137,12 +144,13 @@ int runDemandLoop(Viewer& viewer);
 void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded);
 
 // The same a slab at a time, in the current (off-screen) context: names the
-// textures and defines the volume's two with no texels yet, uploads each
+// textures and defines the volume's two over `box` with no texels yet
+// (handing the slice program the box's scale and offset), uploads each
 // slab as it comes (with its part of the density bounds), then the table
 // and the depth texture.
 struct ImageSlab;
 void nameVolumeTextures(Viewer& viewer);
-void defineSlabbedTextures(Viewer& viewer);
+void defineSlabbedTextures(Viewer& viewer, const volume::VoxelBox& box);
 void uploadSlab(Viewer& viewer, const ImageSlab& slab);
 void finishVolumeTextures(Viewer& viewer, const uint8_t* table);
 

@@ -113,9 +113,11 @@ std::string gridProblem(const GridPlan& grid) {
     return refuseGridEdge(grid.edge, maxTextureEdge, platform::availableMemoryBytes());
 }
 
-// The jittered programs of the added rendering, after the chain.
+// The programs of the added rendering after the chain: the jittered ones,
+// and the slice program for textures that hold a box.
 int loadAddedPrograms(Viewer& viewer, const std::string& folder) {
-    const ChainResult added = loadJitteredPrograms(*viewer.programReader, folder);
+    ChainResult added = loadJitteredPrograms(*viewer.programReader, folder);
+    if (added.ok) added = loadBoxedVertexProgram(*viewer.programReader, folder);
     if (added.ok) return kStarted;
     const std::string text = added.unreadable ? "Error. " + added.caption : std::string("Error.");
     platform::messageBox(nullptr, text.c_str(), added.caption.c_str(), MB_ICONEXCLAMATION);

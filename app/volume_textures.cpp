@@ -2,10 +2,12 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <vector>
 
+#include "app/program_chain.h"
 #include "app/slab_loader.h"
 #include "app/slice_bounds.h"
 #include "app/viewer.h"
@@ -21,11 +23,11 @@ constexpr int kNoiseEdge = 64;
 // more, so that the per-frame bounds cost the same at every edge.
 int boundsBlockEdge(int edge) { return edge / 64 > 2 ? edge / 64 : 2; }
 
-// A 3D image on its unit: clamped by `wrap` (GL_CLAMP, where the programs
-// discard outside the unit cube, or GL_CLAMP_TO_BORDER with a zero border),
-// linearly filtered, no mipmaps.
-void defineVolumeTexture(GLenum unit, GLuint name, GLenum internalFormat, GLenum format, int edge,
-                         const uint8_t* image, GLenum wrap = GL_CLAMP) {
+// A 3D image of size[0] x size[1] x size[2] texels on its unit: clamped by
+// `wrap` (GL_CLAMP, where the programs discard outside the unit cube, or
+// GL_CLAMP_TO_BORDER with a zero border), linearly filtered, no mipmaps.
+void defineVolumeTexture(GLenum unit, GLuint name, GLenum internalFormat, GLenum format,
+                         const std::array<int, 3>& size, const uint8_t* image, GLenum wrap = GL_CLAMP) {
     vgl::glActiveTextureARB(unit);
     glBindTexture(GL_TEXTURE_3D, name);
     const GLfloat zero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -36,8 +38,18 @@ void defineVolumeTexture(GLenum unit, GLuint name, GLenum internalFormat, GLenum
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    vgl::glTexImage3D(GL_TEXTURE_3D, 0, static_cast<GLint>(internalFormat), edge, edge, edge, 0, format,
-                      GL_UNSIGNED_BYTE, image);
+    vgl::glTexImage3D(GL_TEXTURE_3D, 0, static_cast<GLint>(internalFormat), size[0], size[1], size[2], 0,
+                      format, GL_UNSIGNED_BYTE, image);
+}
+
+void defineDensityTexture(GLuint name, const std::array<int, 3>& size, const uint8_t* image,
+                          bool zeroBorder) {
+    defineVolumeTexture(kDensityUnit, name, GL_ALPHA8, GL_ALPHA, size, image,
+                        zeroBorder ? GL_CLAMP_TO_BORDER : GL_CLAMP);
+}
+
+void defineGradientTexture(GLuint name, const std::array<int, 3>& size, const uint8_t* image) {
+    defineVolumeTexture(kGradientUnit, name, GL_RGBA8, GL_RGBA, size, image);
 }
 
 }  // namespace
@@ -51,12 +63,11 @@ std::vector<volume::TextureBox> transparentBoxesFor(const volume::DensityBounds*
 }
 
 void defineDensityTexture(GLuint name, int edge, const uint8_t* image, bool zeroBorder) {
-    defineVolumeTexture(kDensityUnit, name, GL_ALPHA8, GL_ALPHA, edge, image,
-                        zeroBorder ? GL_CLAMP_TO_BORDER : GL_CLAMP);
+    defineDensityTexture(name, {edge, edge, edge}, image, zeroBorder);
 }
 
 void defineGradientTexture(GLuint name, int edge, const uint8_t* image) {
-    defineVolumeTexture(kGradientUnit, name, GL_RGBA8, GL_RGBA, edge, image);
+    defineGradientTexture(name, {edge, edge, edge}, image);
 }
 
 void defineTransferTexture(GLuint name, int entries, const uint8_t* table) {
@@ -113,25 +124,51 @@ void uploadVolumeTextures(Viewer& viewer, const LoadedVolume& loaded) {
     finishVolumeTextures(viewer, loaded.transferTable.get());
 }
 
-void defineSlabbedTextures(Viewer& viewer) {
+void defineSlabbedTextures(Viewer& viewer, const volume::VoxelBox& box) {
     const int edge = viewer.grid.edge;
     nameVolumeTextures(viewer);
-    defineDensityTexture(viewer.densityTexture, edge, nullptr, viewer.grid.addedRendering);
-    defineGradientTexture(viewer.gradientTexture, edge, nullptr);
+    const std::array<int, 3> size = {box.size(0), box.size(1), box.size(2)};
+    defineDensityTexture(viewer.densityTexture, size, nullptr, viewer.grid.addedRendering);
+    defineGradientTexture(viewer.gradientTexture, size, nullptr);
     viewer.densityBounds = std::make_unique<volume::DensityBounds>(edge, boundsBlockEdge(edge));
+    // A coordinate u across the cube is u * edge texels from its low face,
+    // (u * edge - low) / size across the box.
+    viewer.textureBox = box;
+    for (std::size_t a = 0; a < 3; ++a) {
+        viewer.textureScale[a] = static_cast<float>(edge) / static_cast<float>(size[a]);
+        viewer.textureOffset[a] = -static_cast<float>(box.low[a]) / static_cast<float>(size[a]);
+    }
+    vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, kTextureScaleParameter, viewer.textureScale[0],
+                                    viewer.textureScale[1], viewer.textureScale[2], 0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, kTextureOffsetParameter, viewer.textureOffset[0],
+                                    viewer.textureOffset[1], viewer.textureOffset[2], 0.0f);
+    const float* scale = viewer.textureScale;
+    const float* offset = viewer.textureOffset;
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleBoxScaleParameter, scale[0], scale[1],
+                                    scale[2], 0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleCubeScaleParameter, 1.0f / scale[0],
+                                    1.0f / scale[1], 1.0f / scale[2], 0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleCubeOffsetParameter,
+                                    -offset[0] / scale[0], -offset[1] / scale[1], -offset[2] / scale[2],
+                                    0.0f);
 }
 
 void uploadSlab(Viewer& viewer, const ImageSlab& slab) {
-    const int edge = viewer.grid.edge;
+    const volume::VoxelBox& box = viewer.textureBox;
+    const int z = slab.firstZ - box.low[2];
+    // Rows of the density box need not fill whole words.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     vgl::glActiveTextureARB(kDensityUnit);
     glBindTexture(GL_TEXTURE_3D, viewer.densityTexture);
-    vgl::glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, slab.firstZ, edge, edge, slab.count, GL_ALPHA,
+    vgl::glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, z, box.size(0), box.size(1), slab.count, GL_ALPHA,
                          GL_UNSIGNED_BYTE, slab.density.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     vgl::glActiveTextureARB(kGradientUnit);
     glBindTexture(GL_TEXTURE_3D, viewer.gradientTexture);
-    vgl::glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, slab.firstZ, edge, edge, slab.count, GL_RGBA,
+    vgl::glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, z, box.size(0), box.size(1), slab.count, GL_RGBA,
                          GL_UNSIGNED_BYTE, slab.gradient.data());
-    viewer.densityBounds->addSlices(slab.density.data(), slab.firstZ, slab.count);
+    viewer.densityBounds->addBlock(slab.density.data(), {box.low[0], box.low[1], slab.firstZ},
+                                   {box.size(0), box.size(1), slab.count});
 }
 
 void finishVolumeTextures(Viewer& viewer, const uint8_t* table) {

@@ -14,15 +14,20 @@ DensityBounds::DensityBounds(int edge, int blockEdge)
 }
 
 void DensityBounds::addSlices(const uint8_t* slices, int firstZ, int count) {
-    const int edge = edge_, blockEdge = blockEdge_;
+    addBlock(slices, {0, 0, firstZ}, {edge_, edge_, count});
+}
+
+void DensityBounds::addBlock(const uint8_t* texels, const std::array<int, 3>& low,
+                             const std::array<int, 3>& size) {
+    const int blockEdge = blockEdge_;
     std::size_t index = 0;
-    for (int z = firstZ; z < firstZ + count; ++z) {
-        for (int y = 0; y < edge; ++y) {
+    for (int z = low[2]; z < low[2] + size[2]; ++z) {
+        for (int y = low[1]; y < low[1] + size[1]; ++y) {
             uint8_t* row =
                 &maxima_[(static_cast<std::size_t>(z / blockEdge) * blocks_ + y / blockEdge) * blocks_];
-            for (int x = 0; x < edge; ++x, ++index) {
+            for (int x = low[0]; x < low[0] + size[0]; ++x, ++index) {
                 uint8_t& maximum = row[x / blockEdge];
-                maximum = std::max(maximum, slices[index]);
+                maximum = std::max(maximum, texels[index]);
             }
         }
     }

@@ -28,6 +28,10 @@ public:
     // Takes in slices [firstZ, firstZ + count) of the image (count * edge^2
     // bytes), in any order.
     void addSlices(const uint8_t* slices, int firstZ, int count);
+    // Takes in the texels of the box from `low` of `size` texels along x, y
+    // and z (x fastest); the texels outside any box seen stay below every
+    // level.
+    void addBlock(const uint8_t* texels, const std::array<int, 3>& low, const std::array<int, 3>& size);
 
     // One box per block that holds a texel >= level, outside all of which
     // trilinear filtering of the image can only give values below the

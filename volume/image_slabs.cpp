@@ -1,5 +1,6 @@
 #include "volume/image_slabs.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "volume/gradient_word.h"
@@ -79,12 +80,31 @@ void GridSource::fillPaddedSlice(int z, int32_t* out) const {
     }
 }
 
-void makeImageSlab(const GridSource& source, int firstZ, int count, uint8_t* density, uint8_t* gradient,
-                   std::vector<int32_t>& scratch) {
+VoxelBox GridSource::imageBox() const {
+    // Differences over two voxels, then one voxel of zeros for the filter.
+    constexpr int kReach = 3;
+    const std::vector<long>* axes[3] = {&x_, &y_, &z_};
+    VoxelBox box;
+    for (std::size_t a = 0; a < 3; ++a) {
+        const std::vector<long>& axis = *axes[a];
+        const auto taken = [](long from) { return from >= 0; };
+        const auto first = std::find_if(axis.begin(), axis.end(), taken);
+        if (first == axis.end()) return VoxelBox{{0, 0, 0}, {1, 1, 1}};
+        const auto last = std::find_if(axis.rbegin(), axis.rend(), taken);
+        box.low[a] = std::max(0, static_cast<int>(first - axis.begin()) - kReach);
+        box.high[a] = std::min(edge_, static_cast<int>(axis.rend() - last) + kReach);
+    }
+    return box;
+}
+
+void makeImageSlab(const GridSource& source, const VoxelBox& area, int firstZ, int count, uint8_t* density,
+                   uint8_t* gradient, std::vector<int32_t>& scratch) {
     const int edge = source.edge();
     const std::size_t px = static_cast<std::size_t>(edge) + 4;
     const std::size_t plane = px * px;
-    const std::size_t texels = static_cast<std::size_t>(edge) * static_cast<std::size_t>(edge);
+    const int x0 = area.low[0], x1 = area.high[0], y0 = area.low[1], y1 = area.high[1];
+    const std::size_t width = static_cast<std::size_t>(x1 - x0);
+    const std::size_t texels = width * static_cast<std::size_t>(y1 - y0);
     // The slab's slices and two more on each side, the margin the
     // differences over two voxels reach.
     scratch.resize(plane * (static_cast<std::size_t>(count) + 4));
@@ -104,16 +124,23 @@ void makeImageSlab(const GridSource& source, int firstZ, int count, uint8_t* den
             std::memset(g, 0, 4 * texels);
             continue;
         }
-        std::memset(d, 0, static_cast<std::size_t>(edge));
-        std::memset(g, 0, 4 * static_cast<std::size_t>(edge));
-        d += edge;
-        g += 4 * edge;
-        for (int y = 1; y < edge; ++y) {
+        for (int y = y0; y < y1; ++y) {
+            if (y == 0) {
+                std::memset(d, 0, width);
+                std::memset(g, 0, 4 * width);
+                d += width;
+                g += 4 * width;
+                continue;
+            }
+            int x = x0;
+            if (x == 0) {
+                *d++ = 0;
+                for (int k = 0; k < 4; ++k) *g++ = 0;
+                ++x;
+            }
             const int32_t* v = scratch.data() + plane * (static_cast<std::size_t>(s) + 2) +
-                               px * (static_cast<std::size_t>(y) + 2) + 3;
-            *d++ = 0;
-            for (int k = 0; k < 4; ++k) *g++ = 0;
-            for (int x = 1; x < edge; ++x, ++v, ++d, g += 4) {
+                               px * (static_cast<std::size_t>(y) + 2) + 2 + static_cast<std::size_t>(x);
+            for (; x < x1; ++x, ++v, ++d, g += 4) {
                 const float gx = gradientComponent(v[1] - v[-1], v[2] - v[-2]);
                 const float gy = gradientComponent(v[stepY] - v[-stepY], v[2 * stepY] - v[-2 * stepY]);
                 // Along k, which runs against storage z.

@@ -4,6 +4,7 @@
 // whole image ever being held.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,16 @@
 #include "volume/volume.h"
 
 namespace volume {
+
+// A box of grid voxels: [low, high) along x, y and storage z.
+struct VoxelBox {
+    std::array<int, 3> low{};
+    std::array<int, 3> high{};
+    int size(int axis) const {
+        return high[static_cast<std::size_t>(axis)] - low[static_cast<std::size_t>(axis)];
+    }
+    static VoxelBox cube(int edge) { return VoxelBox{{0, 0, 0}, {edge, edge, edge}}; }
+};
 
 // Where each grid voxel takes its sample: per axis, the source position of
 // every grid position, or -1 where the voxel is 0. The outer layer at x = 0,
@@ -30,6 +41,12 @@ public:
     // Storage slice z with a margin of two zeros on each side of x and y:
     // (edge + 4)^2 values, x fastest.
     void fillPaddedSlice(int z, int32_t* out) const;
+    // The voxels whose density or gradient can be other than zero (the
+    // gradient reaches two voxels beyond the samples), widened by a layer of
+    // zeros and clamped to the grid: a linear filter over the box alone,
+    // clamped to its edge or reading a zero border, gives what it gives over
+    // the whole grid. One voxel when the grid holds no samples.
+    VoxelBox imageBox() const;
 
 private:
     GridSource(const uint16_t* samples, const int dims[3], int edge);
@@ -44,10 +61,16 @@ private:
 // Why `scan` cannot be placed in an edge^3 grid; "" when it fits.
 std::string placementError(const PlacedSamples& scan, int edge);
 
-// Writes storage slices [firstZ, firstZ + count) of both images: one density
-// byte and four gradient bytes (RGBA: the packed gradient, then the
+// Writes storage slices [firstZ, firstZ + count) of both images, the texels
+// of the rows and columns `area` spans (its z range is not used): one
+// density byte and four gradient bytes (RGBA: the packed gradient, then the
 // density) per texel, in texture order. `scratch` is reused between calls.
-void makeImageSlab(const GridSource& source, int firstZ, int count, uint8_t* density, uint8_t* gradient,
-                   std::vector<int32_t>& scratch);
+void makeImageSlab(const GridSource& source, const VoxelBox& area, int firstZ, int count, uint8_t* density,
+                   uint8_t* gradient, std::vector<int32_t>& scratch);
+// The same over whole slices.
+inline void makeImageSlab(const GridSource& source, int firstZ, int count, uint8_t* density,
+                          uint8_t* gradient, std::vector<int32_t>& scratch) {
+    makeImageSlab(source, VoxelBox::cube(source.edge()), firstZ, count, density, gradient, scratch);
+}
 
 }  // namespace volume

@@ -24,7 +24,7 @@ struct Images {
     std::vector<int> timesMade;  // per slice
 };
 
-// Takes every slab, giving each back as the viewer does, until Done.
+// Takes every slab into whole images of zeros, giving each back, until Done.
 Images collect(app::SlabLoader& loader, int edge) {
     const std::size_t texels = static_cast<std::size_t>(edge) * edge;
     Images images{std::vector<uint8_t>(texels * edge), std::vector<uint8_t>(4 * texels * edge),
@@ -34,19 +34,31 @@ Images collect(app::SlabLoader& loader, int edge) {
         const Next next = loader.next(slab, std::chrono::milliseconds(50));
         if (next == Next::Done || next == Next::Failed) break;
         if (next != Next::Slab) continue;
-        std::memcpy(images.density.data() + texels * slab.firstZ, slab.density.data(), texels * slab.count);
-        std::memcpy(images.gradient.data() + 4 * texels * slab.firstZ, slab.gradient.data(),
-                    4 * texels * slab.count);
-        for (int z = slab.firstZ; z < slab.firstZ + slab.count; ++z) ++images.timesMade[z];
+        const volume::VoxelBox& box = loader.box();
+        const std::size_t width = box.size(0);
+        for (int z = slab.firstZ, row = 0; z < slab.firstZ + slab.count; ++z) {
+            ++images.timesMade[z];
+            for (int y = box.low[1]; y < box.high[1]; ++y, ++row) {
+                const std::size_t at = texels * z + static_cast<std::size_t>(y) * edge + box.low[0];
+                std::memcpy(&images.density[at], &slab.density[row * width], width);
+                std::memcpy(&images.gradient[4 * at], &slab.gradient[4 * row * width], 4 * width);
+            }
+        }
         loader.giveBack(std::move(slab));
     }
     return images;
 }
 
-void expectSameImages(const Images& slabbed, const app::LoadedVolume& whole, int edge) {
+// The slabs, put in their places among zeros, are the whole load's images:
+// each slice of the box made once, and nothing but zeros outside it.
+void expectSameImages(const Images& slabbed, const app::LoadedVolume& whole, const volume::VoxelBox& box,
+                      int edge) {
     ASSERT_TRUE(whole.densityImage && whole.gradientImage);
     const std::size_t count = static_cast<std::size_t>(edge) * edge * edge;
-    EXPECT_EQ(slabbed.timesMade, std::vector<int>(static_cast<std::size_t>(edge), 1));
+    for (int z = 0; z < edge; ++z) {
+        const bool inBox = z >= box.low[2] && z < box.high[2];
+        EXPECT_EQ(slabbed.timesMade[static_cast<std::size_t>(z)], inBox ? 1 : 0) << "slice " << z;
+    }
     EXPECT_EQ(std::memcmp(slabbed.density.data(), whole.densityImage.get(), count), 0);
     EXPECT_EQ(std::memcmp(slabbed.gradient.data(), whole.gradientImage.get(), 4 * count), 0);
 }
@@ -66,8 +78,11 @@ TEST(SlabLoader, SlabsOnAnyNumberOfThreadsAreTheWholeLoadsImages) {
     for (int threads : {1, 3}) {
         SCOPED_TRACE(std::to_string(threads) + " threads");
         app::SlabLoader loader(path, kEdge, threads);
-        expectSameImages(collect(loader, kEdge), whole, kEdge);
+        const Images images = collect(loader, kEdge);
+        expectSameImages(images, whole, loader.box(), kEdge);
         EXPECT_EQ(loader.slicesDone(), kEdge);
+        // The file sits at the low x and y and the top of a cube far larger.
+        EXPECT_TRUE(loader.box().size(0) < 50 && loader.box().size(2) < 30) << loader.box().size(0);
     }
 }
 
@@ -83,7 +98,8 @@ TEST(SlabLoader, SamplesFromMemoryGiveTheImagesOfTheirPlacedVolume) {
     const app::LoadedVolume whole = app::VolumeLoader(samples, placement, "scan", kEdge).take();
     testing::internal::GetCapturedStdout();
     app::SlabLoader loader(samples, placement, "scan", kEdge, 2);
-    expectSameImages(collect(loader, kEdge), whole, kEdge);
+    const Images images = collect(loader, kEdge);
+    expectSameImages(images, whole, loader.box(), kEdge);
 }
 
 TEST(SlabLoader, RefusesWhatCannotBeReadOrPlacedNamingIt) {

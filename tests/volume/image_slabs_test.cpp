@@ -40,6 +40,26 @@ Images slabbed(const volume::GridSource& source, int slabDepth) {
     return images;
 }
 
+// Every texel that is not zero in either image lies in the box, and off
+// the box's faces (a filter clamped there reads zeros), but where a face is
+// the grid's own. (The slabs of the box are the loader's: slab_loader_test.)
+void expectBoxHoldsTheImages(const uint8_t* density, const uint8_t* gradient,
+                             const volume::GridSource& source) {
+    const std::size_t edge = static_cast<std::size_t>(source.edge());
+    const volume::VoxelBox box = source.imageBox();
+    int outside = 0;
+    for (std::size_t at = 0; at < edge * edge * edge; ++at) {
+        if (density[at] == 0 && std::memcmp(gradient + 4 * at, "\0\0\0\0", 4) == 0) continue;
+        const int c[3] = {static_cast<int>(at % edge), static_cast<int>(at / edge % edge),
+                          static_cast<int>(at / edge / edge)};
+        for (std::size_t a = 0; a < 3; ++a) {
+            outside += (c[a] <= box.low[a] && box.low[a] > 0) ||
+                       (c[a] >= box.high[a] - 1 && box.high[a] < source.edge());
+        }
+    }
+    EXPECT_EQ(outside, 0) << "texels on or beyond the faces of the box";
+}
+
 void expectVolumeImages(volume::Volume& volume, const volume::GridSource& source) {
     const int edge = source.edge();
     ASSERT_FALSE(volume.isEmpty()) << volume.loadError();
@@ -52,6 +72,7 @@ void expectVolumeImages(volume::Volume& volume, const volume::GridSource& source
         EXPECT_EQ(std::memcmp(images.density.data(), density.get(), count), 0);
         EXPECT_EQ(std::memcmp(images.gradient.data(), gradient.get(), 4 * count), 0);
     }
+    expectBoxHoldsTheImages(density.get(), gradient.get(), source);
 }
 
 TEST(ImageSlabs, MatchTheImagesOfADatasetFileLoadedOntoTheGrid) {
@@ -62,7 +83,7 @@ TEST(ImageSlabs, MatchTheImagesOfADatasetFileLoadedOntoTheGrid) {
     };
     const Case cases[] = {
         {"padded", {9, 7, 5}, 12},    {"copied", {12, 12, 12}, 12},      {"cropped", {20, 6, 14}, 12},
-        {"scaled", {25, 19, 31}, 12}, {"scaled flat", {40, 33, 13}, 11},
+        {"scaled", {25, 19, 31}, 12}, {"scaled flat", {40, 33, 13}, 11}, {"in a corner", {7, 6, 4}, 19},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,7 +109,8 @@ TEST(ImageSlabs, MatchTheImagesOfSamplesPlacedInTheGrid) {
     };
     // Centred with margins, and filling whole axes (which reach the grid's
     // outer layer, read as zero).
-    const Case cases[] = {{"centred", {6, 5, 3}, 11}, {"filling x and z", {10, 4, 10}, 10}};
+    const Case cases[] = {
+        {"centred", {6, 5, 3}, 11}, {"filling x and z", {10, 4, 10}, 10}, {"small", {5, 4, 3}, 17}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<uint16_t> samples;
