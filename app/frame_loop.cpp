@@ -87,6 +87,14 @@ void drawProjection(Viewer& viewer, const float modelview[16], bool jittered) {
                        viewerState.wobble, jittered);
 }
 
+// Whether the transparent pass alone is drawn nearest slice first: with
+// cells of 4 pixels or more. In smaller cells the quads left around the
+// opaque ones and the looks back cost what the fragments left out save.
+bool drawsTransparentFrontToBack(const Viewer& viewer, bool jittered) {
+    return viewer.viewerMode && jittered && viewerState.projection == Projection::none &&
+           viewerState.showTransparent && !viewerState.showIsosurface && viewer.drawnEdge() >= 4 * kTileCells;
+}
+
 // The transparent pass alone is drawn nearest slice first, and every
 // kSlicesBetweenLooks slices the cells whose pixels all reached kOpaqueAlpha
 // are left out of the slices behind. The buffer's 8 bits of alpha stop
@@ -151,8 +159,7 @@ bool renderVolume(Viewer& viewer) {
                              : viewerState.projection == Projection::faintest ? 1.0f
                                                                               : 0.0f;
     const bool jittered = viewer.grid.addedRendering;
-    const bool frontToBack = viewer.viewerMode && jittered && viewerState.projection == Projection::none &&
-                             viewerState.showTransparent && !viewerState.showIsosurface;
+    const bool frontToBack = drawsTransparentFrontToBack(viewer, jittered);
     if (frontToBack) {
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     } else {
