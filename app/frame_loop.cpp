@@ -3,10 +3,12 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "app/opaque_cells.h"
 #include "app/render_passes.h"
 #include "app/screenshot.h"
 #include "app/slice_bounds.h"
@@ -48,16 +50,21 @@ SliceTiles passTiles(const Viewer& viewer, const std::vector<volume::TextureBox>
     return tiles;
 }
 
-// The quads of the tiles, in the pass's order.
-SliceSweep sweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrder order,
-                   std::vector<TileVertex>& quads) {
-    tileQuads(tiles, order, frameSlices(viewer), quads);
+// The quads as a pass's slices, with the light every vertex carries.
+SliceSweep sweepOver(const Viewer& viewer, const std::vector<TileVertex>& quads) {
     SliceSweep sweep;
     sweep.quads = &quads;
     sweep.light[0] = viewer.lightVector->x;
     sweep.light[1] = viewer.lightVector->y;
     sweep.light[2] = viewer.lightVector->z;
     return sweep;
+}
+
+// The quads of the tiles, in the pass's order.
+SliceSweep sweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrder order,
+                   std::vector<TileVertex>& quads) {
+    tileQuads(tiles, order, frameSlices(viewer), quads);
+    return sweepOver(viewer, quads);
 }
 
 // Where the isosurface's first draw left the surface, from the depth buffer.
@@ -78,6 +85,51 @@ void drawProjection(Viewer& viewer, const float modelview[16], bool jittered) {
     if (faintest) keepProjectionSlab(tiles, modelview, frameSlices(viewer));
     drawProjectionPass(sweepOf(viewer, tiles, SliceOrder::frontToBack, viewer.transparentQuads), faintest,
                        viewerState.wobble, jittered);
+}
+
+// Whether the transparent pass alone is drawn nearest slice first: with
+// cells of 4 pixels or more. In smaller cells the quads left around the
+// opaque ones and the looks back cost what the fragments left out save.
+bool drawsTransparentFrontToBack(const Viewer& viewer, bool jittered) {
+    return viewer.viewerMode && jittered && viewerState.projection == Projection::none &&
+           viewerState.showTransparent && !viewerState.showIsosurface && viewer.drawnEdge() >= 4 * kTileCells;
+}
+
+// The transparent pass alone is drawn nearest slice first, and every
+// kSlicesBetweenLooks slices the cells whose pixels all reached kOpaqueAlpha
+// are left out of the slices behind. The buffer's 8 bits of alpha stop
+// growing a little short of full (a thin slice adds less than half a step),
+// so a pixel counts as opaque a little below it: what it lets through from
+// behind is then under 2 % of what lies there.
+constexpr int kSlicesBetweenLooks = 16;
+constexpr uint8_t kOpaqueAlpha = 250;
+
+// The cells where the buffer is already opaque.
+std::vector<CellRow> readOpaqueCells(Viewer& viewer) {
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int edge = viewer.drawnEdge();
+    viewer.frameAlpha.resize(static_cast<std::size_t>(edge) * static_cast<std::size_t>(edge));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, edge, edge, GL_ALPHA, GL_UNSIGNED_BYTE, viewer.frameAlpha.data());
+    return opaqueCells(viewer.frameAlpha, edge, viewport[0], viewport[2], kOpaqueAlpha);
+}
+
+// The transparent pass alone, front to back into a buffer cleared to
+// transparent black, then the background under what it left.
+void drawTransparentFrontToBack(Viewer& viewer, const float modelview[16], float background) {
+    SliceTiles tiles = passTiles(viewer, viewer.transparentBoxes, modelview);
+    const SliceStack stack = frameSlices(viewer);
+    const SliceSweep sweep = sweepOver(viewer, viewer.transparentQuads);
+    // Later slices are nearer.
+    for (int nearest = tiles.slices - 1; nearest >= 0; nearest -= kSlicesBetweenLooks) {
+        if (nearest != tiles.slices - 1) dropCells(tiles, readOpaqueCells(viewer), nearest);
+        tileQuads(tiles, SliceOrder::backToFront, stack, viewer.transparentQuads,
+                  std::max(nearest - kSlicesBetweenLooks + 1, 0), nearest);
+        drawTransparentUnder(sweep, viewerState.wobble);
+    }
+    drawBackgroundUnder(background, viewer.drawnEdge());
+    endDrawingUnder();
 }
 
 // Renders the volume into the off-screen buffer. False when its context
@@ -106,14 +158,24 @@ bool renderVolume(Viewer& viewer) {
     const float background = viewerState.projection == Projection::none       ? 0.5f
                              : viewerState.projection == Projection::faintest ? 1.0f
                                                                               : 0.0f;
-    glClearColor(background, background, background, 0.0f);
+    const bool jittered = viewer.grid.addedRendering;
+    const bool frontToBack = drawsTransparentFrontToBack(viewer, jittered);
+    if (frontToBack) {
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    } else {
+        glClearColor(background, background, background, 0.0f);
+    }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);
     if (viewer.grid.addedRendering) loadJitterStep(modelview, frameSlices(viewer).step, viewer.textureScale);
-    const bool jittered = viewer.grid.addedRendering;
     if (viewerState.projection != Projection::none) {
         drawProjection(viewer, modelview, jittered);
+        glPopMatrix();
+        return true;
+    }
+    if (frontToBack) {
+        drawTransparentFrontToBack(viewer, modelview, background);
         glPopMatrix();
         return true;
     }

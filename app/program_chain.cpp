@@ -34,6 +34,8 @@ constexpr ChainEntry kJittered[] = {
     {"transparent_wobble_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparentWobble + kJitteredOffset},
     {"surface_first_wobble_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceFirstWobble + kJitteredOffset},
     {"surface_lit_wobble_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceSecondWobble + kJitteredOffset},
+    {"transparent_under_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparent + kUnderOffset},
+    {"transparent_wobble_under_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparentWobble + kUnderOffset},
 };
 
 constexpr ChainEntry kBoxedVertex = {"slices_in_box.txt", GL_VERTEX_PROGRAM_ARB, kBoxedVertexProgram};

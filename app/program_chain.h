@@ -25,6 +25,10 @@ enum ProgramNumber : unsigned {
     // The jittered variants of the six fragment programs, for the added
     // rendering: each the number of its plain program plus kJitteredOffset.
     kJitteredOffset = 10,
+    // The jittered transparent programs with premultiplied colour, for a
+    // pass drawn nearest first: each the number of its plain program plus
+    // kUnderOffset.
+    kUnderOffset = 20,
 };
 
 // The boxed slice program's parameters after the slice rectangles: the
@@ -58,7 +62,7 @@ struct ChainResult {
 // both program targets are enabled and the vertex program stays bound.
 ChainResult loadProgramChain(support::ProgramText& reader, const std::string& folder);
 
-// Loads the six jittered fragment programs from `folder` after the chain,
+// Loads the eight jittered fragment programs from `folder` after the chain,
 // the same way; the bound fragment program is left as the chain left it.
 ChainResult loadJitteredPrograms(support::ProgramText& reader, const std::string& folder);
 

@@ -69,6 +69,53 @@ void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered) {
     drawSweep(slices);
 }
 
+namespace {
+
+void blendUnder() {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE_MINUS_DST_ALPHA, GL_ONE);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_DEPTH_TEST);
+}
+
+}  // namespace
+
+void drawTransparentUnder(const SliceSweep& slices, bool wobble) {
+    blendUnder();
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB,
+                          (wobble ? kTransparentWobble : kTransparent) + kUnderOffset);
+    drawSweep(slices);
+}
+
+void drawBackgroundUnder(float grey, int edge) {
+    blendUnder();
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glViewport(0, 0, edge, edge);
+    glDisable(GL_FRAGMENT_PROGRAM_ARB);
+    glDisable(GL_VERTEX_PROGRAM_ARB);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glColor4f(grey, grey, grey, 1.0f);
+    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_VERTEX_PROGRAM_ARB);
+    glEnable(GL_FRAGMENT_PROGRAM_ARB);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+}
+
+void endDrawingUnder() {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+}
+
 void drawProjectionPass(const SliceSweep& slices, bool faintest, bool wobble, bool jittered) {
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_DEPTH_TEST);

@@ -34,6 +34,16 @@ void drawLitSurface(const SliceSweep& slices, bool wobble, bool jittered = false
 // The transfer colours blended back to front, behind nothing nearer.
 void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered = false);
 
+// Front to back, for the transparent pass alone: the buffer starts cleared
+// to transparent black and each draw goes under what it already holds
+// (premultiplied colour), so a pixel that is opaque takes nothing more.
+// No depth test: the slices nearest first, then the background over the
+// buffer's lower left edge x edge pixels, then endDrawingUnder puts the
+// blending and the depth test back.
+void drawTransparentUnder(const SliceSweep& slices, bool wobble);
+void drawBackgroundUnder(float grey, int edge);
+void endDrawingUnder();
+
 // The transfer colours kept per pixel by a maximum blend (the brightest
 // along each ray) or, for `faintest`, a minimum blend, in place of the over
 // operator; no depth test. The buffer must be cleared to black (white).

@@ -37,6 +37,7 @@ void prepareOffscreenShaders(bool jittered) {
     drawSurfaceDepths(slices, 0.0f, false, jittered);
     drawLitSurface(slices, false, jittered);
     drawTransparentPass(slices, false, jittered);
+    if (jittered) drawTransparentUnder(slices, false);
     glDeleteTextures(3, textures);
 
     glPopAttrib();

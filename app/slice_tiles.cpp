@@ -103,9 +103,14 @@ void cutSlicesBeyond(SliceTiles& tiles, float plane, const SliceStack& stack) {
 
 void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stack,
                std::vector<TileVertex>& quads) {
+    tileQuads(tiles, order, stack, quads, 0, tiles.slices - 1);
+}
+
+void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stack,
+               std::vector<TileVertex>& quads, int firstSlice, int lastSlice) {
     quads.clear();
-    for (int n = 0; n < tiles.slices; ++n) {
-        const int slice = order == SliceOrder::backToFront ? tiles.slices - 1 - n : n;
+    for (int n = firstSlice; n <= lastSlice; ++n) {
+        const int slice = order == SliceOrder::backToFront ? firstSlice + lastSlice - n : n;
         sliceQuads(&tiles.rows[static_cast<std::size_t>(slice) * kTileCells],
                    sliceParameter(slice, stack.step), sliceDepth(slice, stack.step), quads);
     }

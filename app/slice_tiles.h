@@ -48,5 +48,8 @@ struct TileVertex {
 // runs of cells along a row that repeat on the next rows become one quad.
 void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stack,
                std::vector<TileVertex>& quads);
+// The same for slices firstSlice to lastSlice alone.
+void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stack,
+               std::vector<TileVertex>& quads, int firstSlice, int lastSlice);
 
 }  // namespace app

@@ -102,6 +102,7 @@ struct Viewer {
     std::vector<TileVertex> isosurfaceQuads;
     std::vector<TileVertex> transparentQuads;
     std::vector<float> surfaceDepths;  // the depth buffer, read back each frame
+    std::vector<uint8_t> frameAlpha;   // the colour buffer's alpha, read back while drawing under
     std::unique_ptr<support::TransformMatrix> lightTransform;
     std::unique_ptr<support::Vector3> lightVector;
     std::unique_ptr<TextureFont> font;
