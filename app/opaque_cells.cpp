@@ -1,22 +1,8 @@
 #include "app/opaque_cells.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace app {
-namespace {
-
-// The cells from the one holding v - slack to the one holding v + slack.
-bool cellsAround(float v, float slack, int& first, int& last) {
-    const auto cell = [](float x) {
-        return static_cast<int>(std::floor(x * static_cast<float>(kTileCells)));
-    };
-    first = std::max(cell(v - slack), 0);
-    last = std::min(cell(v + slack), kTileCells - 1);
-    return first <= last;
-}
-
-}  // namespace
 
 std::vector<CellRow> opaqueCells(const std::vector<uint8_t>& alpha, int bufferEdge, int viewportOrigin,
                                  int viewportSize, uint8_t threshold) {

@@ -116,4 +116,15 @@ void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stac
     }
 }
 
+// The cells from the one holding v - slack to the one holding v + slack;
+// false when both lie outside the square.
+bool cellsAround(float v, float slack, int& first, int& last) {
+    const auto cell = [](float x) {
+        return static_cast<int>(std::floor(x * static_cast<float>(kTileCells)));
+    };
+    first = std::max(cell(v - slack), 0);
+    last = std::min(cell(v + slack), kTileCells - 1);
+    return first <= last;
+}
+
 }  // namespace app

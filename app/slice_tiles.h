@@ -17,6 +17,10 @@ namespace app {
 // Cells along each side of the slice square: 4 pixels of the 512 buffer.
 constexpr int kTileCells = 128;
 
+// The cells along one side of the square from the one holding v - slack to
+// the one holding v + slack (v in square units); false when both lie outside.
+bool cellsAround(float v, float slack, int& first, int& last);
+
 // One row of cells, a bit each (bit c: cell c is drawn).
 __extension__ typedef unsigned __int128 CellRow;
 

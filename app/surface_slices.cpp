@@ -13,17 +13,6 @@ int sliceAtDepth(float depth, const SliceStack& stack) {
     return static_cast<int>(std::lround((1.0 - w) / static_cast<double>(stack.step)));
 }
 
-// The cells from the one holding v - slack to the one holding v + slack;
-// false when both lie outside the square.
-bool cellsAround(float v, float slack, int& first, int& last) {
-    const auto cell = [](float x) {
-        return static_cast<int>(std::floor(x * static_cast<float>(kTileCells)));
-    };
-    first = std::max(cell(v - slack), 0);
-    last = std::min(cell(v + slack), kTileCells - 1);
-    return first <= last;
-}
-
 // Keeps, of each cell, the slices from low[cell] to high[cell]: per row, a
 // sweep over the slices with the cells entering and leaving the kept set.
 void keepRanges(SliceTiles& tiles, const std::vector<int>& low, const std::vector<int>& high) {
