@@ -83,10 +83,10 @@ build_fuzzers() {  # build_fuzzers DIR
 }
 
 # The example CT the build makes the default dataset from (RUN_PACKAGES).
-# Each fuzz target for VOLVIEW_FUZZ_SECONDS (20) seconds: its seeds replayed, then new inputs.
+# Each fuzz target for VOLVIEW_FUZZ_SECONDS (15) seconds: its seeds replayed, then new inputs.
 fuzz() {  # fuzz DIR
   build_fuzzers "$1"
-  tests/fuzz/run_fuzzers.sh "$1" "${VOLVIEW_FUZZ_SECONDS:-20}"
+  tests/fuzz/run_fuzzers.sh "$1" "${VOLVIEW_FUZZ_SECONDS:-15}"
 }
 
 CRANIUM=/usr/share/doc/invesalius-examples/examples/Cranium.inv3
