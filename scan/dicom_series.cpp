@@ -188,6 +188,13 @@ bool readPixels(const std::string& path, int columns, int rows, const std::vecto
         error = path + ": a colour image; only grey images can be read";
         return false;
     }
+    // GDCM aborts on a sample size it does not know (in GetScalarType, which
+    // the buffer's length asks for); only these sizes are ever read here.
+    const unsigned short bitsAllocated = format.GetBitsAllocated();
+    if (bitsAllocated != 8 && bitsAllocated != 16 && bitsAllocated != 32 && bitsAllocated != 64) {
+        error = path + ": unsupported pixel format (" + std::to_string(bitsAllocated) + " bits a sample)";
+        return false;
+    }
     if (image.GetDimension(0) != static_cast<unsigned>(columns) ||
         image.GetDimension(1) != static_cast<unsigned>(rows)) {
         error = path + ": the image's size differs from its header";
