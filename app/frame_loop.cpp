@@ -160,11 +160,9 @@ bool renderVolume(Viewer& viewer) {
                                                                               : 0.0f;
     const bool jittered = viewer.grid.addedRendering;
     const bool frontToBack = drawsTransparentFrontToBack(viewer, jittered);
-    if (frontToBack) {
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    } else {
-        glClearColor(background, background, background, 0.0f);
-    }
+    // Drawn under, the picture starts transparent and takes the background last.
+    const float clear = frontToBack ? 0.0f : background;
+    glClearColor(clear, clear, clear, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     viewerState.animValue += viewerState.animStep;
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, 1, 0.5f, 0.5f, 0.5f, viewerState.animValue);

@@ -86,11 +86,10 @@ struct Viewer {
     GLuint depthTexture = 0;
     GLuint noiseTexture = 0;  // only with the added rendering
     // The grid voxels the density and gradient textures hold in viewer mode
-    // (the box outside which both images are zero), and the scale and
-    // offset that take a coordinate across the cube to one across the box.
+    // (the box outside which both images are zero), and the scale that
+    // takes a step across the cube to one across the box.
     volume::VoxelBox textureBox;
     float textureScale[3] = {1.0f, 1.0f, 1.0f};
-    float textureOffset[3] = {0.0f, 0.0f, 0.0f};
     // Where the density texture reaches a level, for the slice bounds of
     // each pass: the boxes of the transparent pass (fixed by the table) and
     // those of the isosurface's last level (which follows the threshold).

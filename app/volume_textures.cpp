@@ -134,16 +134,16 @@ void defineSlabbedTextures(Viewer& viewer, const volume::VoxelBox& box) {
     // A coordinate u across the cube is u * edge texels from its low face,
     // (u * edge - low) / size across the box.
     viewer.textureBox = box;
+    float* scale = viewer.textureScale;
+    float offset[3];
     for (std::size_t a = 0; a < 3; ++a) {
-        viewer.textureScale[a] = static_cast<float>(edge) / static_cast<float>(size[a]);
-        viewer.textureOffset[a] = -static_cast<float>(box.low[a]) / static_cast<float>(size[a]);
+        scale[a] = static_cast<float>(edge) / static_cast<float>(size[a]);
+        offset[a] = -static_cast<float>(box.low[a]) / static_cast<float>(size[a]);
     }
-    vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, kTextureScaleParameter, viewer.textureScale[0],
-                                    viewer.textureScale[1], viewer.textureScale[2], 0.0f);
-    vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, kTextureOffsetParameter, viewer.textureOffset[0],
-                                    viewer.textureOffset[1], viewer.textureOffset[2], 0.0f);
-    const float* scale = viewer.textureScale;
-    const float* offset = viewer.textureOffset;
+    vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, kTextureScaleParameter, scale[0], scale[1],
+                                    scale[2], 0.0f);
+    vgl::glProgramEnvParameter4fARB(GL_VERTEX_PROGRAM_ARB, kTextureOffsetParameter, offset[0], offset[1],
+                                    offset[2], 0.0f);
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleBoxScaleParameter, scale[0], scale[1],
                                     scale[2], 0.0f);
     vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kWobbleCubeScaleParameter, 1.0f / scale[0],
