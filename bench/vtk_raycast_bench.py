@@ -2,6 +2,7 @@
 """Frames per second of one of VTK's ray-cast volume mappers on a dataset file.
 
 usage: vtk_raycast_bench.py DATASET [--frames N] [--mapper gpu|cpu] [--size EDGE]
+                            [--framing viewer|fit]
 
 Draws the dataset (three little-endian uint16 dimensions, then uint16
 samples, x fastest) in an EDGE x EDGE window (default 400) with composite
@@ -10,6 +11,12 @@ viewer's default one, face-on as the viewer's benchmark looks at it, and
 prints JSON. "gpu" is vtkGPUVolumeRayCastMapper; "cpu" is
 vtkFixedPointVolumeRayCastMapper on 2 threads, one sample per voxel spacing
 along each ray and one ray per pixel, never coarsened to meet a frame rate.
+With the viewer's framing (the default) the camera is parallel and the
+volume's longest edge spans the window, as the viewer draws its cube at zoom
+1, and the table's opacities apply per 1/150 of that edge, as the viewer's
+do: both draw the head over the same pixels and let as much through. "fit"
+keeps VTK's own camera (perspective, the whole bounding sphere in view, the
+head over about 40 % of those pixels) and opacities per voxel.
 The first frame's time runs from before the dataset is read, and, where the
 caller puts the launch time in BENCH_LAUNCHED_AT (seconds since the epoch),
 from the launch of the process too: that part includes importing VTK.
@@ -41,7 +48,7 @@ def read_dataset(path):
     return image, dims
 
 
-def volume_property():
+def volume_property(opacity_unit_distance):
     # The viewer's default table: air clear, soft tissue faint red, a thin
     # yellow band, bone white.
     colour = vtk.vtkColorTransferFunction()
@@ -57,6 +64,7 @@ def volume_property():
     prop.SetScalarOpacity(opacity)
     prop.SetInterpolationTypeToLinear()
     prop.ShadeOn()
+    prop.SetScalarOpacityUnitDistance(opacity_unit_distance)
     return prop
 
 
@@ -66,6 +74,7 @@ def main():
     parser.add_argument("--frames", type=int, default=20)
     parser.add_argument("--mapper", choices=("gpu", "cpu"), default="gpu")
     parser.add_argument("--size", type=int, default=400)
+    parser.add_argument("--framing", choices=("viewer", "fit"), default="viewer")
     args = parser.parse_args()
 
     start = time.perf_counter()
@@ -82,7 +91,8 @@ def main():
     mapper.SetBlendModeToComposite()
     volume = vtk.vtkVolume()
     volume.SetMapper(mapper)
-    volume.SetProperty(volume_property())
+    longest = max(dims) - 1  # spacing 1: the edge in world units
+    volume.SetProperty(volume_property(longest / 150 if args.framing == "viewer" else 1.0))
 
     renderer = vtk.vtkRenderer()
     renderer.SetBackground(0.5, 0.5, 0.5)
@@ -97,6 +107,13 @@ def main():
     camera.SetPosition(0, 1, 0)
     camera.SetViewUp(0, 0, 1)
     renderer.ResetCamera()
+    if args.framing == "viewer":
+        centre = [(d - 1) / 2 for d in dims]
+        camera.ParallelProjectionOn()
+        camera.SetParallelScale(longest / 2)
+        camera.SetFocalPoint(*centre)
+        camera.SetPosition(centre[0], centre[1] + 2 * longest, centre[2])
+        renderer.ResetCameraClippingRange()
 
     window.Render()
     first_frame = time.perf_counter() - start
@@ -109,7 +126,8 @@ def main():
         window.Render()
     fps = args.frames / (time.perf_counter() - begin)
     print(json.dumps({"renderer": mapper.GetClassName(), "dataset": args.dataset, "dims": dims,
-                      "window": list(window.GetSize()), "frames": args.frames, "first_frame_s": round(first_frame, 3),
+                      "window": list(window.GetSize()),
+                      "framing": args.framing, "frames": args.frames, "first_frame_s": round(first_frame, 3),
                       "first_frame_from_launch_s": from_launch,
                       "frames_per_second": round(fps, 2)}, indent=2))
 
