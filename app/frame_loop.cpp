@@ -87,6 +87,33 @@ void drawProjection(Viewer& viewer, const float modelview[16], bool jittered) {
                        viewerState.wobble, jittered);
 }
 
+// Whether the transparent pass is drawn several slices a fragment: with the
+// jittered programs, but for the wobble's, and not with the cut on, whose
+// plane may fall between the slices of a group.
+bool drawsTransparentInGroups(bool jittered) { return jittered && !viewerState.wobble && !viewControls.cut; }
+
+// The transparent pass, back to front, over the isosurface where it is on.
+void drawTransparent(Viewer& viewer, const float modelview[16], const SurfaceSlices& surface, bool jittered) {
+    SliceTiles tiles = passTiles(viewer, viewer.transparentBoxes, modelview);
+    if (viewerState.showIsosurface) keepSlicesBeforeSurface(tiles, surface);
+    if (!drawsTransparentInGroups(jittered)) {
+        drawTransparentPass(sweepOf(viewer, tiles, SliceOrder::frontToBack, viewer.transparentQuads),
+                            viewerState.wobble, jittered);
+        return;
+    }
+    const SliceStack stack = frameSlices(viewer);
+    const SliceStack groups = groupStack(stack);
+    tileQuads(sliceGroups(tiles), SliceOrder::frontToBack, groups, viewer.transparentQuads);
+    moveToNearestOfGroup(viewer.transparentQuads, stack);
+    const SliceSweep sweep = sweepOver(viewer, viewer.transparentQuads);
+    drawTransparentGroups(sweep, viewerState.showIsosurface ? viewerState.threshold : 2.0f);
+    // The nearest slices, too few for a group, one a fragment.
+    const int single = groups.count * kSlicesPerGroup;
+    if (single == tiles.slices) return;
+    tileQuads(tiles, SliceOrder::frontToBack, stack, viewer.transparentQuads, single, tiles.slices - 1);
+    drawTransparentPass(sweep, false, jittered);
+}
+
 // Whether the transparent pass alone is drawn nearest slice first: with
 // cells of 4 pixels or more. In smaller cells the quads left around the
 // opaque ones and the looks back cost what the fragments left out save.
@@ -189,12 +216,7 @@ bool renderVolume(Viewer& viewer) {
         drawLitSurface(sweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads),
                        viewerState.wobble, jittered);
     }
-    if (viewerState.showTransparent) {
-        SliceTiles tiles = passTiles(viewer, viewer.transparentBoxes, modelview);
-        if (viewerState.showIsosurface) keepSlicesBeforeSurface(tiles, surface);
-        drawTransparentPass(sweepOf(viewer, tiles, SliceOrder::frontToBack, viewer.transparentQuads),
-                            viewerState.wobble, jittered);
-    }
+    if (viewerState.showTransparent) drawTransparent(viewer, modelview, surface, jittered);
     glPopMatrix();
     return true;
 }

@@ -36,6 +36,7 @@ constexpr ChainEntry kJittered[] = {
     {"surface_lit_wobble_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceSecondWobble + kJitteredOffset},
     {"transparent_under_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparent + kUnderOffset},
     {"transparent_wobble_under_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparentWobble + kUnderOffset},
+    {"transparent_grouped_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparentGrouped},
 };
 
 constexpr ChainEntry kBoxedVertex = {"slices_in_box.txt", GL_VERTEX_PROGRAM_ARB, kBoxedVertexProgram};

@@ -69,6 +69,20 @@ void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered) {
     drawSweep(slices);
 }
 
+void drawTransparentGroups(const SliceSweep& groups, float threshold) {
+    glDisable(GL_ALPHA_TEST);
+    // A group that holds the surface still has the slices in front of it to
+    // add; the program leaves out the surface and what lies behind it.
+    glDepthFunc(GL_LESS);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kSurfaceThresholdParameter, threshold, 0.0f,
+                                    0.0f, 0.0f);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, kTransparentGrouped);
+    drawSweep(groups);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
 namespace {
 
 void blendUnder() {

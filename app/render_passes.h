@@ -33,6 +33,10 @@ void drawLitSurface(const SliceSweep& slices, bool wobble, bool jittered = false
 
 // The transfer colours blended back to front, behind nothing nearer.
 void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered = false);
+// The same from groups of slices (sliceGroups), several a fragment,
+// premultiplied, each group drawn at its nearest slice's depth;
+// `threshold`: the isosurface's, above 1 without it.
+void drawTransparentGroups(const SliceSweep& groups, float threshold);
 
 // Front to back, for the transparent pass alone: the buffer starts cleared
 // to transparent black and each draw goes under what it already holds

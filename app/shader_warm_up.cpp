@@ -37,7 +37,10 @@ void prepareOffscreenShaders(bool jittered) {
     drawSurfaceDepths(slices, 0.0f, false, jittered);
     drawLitSurface(slices, false, jittered);
     drawTransparentPass(slices, false, jittered);
-    if (jittered) drawTransparentUnder(slices, false);
+    if (jittered) {
+        drawTransparentUnder(slices, false);
+        drawTransparentGroups(slices, 2.0f);
+    }
     glDeleteTextures(3, textures);
 
     glPopAttrib();

@@ -101,6 +101,30 @@ void cutSlicesBeyond(SliceTiles& tiles, float plane, const SliceStack& stack) {
     }
 }
 
+SliceTiles sliceGroups(const SliceTiles& tiles) {
+    SliceTiles groups;
+    groups.slices = tiles.slices / kSlicesPerGroup;
+    groups.rows.assign(static_cast<std::size_t>(groups.slices) * kTileCells, 0);
+    const std::size_t grouped = groups.rows.size() * kSlicesPerGroup;
+    for (std::size_t row = 0; row < grouped; ++row) {
+        const std::size_t slice = row / kTileCells;
+        groups.rows[(slice / kSlicesPerGroup) * kTileCells + row % kTileCells] |= tiles.rows[row];
+    }
+    return groups;
+}
+
+SliceStack groupStack(const SliceStack& stack) {
+    // Four times a float's step is exact, so slice k lies at slice 4k's
+    // parameter to the bit.
+    return SliceStack{stack.count / kSlicesPerGroup, static_cast<float>(kSlicesPerGroup) * stack.step};
+}
+
+void moveToNearestOfGroup(std::vector<TileVertex>& quads, const SliceStack& stack) {
+    const double nearer = (kSlicesPerGroup - 1) * static_cast<double>(stack.step);
+    for (TileVertex& vertex : quads)
+        vertex.z = static_cast<float>(0.5 * (static_cast<double>(vertex.w) - nearer) - 0.75);
+}
+
 void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stack,
                std::vector<TileVertex>& quads) {
     tileQuads(tiles, order, stack, quads, 0, tiles.slices - 1);

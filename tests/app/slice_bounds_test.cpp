@@ -179,4 +179,42 @@ TEST(SliceBounds, EveryPointOfASliceThatMeetsABoxLiesInExactlyOneQuadOfThatSlice
     EXPECT_GT(misses, 10 * hits);
 }
 
+// Groups of four slices drawn one fragment each: a group covers every cell
+// of its four slices, lies exactly where its farthest slice does (the
+// program reads the nearer ones from there) and is depth-tested at its
+// nearest, so that a surface inside it still lets the slices in front
+// through.
+TEST(SliceBounds, AGroupOfSlicesCoversItsSlicesLiesOnTheFarthestAndIsTestedAtTheNearest) {
+    std::mt19937 random(7);
+    for (const app::SliceStack& stack : kStacks) {
+        app::SliceTiles tiles;
+        tiles.slices = stack.count;
+        tiles.rows.resize(static_cast<std::size_t>(stack.count) * app::kTileCells);
+        for (app::CellRow& row : tiles.rows)
+            row = random() % 5 == 0 ? app::CellRow{1} << (random() % 128) : 0;
+        const app::SliceTiles groups = app::sliceGroups(tiles);
+        const app::SliceStack groupStack = app::groupStack(stack);
+        ASSERT_EQ(groups.slices, stack.count / app::kSlicesPerGroup);
+        ASSERT_EQ(groupStack.count, groups.slices);
+        for (int k = 0; k < groups.slices; ++k) {
+            const int farthest = k * app::kSlicesPerGroup;
+            ASSERT_EQ(app::sliceParameter(k, groupStack.step), app::sliceParameter(farthest, stack.step));
+            for (int row = 0; row < app::kTileCells; ++row) {
+                app::CellRow cells = 0;
+                for (int n = 0; n < app::kSlicesPerGroup; ++n)
+                    cells |= tiles.rows[static_cast<std::size_t>((farthest + n) * app::kTileCells + row)];
+                ASSERT_TRUE(groups.rows[static_cast<std::size_t>(k * app::kTileCells + row)] == cells);
+            }
+        }
+        std::vector<app::TileVertex> quads;
+        app::tileQuads(groups, app::SliceOrder::frontToBack, groupStack, quads);
+        app::moveToNearestOfGroup(quads, stack);
+        for (const app::TileVertex& vertex : quads) {
+            const int k = static_cast<int>(std::lround((1.0 - vertex.w) / groupStack.step));
+            const int nearest = (k + 1) * app::kSlicesPerGroup - 1;
+            ASSERT_NEAR(vertex.z, app::sliceDepth(nearest, stack.step), 1e-6);
+        }
+    }
+}
+
 }  // namespace
