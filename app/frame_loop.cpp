@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/opaque_cells.h"
@@ -87,30 +88,67 @@ void drawProjection(Viewer& viewer, const float modelview[16], bool jittered) {
                        viewerState.wobble, jittered);
 }
 
-// Whether the transparent pass is drawn several slices a fragment: with the
-// jittered programs, but for the wobble's, and not with the cut on, whose
-// plane may fall between the slices of a group.
-bool drawsTransparentInGroups(bool jittered) { return jittered && !viewerState.wobble && !viewControls.cut; }
+// Whether the isosurface and the transparent pass are drawn several slices
+// a fragment: with the jittered programs, but for the wobble's, and not
+// with the cut on, whose plane may fall between the slices of a group.
+// VOLVIEW_SINGLE_SLICES (any value) draws a slice a fragment, to compare.
+bool drawsInGroups(bool jittered) {
+    static const bool single = std::getenv("VOLVIEW_SINGLE_SLICES") != nullptr;
+    return jittered && !single && !viewerState.wobble && !viewControls.cut;
+}
+
+// The quads of the tiles' groups of slices, in the pass's order.
+SliceSweep groupSweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrder order,
+                        std::vector<TileVertex>& quads) {
+    const SliceStack stack = frameSlices(viewer);
+    tileQuads(sliceGroups(tiles), order, groupStack(stack), quads);
+    moveToNearestOfGroup(quads, stack);
+    return sweepOver(viewer, quads);
+}
+
+// The isosurface: the first draw leaves the depth of the surface, which
+// the lit draw meets; returns where it lies.
+SurfaceSlices drawIsosurface(Viewer& viewer, const float modelview[16], bool jittered) {
+    SliceTiles tiles = passTiles(viewer, isosurfaceBoxes(viewer), modelview);
+    const bool grouped = drawsInGroups(jittered);
+    const float threshold = viewerState.threshold;
+    if (grouped) {
+        drawSurfaceDepthsInGroups(
+            groupSweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads), threshold);
+    } else {
+        drawSurfaceDepths(sweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads), threshold,
+                          viewerState.wobble, jittered);
+    }
+    // Only the slices where the surface lies can pass the lit draw's depth
+    // test, and none behind it the transparent pass's.
+    const SurfaceSlices surface = readSurface(viewer);
+    keepSurfaceSlices(tiles, surface);
+    if (grouped) {
+        drawLitSurfaceInGroups(groupSweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads),
+                               threshold);
+    } else {
+        drawLitSurface(sweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads),
+                       viewerState.wobble, jittered);
+    }
+    return surface;
+}
 
 // The transparent pass, back to front, over the isosurface where it is on.
 void drawTransparent(Viewer& viewer, const float modelview[16], const SurfaceSlices& surface, bool jittered) {
     SliceTiles tiles = passTiles(viewer, viewer.transparentBoxes, modelview);
     if (viewerState.showIsosurface) keepSlicesBeforeSurface(tiles, surface);
-    if (!drawsTransparentInGroups(jittered)) {
+    if (!drawsInGroups(jittered)) {
         drawTransparentPass(sweepOf(viewer, tiles, SliceOrder::frontToBack, viewer.transparentQuads),
                             viewerState.wobble, jittered);
         return;
     }
-    const SliceStack stack = frameSlices(viewer);
-    const SliceStack groups = groupStack(stack);
-    tileQuads(sliceGroups(tiles), SliceOrder::frontToBack, groups, viewer.transparentQuads);
-    moveToNearestOfGroup(viewer.transparentQuads, stack);
-    const SliceSweep sweep = sweepOver(viewer, viewer.transparentQuads);
+    const SliceSweep sweep = groupSweepOf(viewer, tiles, SliceOrder::frontToBack, viewer.transparentQuads);
     drawTransparentGroups(sweep, viewerState.showIsosurface ? viewerState.threshold : 2.0f);
     // The nearest slices, too few for a group, one a fragment.
-    const int single = groups.count * kSlicesPerGroup;
+    const int single = sliceGroups(tiles).slices * kSlicesPerGroup;
     if (single == tiles.slices) return;
-    tileQuads(tiles, SliceOrder::frontToBack, stack, viewer.transparentQuads, single, tiles.slices - 1);
+    tileQuads(tiles, SliceOrder::frontToBack, frameSlices(viewer), viewer.transparentQuads, single,
+              tiles.slices - 1);
     drawTransparentPass(sweep, false, jittered);
 }
 
@@ -205,17 +243,7 @@ bool renderVolume(Viewer& viewer) {
         return true;
     }
     SurfaceSlices surface;
-    if (viewerState.showIsosurface) {
-        SliceTiles tiles = passTiles(viewer, isosurfaceBoxes(viewer), modelview);
-        drawSurfaceDepths(sweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads),
-                          viewerState.threshold, viewerState.wobble, jittered);
-        // Only the slices where the surface lies can pass the lit draw's
-        // depth test, and none behind it the transparent pass's.
-        surface = readSurface(viewer);
-        keepSurfaceSlices(tiles, surface);
-        drawLitSurface(sweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads),
-                       viewerState.wobble, jittered);
-    }
+    if (viewerState.showIsosurface) surface = drawIsosurface(viewer, modelview, jittered);
     if (viewerState.showTransparent) drawTransparent(viewer, modelview, surface, jittered);
     glPopMatrix();
     return true;

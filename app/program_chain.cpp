@@ -36,6 +36,8 @@ constexpr ChainEntry kJittered[] = {
     {"surface_lit_wobble_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceSecondWobble + kJitteredOffset},
     {"transparent_under_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparent + kUnderOffset},
     {"transparent_wobble_under_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparentWobble + kUnderOffset},
+    {"surface_first_grouped_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceFirstGrouped},
+    {"surface_lit_grouped_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceSecondGrouped},
     {"transparent_grouped_jittered.txt", GL_FRAGMENT_PROGRAM_ARB, kTransparentGrouped},
 };
 

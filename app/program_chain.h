@@ -29,7 +29,9 @@ enum ProgramNumber : unsigned {
     // pass drawn nearest first: each the number of its plain program plus
     // kUnderOffset.
     kUnderOffset = 20,
-    // The jittered transparent program that draws four slices a fragment.
+    // The jittered programs that draw four slices a fragment.
+    kIsosurfaceFirstGrouped = 31,
+    kIsosurfaceSecondGrouped = 32,
     kTransparentGrouped = 33,
 };
 
@@ -43,8 +45,8 @@ constexpr unsigned kTextureOffsetParameter = 84;
 constexpr unsigned kWobbleBoxScaleParameter = 4;
 constexpr unsigned kWobbleCubeScaleParameter = 5;
 constexpr unsigned kWobbleCubeOffsetParameter = 6;
-// The grouped transparent program's: the isosurface's threshold (above 1
-// with the isosurface off).
+// The grouped lit and transparent programs': the isosurface's threshold
+// (above 1 with the isosurface off).
 constexpr unsigned kSurfaceThresholdParameter = 7;
 
 // The fragment program that draws `plain` (a fragment program number above)
@@ -67,7 +69,7 @@ struct ChainResult {
 // both program targets are enabled and the vertex program stays bound.
 ChainResult loadProgramChain(support::ProgramText& reader, const std::string& folder);
 
-// Loads the nine jittered fragment programs from `folder` after the chain,
+// Loads the eleven jittered fragment programs from `folder` after the chain,
 // the same way; the bound fragment program is left as the chain left it.
 ChainResult loadJitteredPrograms(support::ProgramText& reader, const std::string& folder);
 

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cmath>
+
 #include "app/program_chain.h"
 #include "glext/viewer_entry_points.h"
 
@@ -24,6 +26,17 @@ void drawSweep(const SliceSweep& slices) {
     glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(slices.quads->size()));
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+// The grouped programs' threshold: the lowest density that the alpha test
+// of the single-slice draw lets through on our 8-bit buffers, which is
+// (floor(255 t) - 1/2) / 255 for a reference t, so that both find the
+// surface at the same samples. Above 1: no surface.
+void loadSurfaceThreshold(float threshold) {
+    const float level =
+        threshold > 1.0f ? threshold : static_cast<float>((std::floor(threshold * 255.0) - 0.5) / 255.0);
+    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kSurfaceThresholdParameter, level, 0.0f, 0.0f,
+                                    0.0f);
 }
 
 }  // namespace
@@ -69,15 +82,35 @@ void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered) {
     drawSweep(slices);
 }
 
+void drawSurfaceDepthsInGroups(const SliceSweep& groups, float threshold) {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    loadSurfaceThreshold(threshold);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceFirstGrouped);
+    drawSweep(groups);
+}
+
+void drawLitSurfaceInGroups(const SliceSweep& groups, float threshold) {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_EQUAL);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    loadSurfaceThreshold(threshold);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceSecondGrouped);
+    drawSweep(groups);
+}
+
 void drawTransparentGroups(const SliceSweep& groups, float threshold) {
     glDisable(GL_ALPHA_TEST);
-    // A group that holds the surface still has the slices in front of it to
-    // add; the program leaves out the surface and what lies behind it.
-    glDepthFunc(GL_LESS);
+    // The surface's group is at the depth the first draw left, and still
+    // has the slices in front of the surface to add; the program leaves out
+    // the surface and what lies behind it.
+    glDepthFunc(GL_LEQUAL);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    vgl::glProgramEnvParameter4fARB(GL_FRAGMENT_PROGRAM_ARB, kSurfaceThresholdParameter, threshold, 0.0f,
-                                    0.0f, 0.0f);
+    loadSurfaceThreshold(threshold);
     vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, kTransparentGrouped);
     drawSweep(groups);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -33,9 +33,13 @@ void drawLitSurface(const SliceSweep& slices, bool wobble, bool jittered = false
 
 // The transfer colours blended back to front, behind nothing nearer.
 void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered = false);
-// The same from groups of slices (sliceGroups), several a fragment,
-// premultiplied, each group drawn at its nearest slice's depth;
-// `threshold`: the isosurface's, above 1 without it.
+// The passes from groups of slices (sliceGroups), several a fragment, each
+// group drawn at its nearest slice's depth. The first isosurface draw keeps
+// the nearest group that reaches `threshold`; the lit draw lights the
+// surface's slice within it; the transparent pass (premultiplied) leaves out
+// the surface and what lies behind it (`threshold` above 1 without it).
+void drawSurfaceDepthsInGroups(const SliceSweep& groups, float threshold);
+void drawLitSurfaceInGroups(const SliceSweep& groups, float threshold);
 void drawTransparentGroups(const SliceSweep& groups, float threshold);
 
 // Front to back, for the transparent pass alone: the buffer starts cleared

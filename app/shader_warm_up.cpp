@@ -39,6 +39,8 @@ void prepareOffscreenShaders(bool jittered) {
     drawTransparentPass(slices, false, jittered);
     if (jittered) {
         drawTransparentUnder(slices, false);
+        drawSurfaceDepthsInGroups(slices, 0.0f);
+        drawLitSurfaceInGroups(slices, 2.0f);
         drawTransparentGroups(slices, 2.0f);
     }
     glDeleteTextures(3, textures);
