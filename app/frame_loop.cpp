@@ -106,29 +106,41 @@ SliceSweep groupSweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrde
     return sweepOver(viewer, quads);
 }
 
+// The quads of the few nearest slices that make no whole group, a slice a
+// fragment (none when the groups take every slice).
+SliceSweep ungroupedSweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrder order,
+                            std::vector<TileVertex>& quads) {
+    const int first = sliceGroups(tiles).slices * kSlicesPerGroup;
+    tileQuads(tiles, order, frameSlices(viewer), quads, first, tiles.slices - 1);
+    return sweepOver(viewer, quads);
+}
+
 // The isosurface: the first draw leaves the depth of the surface, which
-// the lit draw meets; returns where it lies.
+// the lit draw meets; returns where it lies. In groups, the nearest slices
+// that make no group are drawn singly, before the groups behind them.
 SurfaceSlices drawIsosurface(Viewer& viewer, const float modelview[16], bool jittered) {
     SliceTiles tiles = passTiles(viewer, isosurfaceBoxes(viewer), modelview);
     const bool grouped = drawsInGroups(jittered);
+    const bool wobble = viewerState.wobble;
     const float threshold = viewerState.threshold;
+    std::vector<TileVertex>& quads = viewer.isosurfaceQuads;
     if (grouped) {
-        drawSurfaceDepthsInGroups(
-            groupSweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads), threshold);
+        drawSurfaceDepths(ungroupedSweepOf(viewer, tiles, SliceOrder::backToFront, quads), threshold, wobble,
+                          jittered);
+        drawSurfaceDepthsInGroups(groupSweepOf(viewer, tiles, SliceOrder::backToFront, quads), threshold);
     } else {
-        drawSurfaceDepths(sweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads), threshold,
-                          viewerState.wobble, jittered);
+        drawSurfaceDepths(sweepOf(viewer, tiles, SliceOrder::backToFront, quads), threshold, wobble,
+                          jittered);
     }
     // Only the slices where the surface lies can pass the lit draw's depth
     // test, and none behind it the transparent pass's.
     const SurfaceSlices surface = readSurface(viewer);
     keepSurfaceSlices(tiles, surface);
     if (grouped) {
-        drawLitSurfaceInGroups(groupSweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads),
-                               threshold);
+        drawLitSurface(ungroupedSweepOf(viewer, tiles, SliceOrder::backToFront, quads), wobble, jittered);
+        drawLitSurfaceInGroups(groupSweepOf(viewer, tiles, SliceOrder::backToFront, quads), threshold);
     } else {
-        drawLitSurface(sweepOf(viewer, tiles, SliceOrder::backToFront, viewer.isosurfaceQuads),
-                       viewerState.wobble, jittered);
+        drawLitSurface(sweepOf(viewer, tiles, SliceOrder::backToFront, quads), wobble, jittered);
     }
     return surface;
 }
@@ -137,19 +149,15 @@ SurfaceSlices drawIsosurface(Viewer& viewer, const float modelview[16], bool jit
 void drawTransparent(Viewer& viewer, const float modelview[16], const SurfaceSlices& surface, bool jittered) {
     SliceTiles tiles = passTiles(viewer, viewer.transparentBoxes, modelview);
     if (viewerState.showIsosurface) keepSlicesBeforeSurface(tiles, surface);
+    std::vector<TileVertex>& quads = viewer.transparentQuads;
     if (!drawsInGroups(jittered)) {
-        drawTransparentPass(sweepOf(viewer, tiles, SliceOrder::frontToBack, viewer.transparentQuads),
-                            viewerState.wobble, jittered);
+        drawTransparentPass(sweepOf(viewer, tiles, SliceOrder::frontToBack, quads), viewerState.wobble,
+                            jittered);
         return;
     }
-    const SliceSweep sweep = groupSweepOf(viewer, tiles, SliceOrder::frontToBack, viewer.transparentQuads);
-    drawTransparentGroups(sweep, viewerState.showIsosurface ? viewerState.threshold : 2.0f);
-    // The nearest slices, too few for a group, one a fragment.
-    const int single = sliceGroups(tiles).slices * kSlicesPerGroup;
-    if (single == tiles.slices) return;
-    tileQuads(tiles, SliceOrder::frontToBack, frameSlices(viewer), viewer.transparentQuads, single,
-              tiles.slices - 1);
-    drawTransparentPass(sweep, false, jittered);
+    drawTransparentGroups(groupSweepOf(viewer, tiles, SliceOrder::frontToBack, quads),
+                          viewerState.showIsosurface ? viewerState.threshold : 2.0f);
+    drawTransparentPass(ungroupedSweepOf(viewer, tiles, SliceOrder::frontToBack, quads), false, jittered);
 }
 
 // Whether the transparent pass alone is drawn nearest slice first: with
