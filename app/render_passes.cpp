@@ -39,6 +39,17 @@ void loadSurfaceThreshold(float threshold) {
                                     0.0f);
 }
 
+// An isosurface draw of groups: no blending, the program's own test.
+void drawSurfaceGroups(const SliceSweep& groups, float threshold, GLenum depthFunction, GLuint program) {
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(depthFunction);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    loadSurfaceThreshold(threshold);
+    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, program);
+    drawSweep(groups);
+}
+
 }  // namespace
 
 void loadJitterStep(const float modelview[16], float sliceStep, const float textureScale[3]) {
@@ -83,23 +94,11 @@ void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered) {
 }
 
 void drawSurfaceDepthsInGroups(const SliceSweep& groups, float threshold) {
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
-    loadSurfaceThreshold(threshold);
-    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceFirstGrouped);
-    drawSweep(groups);
+    drawSurfaceGroups(groups, threshold, GL_LEQUAL, kIsosurfaceFirstGrouped);
 }
 
 void drawLitSurfaceInGroups(const SliceSweep& groups, float threshold) {
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_EQUAL);
-    glDisable(GL_BLEND);
-    glDisable(GL_ALPHA_TEST);
-    loadSurfaceThreshold(threshold);
-    vgl::glBindProgramARB(GL_FRAGMENT_PROGRAM_ARB, kIsosurfaceSecondGrouped);
-    drawSweep(groups);
+    drawSurfaceGroups(groups, threshold, GL_EQUAL, kIsosurfaceSecondGrouped);
 }
 
 void drawTransparentGroups(const SliceSweep& groups, float threshold) {
