@@ -100,9 +100,7 @@ bool drawsInGroups(bool jittered) {
 // The quads of the tiles' groups of slices, in the pass's order.
 SliceSweep groupSweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrder order,
                         std::vector<TileVertex>& quads) {
-    const SliceStack stack = frameSlices(viewer);
-    tileQuads(sliceGroups(tiles), order, groupStack(stack), quads);
-    moveToNearestOfGroup(quads, stack);
+    groupQuads(sliceGroups(tiles), order, frameSlices(viewer), quads);
     return sweepOver(viewer, quads);
 }
 
@@ -110,8 +108,7 @@ SliceSweep groupSweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrde
 // fragment (none when the groups take every slice).
 SliceSweep ungroupedSweepOf(const Viewer& viewer, const SliceTiles& tiles, SliceOrder order,
                             std::vector<TileVertex>& quads) {
-    const int first = sliceGroups(tiles).slices * kSlicesPerGroup;
-    tileQuads(tiles, order, frameSlices(viewer), quads, first, tiles.slices - 1);
+    tileQuads(tiles, order, frameSlices(viewer), quads, groupedSlices(tiles.slices), tiles.slices - 1);
     return sweepOver(viewer, quads);
 }
 
@@ -156,7 +153,7 @@ void drawTransparent(Viewer& viewer, const float modelview[16], const SurfaceSli
         return;
     }
     drawTransparentGroups(groupSweepOf(viewer, tiles, SliceOrder::frontToBack, quads),
-                          viewerState.showIsosurface ? viewerState.threshold : 2.0f);
+                          viewerState.showIsosurface ? viewerState.threshold : kNoSurface);
     drawTransparentPass(ungroupedSweepOf(viewer, tiles, SliceOrder::frontToBack, quads), false, jittered);
 }
 

@@ -31,7 +31,7 @@ void drawSweep(const SliceSweep& slices) {
 // The grouped programs' threshold: the lowest density that the alpha test
 // of the single-slice draw lets through on our 8-bit buffers, which is
 // (floor(255 t) - 1/2) / 255 for a reference t, so that both find the
-// surface at the same samples. Above 1: no surface.
+// surface at the same samples. Above 1 (kNoSurface): no surface.
 void loadSurfaceThreshold(float threshold) {
     const float level =
         threshold > 1.0f ? threshold : static_cast<float>((std::floor(threshold * 255.0) - 0.5) / 255.0);

@@ -33,11 +33,12 @@ void drawLitSurface(const SliceSweep& slices, bool wobble, bool jittered = false
 
 // The transfer colours blended back to front, behind nothing nearer.
 void drawTransparentPass(const SliceSweep& slices, bool wobble, bool jittered = false);
-// The passes from groups of slices (sliceGroups), several a fragment, each
+// The passes from groups of slices (groupQuads), several a fragment, each
 // group drawn at its nearest slice's depth. The first isosurface draw keeps
 // the nearest group that reaches `threshold`; the lit draw lights the
 // surface's slice within it; the transparent pass (premultiplied) leaves out
-// the surface and what lies behind it (`threshold` above 1 without it).
+// the surface and what lies behind it (`threshold` kNoSurface without it).
+constexpr float kNoSurface = 2.0f;
 void drawSurfaceDepthsInGroups(const SliceSweep& groups, float threshold);
 void drawLitSurfaceInGroups(const SliceSweep& groups, float threshold);
 void drawTransparentGroups(const SliceSweep& groups, float threshold);

@@ -40,8 +40,8 @@ void prepareOffscreenShaders(bool jittered) {
     if (jittered) {
         drawTransparentUnder(slices, false);
         drawSurfaceDepthsInGroups(slices, 0.0f);
-        drawLitSurfaceInGroups(slices, 2.0f);
-        drawTransparentGroups(slices, 2.0f);
+        drawLitSurfaceInGroups(slices, kNoSurface);
+        drawTransparentGroups(slices, kNoSurface);
     }
     glDeleteTextures(3, textures);
 

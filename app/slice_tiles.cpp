@@ -103,26 +103,13 @@ void cutSlicesBeyond(SliceTiles& tiles, float plane, const SliceStack& stack) {
 
 SliceTiles sliceGroups(const SliceTiles& tiles) {
     SliceTiles groups;
-    groups.slices = tiles.slices / kSlicesPerGroup;
+    groups.slices = groupedSlices(tiles.slices) / kSlicesPerGroup;
     groups.rows.assign(static_cast<std::size_t>(groups.slices) * kTileCells, 0);
-    const std::size_t grouped = groups.rows.size() * kSlicesPerGroup;
-    for (std::size_t row = 0; row < grouped; ++row) {
+    for (std::size_t row = 0; row < groups.rows.size() * kSlicesPerGroup; ++row) {
         const std::size_t slice = row / kTileCells;
         groups.rows[(slice / kSlicesPerGroup) * kTileCells + row % kTileCells] |= tiles.rows[row];
     }
     return groups;
-}
-
-SliceStack groupStack(const SliceStack& stack) {
-    // Four times a float's step is exact, so slice k lies at slice 4k's
-    // parameter to the bit.
-    return SliceStack{stack.count / kSlicesPerGroup, static_cast<float>(kSlicesPerGroup) * stack.step};
-}
-
-void moveToNearestOfGroup(std::vector<TileVertex>& quads, const SliceStack& stack) {
-    const double nearer = (kSlicesPerGroup - 1) * static_cast<double>(stack.step);
-    for (TileVertex& vertex : quads)
-        vertex.z = static_cast<float>(0.5 * (static_cast<double>(vertex.w) - nearer) - 0.75);
 }
 
 void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stack,
@@ -137,6 +124,18 @@ void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stac
         const int slice = order == SliceOrder::backToFront ? firstSlice + lastSlice - n : n;
         sliceQuads(&tiles.rows[static_cast<std::size_t>(slice) * kTileCells],
                    sliceParameter(slice, stack.step), sliceDepth(slice, stack.step), quads);
+    }
+}
+
+void groupQuads(const SliceTiles& groups, SliceOrder order, const SliceStack& stack,
+                std::vector<TileVertex>& quads) {
+    quads.clear();
+    for (int n = 0; n < groups.slices; ++n) {
+        const int group = order == SliceOrder::backToFront ? groups.slices - 1 - n : n;
+        const int farthest = group * kSlicesPerGroup;
+        sliceQuads(&groups.rows[static_cast<std::size_t>(group) * kTileCells],
+                   sliceParameter(farthest, stack.step),
+                   sliceDepth(farthest + kSlicesPerGroup - 1, stack.step), quads);
     }
 }
 

@@ -42,13 +42,12 @@ void cutSliceTiles(SliceTiles& tiles, float plane, const SliceStack& stack);
 void cutSlicesBeyond(SliceTiles& tiles, float plane, const SliceStack& stack);
 
 // A pass that reads several slices in one fragment draws slices kN to
-// kN + N - 1 (N = kSlicesPerGroup) as slice k of the groups, over the cells
-// of any of them. Only whole groups: the nearest slices left over stay
-// single. Slice k of the groups lies where slice kN does, in the stack
-// groupStack gives.
+// kN + N - 1 (N = kSlicesPerGroup) as group k, over the cells of any of
+// them. Only whole groups: the nearest slices left over, from
+// groupedSlices(count) on, stay single.
 constexpr int kSlicesPerGroup = 4;
+constexpr int groupedSlices(int slices) { return slices / kSlicesPerGroup * kSlicesPerGroup; }
 SliceTiles sliceGroups(const SliceTiles& tiles);
-SliceStack groupStack(const SliceStack& stack);
 
 // One vertex of a tile quad: the slice coordinate (s, t, w) for unit 0 and
 // the clip-space position (x, y, depth).
@@ -64,8 +63,11 @@ void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stac
 // The same for slices firstSlice to lastSlice alone.
 void tileQuads(const SliceTiles& tiles, SliceOrder order, const SliceStack& stack,
                std::vector<TileVertex>& quads, int firstSlice, int lastSlice);
-// Moves the quads of groups (stack: the single slices') to the depth of
-// each group's nearest slice.
-void moveToNearestOfGroup(std::vector<TileVertex>& quads, const SliceStack& stack);
+// The quads of groups (sliceGroups of tiles over `stack`), group by group in
+// the given order: each on its farthest slice, where the programs take
+// their coordinates, at its nearest slice's depth, where it meets the
+// surface.
+void groupQuads(const SliceTiles& groups, SliceOrder order, const SliceStack& stack,
+                std::vector<TileVertex>& quads);
 
 }  // namespace app
